@@ -1,0 +1,71 @@
+// zoqa-cli: the store, engine and controller without windows.
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <exception>
+#include <map>
+#include <string>
+
+#include "cli/commands.h"
+#include "platform/appdir.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage:\n"
+    "  zoqa-cli [--home DIR] extract [--variant baidu|360|sogou] [--host HOST] FILE\n"
+    "  zoqa-cli [--home DIR] add KEYWORD\n"
+    "  zoqa-cli [--home DIR] list [--json]\n"
+    "  zoqa-cli [--home DIR] companies KEYWORD [--json]\n"
+    "  zoqa-cli [--home DIR] run [--engines baidu,sogou,360] [--max-seconds N] KEYWORD...\n"
+    "  zoqa-cli [--home DIR] export KEYWORD FILE [--fields name,mobile,qq,email,url]"
+    " [--format txt|xls]\n"
+    "  zoqa-cli [--home DIR] delete KEYWORD\n"
+    "  zoqa-cli [--home DIR] clear\n"
+    "  zoqa-cli config-pack KEY        (stdin -> stdout)\n"
+    "  zoqa-cli config-unpack KEY      (stdin -> stdout)\n"
+    "  zoqa-cli hex-encipher KEY TEXT\n"
+    "  zoqa-cli hex-decipher KEY HEX\n";
+
+using Command = int (*)(const zoqa::cli::Args&);
+
+const std::map<std::string, Command>& Commands() {
+  using namespace zoqa::cli;
+  static const std::map<std::string, Command> commands = {
+      {"extract", CmdExtract},          {"add", CmdAdd},
+      {"list", CmdList},                {"companies", CmdCompanies},
+      {"run", CmdRun},                  {"export", CmdExport},
+      {"delete", CmdDelete},            {"clear", CmdClear},
+      {"config-pack", CmdConfigPack},   {"config-unpack", CmdConfigUnpack},
+      {"hex-encipher", CmdHexEncipher}, {"hex-decipher", CmdHexDecipher},
+  };
+  return commands;
+}
+
+int Usage() {
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  zoqa::cli::Args args(argv + 1, argv + argc);
+  if (args.size() >= 2 && args[0] == "--home") {
+    zoqa::SetAppDirOverride(args[1]);
+    args.erase(args.begin(), args.begin() + 2);
+  }
+  if (args.empty()) return Usage();
+  auto it = Commands().find(args[0]);
+  if (it == Commands().end()) return Usage();
+  try {
+    return it->second(zoqa::cli::Args(args.begin() + 1, args.end()));
+  } catch (const zoqa::cli::UsageError& e) {
+    if (*e.what()) std::fprintf(stderr, "%s\n", e.what());
+    return Usage();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+}

@@ -1,0 +1,55 @@
+#include "platform/appdir.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+
+#include "util/textutil.h"
+
+namespace zoqa {
+namespace {
+
+std::mutex g_mutex;
+std::string g_override;
+
+std::string WithSlash(const std::string& dir) { return IncludeBackslash(dir); }
+
+std::string UserDataDir() {
+  QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (base.isEmpty()) base = QDir::homePath() + "/.local/share";
+  QString dir = base + "/zoqa";
+  QDir().mkpath(dir);
+  return dir.toStdString();
+}
+
+}  // namespace
+
+std::string AppExePath() {
+  std::error_code ec;
+  auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : path.string();
+}
+
+std::string AppExeName() { return std::filesystem::path(AppExePath()).filename().string(); }
+
+void SetAppDirOverride(const std::string& dir) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_override = dir;
+}
+
+std::string AppDir() {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!g_override.empty()) return WithSlash(g_override);
+  }
+  if (const char* home = std::getenv("ZOQA_HOME"); home && *home) return WithSlash(home);
+  std::string exeDir = std::filesystem::path(AppExePath()).parent_path().string();
+  if (!exeDir.empty() && access(exeDir.c_str(), W_OK) == 0) return WithSlash(exeDir);
+  return WithSlash(UserDataDir());
+}
+
+}  // namespace zoqa

@@ -1,0 +1,23 @@
+// The program directory, where every file of the system lives (settings, database, updates,
+// companion tools), and the executable's own name.
+#pragma once
+
+#include <string>
+
+namespace zoqa {
+
+// The program directory with a trailing "/": the directory given to SetAppDirOverride, else
+// the ZOQA_HOME environment variable, else the executable's directory when it is writable,
+// else the per-user data directory. Paths are in the file system's encoding (UTF-8).
+std::string AppDir();
+
+// The file name part of the executable's full path.
+std::string AppExeName();
+
+// The executable's full path ("/proc/self/exe" resolved).
+std::string AppExePath();
+
+// Makes AppDir() answer `dir` from now on (the --home option). An empty text removes it.
+void SetAppDirOverride(const std::string& dir);
+
+}  // namespace zoqa
