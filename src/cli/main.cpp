@@ -32,12 +32,18 @@ using Command = int (*)(const zoqa::cli::Args&);
 const std::map<std::string, Command>& Commands() {
   using namespace zoqa::cli;
   static const std::map<std::string, Command> commands = {
-      {"extract", CmdExtract},          {"add", CmdAdd},
-      {"list", CmdList},                {"companies", CmdCompanies},
-      {"run", CmdRun},                  {"export", CmdExport},
-      {"delete", CmdDelete},            {"clear", CmdClear},
-      {"config-pack", CmdConfigPack},   {"config-unpack", CmdConfigUnpack},
-      {"hex-encipher", CmdHexEncipher}, {"hex-decipher", CmdHexDecipher},
+      {"extract", CmdExtract},
+      {"add", CmdAdd},
+      {"list", CmdList},
+      {"companies", CmdCompanies},
+      {"run", CmdRun},
+      {"export", CmdExport},
+      {"delete", CmdDelete},
+      {"clear", CmdClear},
+      {"config-pack", CmdConfigPack},
+      {"config-unpack", CmdConfigUnpack},
+      {"hex-encipher", CmdHexEncipher},
+      {"hex-decipher", CmdHexDecipher},
   };
   return commands;
 }

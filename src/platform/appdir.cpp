@@ -1,8 +1,8 @@
 #include "platform/appdir.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QStandardPaths>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,7 +16,9 @@ namespace {
 std::mutex g_mutex;
 std::string g_override;
 
-std::string WithSlash(const std::string& dir) { return IncludeBackslash(dir); }
+std::string WithSlash(const std::string& dir) {
+  return IncludeBackslash(dir);
+}
 
 std::string UserDataDir() {
   QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -34,7 +36,9 @@ std::string AppExePath() {
   return ec ? std::string() : path.string();
 }
 
-std::string AppExeName() { return std::filesystem::path(AppExePath()).filename().string(); }
+std::string AppExeName() {
+  return std::filesystem::path(AppExePath()).filename().string();
+}
 
 void SetAppDirOverride(const std::string& dir) {
   std::lock_guard<std::mutex> lock(g_mutex);

@@ -67,7 +67,9 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
   return 0;
 }
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 // Length of the valid UTF-8 sequence at the start of `s`, or 0 when it is not valid.
 std::size_t ValidSequence(std::string_view s) {
@@ -77,14 +79,16 @@ std::size_t ValidSequence(std::string_view s) {
   for (std::size_t i = 1; i < n; ++i) {
     if (!IsContinuation(p[i])) return 0;
   }
-  if (n == 3 && p[0] == 0xE0 && p[1] < 0xA0) return 0;  // overlong
+  if (n == 3 && p[0] == 0xE0 && p[1] < 0xA0) return 0;   // overlong
   if (n == 3 && p[0] == 0xED && p[1] >= 0xA0) return 0;  // surrogate
-  if (n == 4 && p[0] == 0xF0 && p[1] < 0x90) return 0;  // overlong
+  if (n == 4 && p[0] == 0xF0 && p[1] < 0x90) return 0;   // overlong
   if (n == 4 && p[0] == 0xF4 && p[1] >= 0x90) return 0;  // beyond U+10FFFF
   return n;
 }
 
-bool IsAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
+bool IsAscii(char c) {
+  return static_cast<unsigned char>(c) < 0x80;
+}
 
 // Calls `run(part, ascii)` for the alternating ASCII and non-ASCII runs of `text`, where
 // `width(text, pos)` gives the length of the non-ASCII character at `pos` so that a
@@ -105,7 +109,9 @@ void ForEachRun(std::string_view text, Width width, Run run) {
   }
 }
 
-std::size_t Utf8Width(std::string_view, std::size_t) { return 1; }
+std::size_t Utf8Width(std::string_view, std::size_t) {
+  return 1;
+}
 
 }  // namespace
 

@@ -8,7 +8,9 @@
 namespace zoqa {
 
 // True for a byte that starts a two-byte code page 936 character (0x81 to 0xFE).
-inline bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+inline bool IsLeadByte(unsigned char byte) {
+  return byte >= 0x81 && byte <= 0xFE;
+}
 
 // Length in bytes of the character that starts at `pos` (1 or 2; 1 for a lead byte that
 // ends the text).
@@ -27,6 +29,8 @@ std::string Utf8ToCp936(std::string_view utf8);
 std::string Cp936ToUtf8(std::string_view cp936);
 
 // Shorthand for code page 936 constants written as UTF-8 literals in the source.
-inline std::string Cp936(std::string_view utf8) { return Utf8ToCp936(utf8); }
+inline std::string Cp936(std::string_view utf8) {
+  return Utf8ToCp936(utf8);
+}
 
 }  // namespace zoqa

@@ -9,7 +9,7 @@ namespace zoqa {
 
 std::size_t FindText(std::string_view text, std::string_view marker, std::size_t from) {
   if (from > text.size()) return std::string_view::npos;
-  std::size_t boundary = 0;  // a known character start at or before every candidate
+  std::size_t boundary = from;  // a known character start at or before every candidate
   std::size_t pos = text.find(marker, from);
   while (pos != std::string_view::npos) {
     while (boundary < pos) boundary += CharLength(text, boundary);
@@ -103,8 +103,8 @@ std::string UrlEncode(std::string_view text, bool blankAsPlus) {
   out.reserve(text.size() * 3);
   for (char c : text) {
     auto b = static_cast<unsigned char>(c);
-    bool plain = (b >= 0x2D && b <= 0x3A) || (b >= 'A' && b <= 'Z') || b == '_' ||
-                 (b >= 'a' && b <= 'z');
+    bool plain =
+        (b >= 0x2D && b <= 0x3A) || (b >= 'A' && b <= 'Z') || b == '_' || (b >= 'a' && b <= 'z');
     if (b == ' ') {
       out += blankAsPlus ? "+" : "%20";
     } else if (plain) {
@@ -151,6 +151,29 @@ std::string IncludeBackslash(std::string_view path) {
   std::size_t last = FindLastChar(path, '/');
   if (last != std::string_view::npos && last + 1 == path.size()) return std::string(path);
   return std::string(path) + "/";
+}
+
+}  // namespace zoqa
+
+namespace zoqa {
+
+std::string ReplaceText(std::string_view text, std::string_view from, std::string_view to,
+                        bool ignoreCase) {
+  if (from.empty()) return std::string(text);
+  std::string lowered = ignoreCase ? AsciiLower(text) : std::string();
+  std::string needle = ignoreCase ? AsciiLower(from) : std::string(from);
+  std::string_view hay = ignoreCase ? std::string_view(lowered) : text;
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  for (std::size_t hit = FindText(hay, needle); hit != std::string_view::npos;
+       hit = FindText(hay, needle, pos)) {
+    out.append(text.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + needle.size();
+  }
+  out.append(text.substr(pos));
+  return out;
 }
 
 }  // namespace zoqa

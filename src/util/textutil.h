@@ -9,7 +9,8 @@
 namespace zoqa {
 
 // Position of the first occurrence of `marker` at or after `from` that starts on a character
-// boundary, or npos. An empty marker is found at `from`.
+// boundary, or npos; `from` must itself be a character boundary. An empty marker is found
+// at `from`.
 std::size_t FindText(std::string_view text, std::string_view marker, std::size_t from = 0);
 
 // Position of the last single-byte character `ch` in `text`, or npos.
@@ -54,5 +55,14 @@ std::string TextBetween(std::string_view start, std::string_view end, std::strin
 // The path with the path delimiter ("/") appended unless it already ends with one; an empty
 // or all-blank path is returned unchanged.
 std::string IncludeBackslash(std::string_view path);
+
+}  // namespace zoqa
+
+namespace zoqa {
+
+// Every occurrence of `from` (found character-aware, left to right, without rescanning the
+// replaced text) replaced by `to`; ASCII letters compare without case when `ignoreCase`.
+std::string ReplaceText(std::string_view text, std::string_view from, std::string_view to,
+                        bool ignoreCase);
 
 }  // namespace zoqa

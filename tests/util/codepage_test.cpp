@@ -15,18 +15,20 @@ TEST(CodePage, MixedChineseAndAsciiRoundTrip) {
 
 TEST(CodePage, InvalidUtf8GivesEmptyText) {
   EXPECT_EQ(Utf8ToCp936("abc\xFF"), "");
-  EXPECT_EQ(Utf8ToCp936("abc\xE5\xB9"), "");           // truncated sequence
-  EXPECT_EQ(Utf8ToCp936("\xC0\xAF"), "");              // overlong
-  EXPECT_EQ(Utf8ToCp936("\xED\xA0\x80"), "");          // surrogate
-  EXPECT_EQ(Utf8ToCp936("\xF4\x90\x80\x80"), "");      // beyond U+10FFFF
+  EXPECT_EQ(Utf8ToCp936("abc\xE5\xB9"), "");       // truncated sequence
+  EXPECT_EQ(Utf8ToCp936("\xC0\xAF"), "");          // overlong
+  EXPECT_EQ(Utf8ToCp936("\xED\xA0\x80"), "");      // surrogate
+  EXPECT_EQ(Utf8ToCp936("\xF4\x90\x80\x80"), "");  // beyond U+10FFFF
   EXPECT_EQ(Utf8ToCp936(""), "");
   EXPECT_EQ(Cp936ToUtf8(""), "");
 }
 
 TEST(CodePage, CharactersOutsideTheCodePageBecomeQuestionMarks) {
-  EXPECT_EQ(Utf8ToCp936("a\xF0\x9F\x98\x80" "b"), "a?b");  // emoji
-  EXPECT_EQ(Utf8ToCp936("\xE0\xA4\x85"), "?");              // Devanagari
-  EXPECT_EQ(Utf8ToCp936("\xE2\x82\xAC"), "\x80");           // euro sign is in the code page
+  EXPECT_EQ(Utf8ToCp936("a\xF0\x9F\x98\x80"
+                        "b"),
+            "a?b");                                // emoji
+  EXPECT_EQ(Utf8ToCp936("\xE0\xA4\x85"), "?");     // Devanagari
+  EXPECT_EQ(Utf8ToCp936("\xE2\x82\xAC"), "\x80");  // euro sign is in the code page
 }
 
 TEST(CodePage, NulBytesSurvive) {
@@ -36,7 +38,9 @@ TEST(CodePage, NulBytesSurvive) {
 }
 
 TEST(CodePage, BadCodePageBytesBecomeQuestionMarks) {
-  EXPECT_EQ(Cp936ToUtf8("a\xFF" "b"), "a?b");
+  EXPECT_EQ(Cp936ToUtf8("a\xFF"
+                        "b"),
+            "a?b");
   EXPECT_EQ(Cp936ToUtf8("ab\xB9"), "ab?");  // lead byte at the end
   // A trail byte in the ASCII range stays with its lead byte: B9 40 is one character.
   EXPECT_EQ(Cp936ToUtf8("\xB9\x40"), Cp936ToUtf8(std::string("\xB9\x40")));
