@@ -99,29 +99,32 @@ std::string TDataManager::UpdateStatement(const std::string& table) const {
   return statement;
 }
 
-void TDataManager::InsertInto(const std::string& table) {
-  if (table.empty()) return;
+bool TDataManager::InsertInto(const std::string& table) {
+  if (table.empty()) return false;
   try {
-    ExecStatement(InsertStatement(table));
+    return ExecStatement(InsertStatement(table));
   } catch (...) {
+    return false;
   }
 }
 
-void TDataManager::UpdateTable(const std::string& table) {
-  if (table.empty()) return;
+bool TDataManager::UpdateTable(const std::string& table) {
+  if (table.empty()) return false;
   try {
-    ExecStatement(UpdateStatement(table));
+    return ExecStatement(UpdateStatement(table));
   } catch (...) {
+    return false;
   }
 }
 
-void TDataManager::DeleteFrom(const std::string& table) {
-  if (table.empty()) return;
+bool TDataManager::DeleteFrom(const std::string& table) {
+  if (table.empty()) return false;
   try {
     std::string statement = "delete from " + table;
     if (!whereText_.empty()) statement += " where " + whereText_;
-    ExecStatement(statement);
+    return ExecStatement(statement);
   } catch (...) {
+    return false;
   }
 }
 

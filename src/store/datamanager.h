@@ -39,9 +39,10 @@ class TDataManager {
   void AddFloat(const std::string& name, double value);
   void SetWhere(const std::string& condition);
 
-  void InsertInto(const std::string& table);
-  void UpdateTable(const std::string& table);
-  void DeleteFrom(const std::string& table);
+  // Each returns true when its statement ran; a failure is dropped.
+  bool InsertInto(const std::string& table);
+  bool UpdateTable(const std::string& table);
+  bool DeleteFrom(const std::string& table);
   bool ExecStatement(const std::string& sql);
 
   // Runs SqlText as a query; none when SqlText is empty.

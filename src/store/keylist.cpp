@@ -1,0 +1,415 @@
+#include "store/keylist.h"
+
+#include <chrono>
+#include <ctime>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "store/datathread.h"
+#include "store/keyfold.h"
+#include "store/storedtext.h"
+#include "util/textutil.h"
+
+namespace zoqa {
+namespace {
+
+using ColumnAdds = std::vector<std::pair<std::string, std::string>>;
+
+// The tbl_key column that holds an engine's next page, or empty for an unknown engine.
+std::string PageField(int engine) {
+  switch (engine) {
+    case egBaidu:
+      return "lastpage";
+    case egSogou:
+      return "sglastpage";
+    case eg360:
+      return "s360lastpage";
+    default:
+      return "";
+  }
+}
+
+bool IsDecimal(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::int64_t LocalNowSeconds() {
+  using namespace std::chrono;
+  std::int64_t ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  return (ms + static_cast<std::int64_t>(local.tm_gmtoff) * 1000 + 500) / 1000;
+}
+
+TKeyListInfo::TKeyListInfo()
+    : manager_(std::make_unique<TDataManager>("users", 0)),
+      link_(std::make_shared<TLoaderLink>(
+          &receiver_, [this](std::shared_ptr<TLoadResult> result) { LoadEnded(result); })) {
+  CheckSchema();
+  PrepareDatabase();
+}
+
+TKeyListInfo::~TKeyListInfo() {
+  link_->Close();
+  try {
+    manager_->Database().Query("pragma journal_mode=DELETE");
+  } catch (...) {
+  }
+  manager_.reset();
+  keys_.clear();
+}
+
+void TKeyListInfo::PrepareDatabase() {
+  // Write-ahead logging lets a loader read on its own connection while this one writes; the
+  // file goes back to the ordinary journal when the store closes. Where the mode cannot be
+  // switched (a read-only directory) the store works on without it.
+  try {
+    manager_->Database().Query("pragma journal_mode=WAL");
+  } catch (...) {
+  }
+  manager_->Reset();
+  manager_->ExecStatement("create index if not exists ix_tbl_list_comname on tbl_list(ComName)");
+  manager_->ExecStatement("create index if not exists ix_tbl_list_keyid on tbl_list(keyid)");
+}
+
+void TKeyListInfo::CheckSchema() {
+  AddMissingColumns("tbl_key", ColumnAdds{
+                                   {"sglastpage", "alter table tbl_key add sglastpage NUMERIC"},
+                                   {"s360lastpage", "alter table tbl_key add s360lastpage NUMERIC"},
+                                   {"adddate", "alter table tbl_key add adddate NUMERIC"},
+                               });
+  AddMissingColumns("tbl_list", ColumnAdds{
+                                    {"source", "alter table tbl_list add source TEXT"},
+                                    {"ispay", "alter table tbl_list add ispay NUMERIC"},
+                                    {"renzheng", "alter table tbl_list add renzheng NUMERIC"},
+                                    {"qq", "alter table tbl_list add qq TEXT"},
+                                });
+}
+
+void TKeyListInfo::AddMissingColumns(const std::string& table, const ColumnAdds& columns) {
+  manager_->Reset();
+  manager_->SqlText =
+      "select sql from sqlite_master where tbl_name='" + table + "' and type='table'";
+  auto result = manager_->OpenQuery();
+  if (result->RowCount() == 0) return;
+  std::string sql = AsciiLower(result->TextOrEmptyAt(result->ColumnIndex("sql")));
+  for (const auto& [name, statement] : columns) {
+    if (sql.find(name) != std::string::npos) continue;
+    manager_->Reset();
+    manager_->ExecStatement(statement);
+  }
+}
+
+TKeyData& TKeyListInfo::AppendKey(std::unique_ptr<TKeyData> key) {
+  key->serial_ = nextSerial_++;
+  key->foldedKey_ = FoldKeyCase(key->KeyStr);
+  keys_.push_back(std::move(key));
+  return *keys_.back();
+}
+
+void TKeyListInfo::RemoveKey(const TKeyData& key) {
+  for (auto it = keys_.begin(); it != keys_.end(); ++it) {
+    if (it->get() == &key) {
+      keys_.erase(it);
+      return;
+    }
+  }
+}
+
+std::unique_ptr<TKeyData> TKeyListInfo::KeyFromRow(const TSQLiteTable& table) const {
+  auto text = [&table](const char* column) {
+    return table.TextOrEmptyAt(table.ColumnIndex(column));
+  };
+  auto key = std::make_unique<TKeyData>();
+  key->Id = text("ID");
+  key->ListCount = ParseStoredInt32(text("listcount"));
+  key->KeyStr = DecodeStored(text("KeyStr"));
+  key->AddDate = ParseStoredInt64(text("adddate"));
+  key->LastPage = ParseStoredInt32(text("lastpage"));
+  key->SgLastPage = ParseStoredInt32(text("sglastpage"));
+  key->S360LastPage = ParseStoredInt32(text("s360lastpage"));
+  return key;
+}
+
+void TKeyListInfo::LoadKeys() {
+  manager_->Reset();
+  manager_->SqlText = "select * from tbl_key order by id asc";
+  auto table = manager_->OpenQuery();
+  for (; !table->AtEnd(); table->Next()) {
+    TKeyData& key = AppendKey(KeyFromRow(*table));
+    if (OnKeyAdded) OnKeyAdded(*this, key);
+  }
+}
+
+TKeyData* TKeyListInfo::AddKey(const std::string& keyword) {
+  if (keyword.empty()) return nullptr;
+  if (TKeyData* existing = FindKey(keyword)) return existing;
+  auto created = std::make_unique<TKeyData>();
+  created->KeyStr = keyword;
+  created->AddDate = LocalNowSeconds();
+  TKeyData& key = AppendKey(std::move(created));
+
+  manager_->Reset();
+  manager_->AddText("KeyStr", EncodeStored(keyword));
+  manager_->AddInteger("listcount", 0);
+  manager_->AddInteger("lastpage", 0);
+  manager_->AddInteger("sglastpage", 0);
+  manager_->AddInteger("s360lastpage", 0);
+  manager_->AddFloat("adddate", static_cast<double>(key.AddDate));
+  manager_->InsertInto("tbl_key");
+  key.Id = LookupKeyId(keyword);
+  if (OnKeyAdded) OnKeyAdded(*this, key);
+  return &key;
+}
+
+std::string TKeyListInfo::LookupKeyId(const std::string& keyword) {
+  manager_->Reset();
+  manager_->SqlText = "select ID from tbl_Key where KeyStr=" + SqlQuoted(EncodeStored(keyword));
+  auto table = manager_->OpenQuery();
+  if (table->RowCount() == 0) return "0";
+  return table->TextOrEmptyAt(table->ColumnIndex("ID"));
+}
+
+TKeyData* TKeyListInfo::FindKey(const std::string& keyword) const {
+  std::string folded = FoldKeyCase(keyword);
+  for (const auto& key : keys_) {
+    if (key->foldedKey_ == folded) return key.get();
+  }
+  return nullptr;
+}
+
+TKeyData* TKeyListInfo::FindSerial(std::uint64_t serial) const {
+  for (const auto& key : keys_) {
+    if (key->serial_ == serial) return key.get();
+  }
+  return nullptr;
+}
+
+const TCompanyList* TKeyListInfo::CompanyList(const std::string& keyword) const {
+  TKeyData* key = FindKey(keyword);
+  return key ? &key->Companies : nullptr;
+}
+
+void TKeyListInfo::AddCompany(const std::string& keyword, const TComPanyInfo& company) {
+  if (company.Mobiles.empty()) return;
+  TKeyData* key = FindKey(keyword);
+  if (key == nullptr) return;
+  auto copy = std::make_unique<TComPanyInfo>();
+  copy->Assign(company);
+
+  manager_->Reset();
+  manager_->SqlText =
+      "select listid from tbl_list where ComName=" + SqlQuoted(EncodeStored(copy->GetName()));
+  if (manager_->OpenQuery()->RowCount() > 0) return;  // the name is stored already
+
+  copy->SetName(StripTags(copy->GetName()));
+  if (!StoreCompany(*copy, *key)) return;
+  key->IdlePages = 0;
+  if (key->loading_) {
+    // The keyword's companies arrive with the running load; this one is settled then.
+    key->addedWhileLoading_.push_back(std::move(copy));
+    return;
+  }
+  std::string listId = copy->ListId;
+  const TComPanyInfo& stored = key->Companies.Add(std::move(listId), std::move(copy));
+  CountNewCompany(*key, keyword, stored);
+}
+
+bool TKeyListInfo::StoreCompany(TComPanyInfo& copy, const TKeyData& key) {
+  manager_->Reset();
+  manager_->AddText("ComName", EncodeStored(copy.GetName()));
+  manager_->AddText("Addr", EncodeStored(copy.Addr));
+  manager_->AddText("weburl", EncodeStored(copy.WebUrl));
+  manager_->AddText("EMail", JoinStoredList(copy.Emails));
+  manager_->AddText("Tel", JoinStoredList(copy.Tels));
+  manager_->AddText("mob", JoinStoredList(copy.Mobiles));
+  manager_->AddText("qq", JoinStoredList(copy.QQs));
+  manager_->AddText("source", EncodeStored(copy.Source));
+  manager_->AddInteger("ispay", copy.IsPay);
+  manager_->AddInteger("stat", 0);
+  manager_->AddText("keyid", key.Id);
+  manager_->AddInteger("renzheng", copy.RenZheng);
+  // A failed insert is dropped; the company is then not kept either, so that it never takes
+  // the id of another row.
+  if (!manager_->InsertInto("tbl_list")) return false;
+
+  manager_->Reset();
+  manager_->SqlText = "select max(ListID) as id from tbl_list";
+  auto table = manager_->OpenQuery();
+  if (table->RowCount() > 0) copy.ListId = table->TextOrEmptyAt(table->ColumnIndex("id"));
+  return true;
+}
+
+void TKeyListInfo::CountNewCompany(TKeyData& key, const std::string& keyword,
+                                   const TComPanyInfo& company) {
+  key.IdlePages = 0;
+  key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
+  key.AddDate = LocalNowSeconds();
+  manager_->Reset();
+  manager_->SetWhere("ID=" + key.Id);
+  manager_->AddInteger("listcount", key.ListCount);
+  manager_->AddFloat("adddate", static_cast<double>(key.AddDate));
+  manager_->UpdateTable("tbl_key");
+  if (OnCompanyAdded) OnCompanyAdded(*this, keyword, company);
+}
+
+void TKeyListInfo::DeleteCompany(const std::string& keyword, const std::string& listId) {
+  TKeyData* key = FindKey(keyword);
+  // A list id is a row number; anything else would change the meaning of the condition.
+  if (key == nullptr || !IsDecimal(listId)) return;
+  manager_->Reset();
+  manager_->SetWhere("ListID=" + listId);
+  manager_->DeleteFrom("tbl_list");
+  if (key->loading_) {
+    key->deletedWhileLoading_.push_back(listId);
+    std::erase_if(key->addedWhileLoading_, [&](const auto& c) { return c->ListId == listId; });
+    return;
+  }
+  key->Companies.Remove(listId);
+  key->ListCount = static_cast<std::int32_t>(key->Companies.Count());
+}
+
+void TKeyListInfo::DeleteKey(const std::string& keyword) {
+  if (TKeyData* key = FindKey(keyword)) DeleteKeyData(*key);
+}
+
+void TKeyListInfo::DeleteKeyData(TKeyData& key) {
+  manager_->Reset();
+  manager_->SetWhere("keyid=" + key.Id);
+  manager_->DeleteFrom("tbl_list");
+  manager_->Reset();
+  manager_->SetWhere("id=" + key.Id);
+  manager_->DeleteFrom("tbl_key");
+  RemoveKey(key);
+}
+
+void TKeyListInfo::ClearAll() {
+  while (!keys_.empty()) DeleteKeyData(*keys_.front());
+}
+
+bool TKeyListInfo::SetLastPage(const std::string& keyword, std::int32_t page, int engine) {
+  TKeyData* key = FindKey(keyword);
+  if (key == nullptr || key->IdlePages >= 3) return false;
+  if (engine == egBaidu) key->LastPage = page;
+  if (engine == egSogou) key->SgLastPage = page;
+  if (engine == eg360) key->S360LastPage = page;
+  std::string field = PageField(engine);
+  if (!field.empty()) {
+    manager_->Reset();
+    manager_->SetWhere("ID=" + key->Id);
+    manager_->AddInteger(field, page);
+    manager_->UpdateTable("tbl_key");
+  }
+  ++key->IdlePages;
+  return true;
+}
+
+void TKeyListInfo::SaveLastPageByKeyword(const std::string& keyword, std::int32_t page,
+                                         int engine) {
+  std::string field = PageField(engine);
+  if (field.empty()) return;
+  manager_->Reset();
+  manager_->SetWhere("KeyStr=" + SqlQuoted(EncodeStored(keyword)));
+  manager_->AddInteger(field, page);
+  manager_->UpdateTable("tbl_key");
+}
+
+void TKeyListInfo::SetStatusText(const std::string& keyword, const std::string& text) {
+  if (TKeyData* key = FindKey(keyword)) key->StatusText = text;
+}
+
+TKeyData* TKeyListInfo::RequestLoaded(const std::string& keyword, std::uint8_t action) {
+  TKeyData* key = FindKey(keyword);
+  if (key == nullptr) return nullptr;
+  // Starting and exporting need the companies, so they also wait while a load still runs;
+  // stopping does not.
+  if (key->Loaded && (!key->loading_ || action == paStop)) return key;
+  key->PendingAction = action;
+  if (action != paStop) LoadCompanies(keyword);
+  return nullptr;
+}
+
+void TKeyListInfo::LoadCompanies(const std::string& keyword) {
+  TKeyData* key = FindKey(keyword);
+  if (key == nullptr || key->loading_) return;  // a running load reports when it ends
+  if (key->Companies.Empty()) {
+    key->Loaded = true;
+    StartLoad(*key);
+  } else if (OnCompaniesLoaded) {
+    OnCompaniesLoaded(*this, keyword);
+  }
+}
+
+void TKeyListInfo::StartLoad(TKeyData& key) {
+  key.loading_ = true;
+  try {
+    TDataThread::Start(key.KeyStr, manager_->FileName(), key.serial_, link_);
+  } catch (...) {
+    key.loading_ = false;
+    throw;
+  }
+}
+
+void TKeyListInfo::LoadEnded(const std::shared_ptr<TLoadResult>& result) {
+  TKeyData* key = FindSerial(result->Serial);
+  if (key != nullptr && key->loading_) HandOver(*key, *result);
+  if (OnCompaniesLoaded) OnCompaniesLoaded(*this, result->KeyWord);
+}
+
+void TKeyListInfo::HandOver(TKeyData& key, TLoadResult& result) {
+  key.loading_ = false;
+  std::unordered_set<std::string> deleted(key.deletedWhileLoading_.begin(),
+                                          key.deletedWhileLoading_.end());
+  key.deletedWhileLoading_.clear();
+  std::unordered_map<std::string, const TComPanyInfo*> loaded;
+  for (auto& company : result.Companies) {
+    if (deleted.count(company->ListId)) continue;
+    std::string listId = company->ListId;
+    loaded[listId] = &key.Companies.Add(listId, std::move(company));
+  }
+  if (!deleted.empty()) key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
+
+  // Companies stored while the load ran: those the load already read are not added twice.
+  auto added = std::move(key.addedWhileLoading_);
+  std::uint64_t serial = key.serial_;
+  std::string keyword = key.KeyStr;
+  for (auto& company : added) {
+    TKeyData* current = FindSerial(serial);  // an event handler may have removed the keyword
+    if (current == nullptr) return;
+    auto it = loaded.find(company->ListId);
+    const TComPanyInfo* stored = it != loaded.end() ? it->second : nullptr;
+    if (stored == nullptr) {
+      std::string listId = company->ListId;
+      stored = &current->Companies.Add(std::move(listId), std::move(company));
+    }
+    CountNewCompany(*current, keyword, *stored);
+  }
+}
+
+std::uint8_t TKeyListInfo::TakePendingAction(const std::string& keyword) {
+  TKeyData* key = FindKey(keyword);
+  if (key == nullptr) return paNone;
+  std::uint8_t action = key->PendingAction;
+  key->PendingAction = paNone;
+  return action;
+}
+
+std::int64_t TKeyListInfo::TotalListCount() const {
+  std::int64_t total = 0;
+  for (const auto& key : keys_) total += key->ListCount;
+  return total;
+}
+
+std::string TKeyListInfo::StripTags(const std::string& text) {
+  if (text.find('<') == std::string::npos) return text;
+  return tagPattern_.ReplaceAll("<[^>]*>", text, "");
+}
+
+}  // namespace zoqa

@@ -1,0 +1,102 @@
+// The keyword and result store: the searched keywords, each with its harvested companies,
+// mirrored into the database file Data/users (tables tbl_key and tbl_list). Every operation
+// runs on the main thread; only the loading of a keyword's companies runs on a loader thread,
+// which hands its records over on the main thread when it ends.
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "harvest/companyinfo.h"
+#include "harvest/regexp.h"
+#include "store/datamanager.h"
+#include "store/keydata.h"
+#include "store/loaderlink.h"
+
+namespace zoqa {
+
+// Engine numbers of the page operations.
+enum TEngine : int {
+  egBaidu = 0,
+  egSogou = 1,
+  eg360 = 2,
+};
+
+class TKeyListInfo {
+ public:
+  using KeyAddedEvent = std::function<void(TKeyListInfo&, TKeyData&)>;
+  using CompaniesLoadedEvent = std::function<void(TKeyListInfo&, const std::string&)>;
+  using CompanyAddedEvent =
+      std::function<void(TKeyListInfo&, const std::string&, const TComPanyInfo&)>;
+
+  // Opens Data/users in the program directory, adds the columns an older file lacks and the
+  // lookup indexes. Raises ESQLiteException when the file cannot be opened.
+  TKeyListInfo();
+  ~TKeyListInfo();
+  TKeyListInfo(const TKeyListInfo&) = delete;
+  TKeyListInfo& operator=(const TKeyListInfo&) = delete;
+
+  // Events, called synchronously on the main thread when assigned.
+  KeyAddedEvent OnKeyAdded;
+  CompaniesLoadedEvent OnCompaniesLoaded;
+  CompanyAddedEvent OnCompanyAdded;
+
+  void CheckSchema();
+  void LoadKeys();
+  TKeyData* AddKey(const std::string& keyword);
+  std::string LookupKeyId(const std::string& keyword);
+  TKeyData* FindKey(const std::string& keyword) const;
+  const TCompanyList* CompanyList(const std::string& keyword) const;
+  void AddCompany(const std::string& keyword, const TComPanyInfo& company);
+  void DeleteCompany(const std::string& keyword, const std::string& listId);
+  void DeleteKey(const std::string& keyword);
+  void ClearAll();
+  bool SetLastPage(const std::string& keyword, std::int32_t page, int engine);
+  void SaveLastPageByKeyword(const std::string& keyword, std::int32_t page, int engine);
+  void SetStatusText(const std::string& keyword, const std::string& text);
+  TKeyData* RequestLoaded(const std::string& keyword, std::uint8_t action);
+  void LoadCompanies(const std::string& keyword);
+  std::uint8_t TakePendingAction(const std::string& keyword);
+  std::int64_t TotalListCount() const;
+  std::string StripTags(const std::string& text);
+
+  // Writes the keyword's companies to `fileName` (UTF-8 path) as comma-separated text or as a
+  // spreadsheet; false when the keyword has no companies in memory or the writing fails.
+  bool WriteExport(const std::string& keyword, const std::string& fileName, bool company, bool qq,
+                   bool mobile, bool email, bool location, bool url, bool asText);
+
+  const std::vector<std::unique_ptr<TKeyData>>& Keys() const { return keys_; }
+  TDataManager& Manager() { return *manager_; }
+
+ private:
+  TKeyData& AppendKey(std::unique_ptr<TKeyData> key);
+  void RemoveKey(const TKeyData& key);
+  void PrepareDatabase();
+  void AddMissingColumns(const std::string& table,
+                         const std::vector<std::pair<std::string, std::string>>& columns);
+  std::unique_ptr<TKeyData> KeyFromRow(const TSQLiteTable& table) const;
+  bool StoreCompany(TComPanyInfo& copy, const TKeyData& key);
+  void CountNewCompany(TKeyData& key, const std::string& keyword, const TComPanyInfo& company);
+  void DeleteKeyData(TKeyData& key);
+  void StartLoad(TKeyData& key);
+  void LoadEnded(const std::shared_ptr<TLoadResult>& result);
+  void HandOver(TKeyData& key, TLoadResult& result);
+  TKeyData* FindSerial(std::uint64_t serial) const;
+
+  std::unique_ptr<TDataManager> manager_;
+  std::vector<std::unique_ptr<TKeyData>> keys_;
+  TRegExp tagPattern_;
+  std::uint64_t nextSerial_ = 1;
+  QObject receiver_;  // lives on the main thread; receives the loaders' end notifications
+  std::shared_ptr<TLoaderLink> link_;
+};
+
+// Seconds since 1970-01-01 00:00 counted on the local wall clock, rounded to the nearest second.
+std::int64_t LocalNowSeconds();
+
+}  // namespace zoqa

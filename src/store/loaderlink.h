@@ -1,0 +1,52 @@
+// The hand-over between a store on the main thread and its background loaders.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "harvest/companyinfo.h"
+
+class QObject;
+struct sqlite3;
+
+namespace zoqa {
+
+// What a finished load hands over: the records read, in the order of the database.
+struct TLoadResult {
+  std::string KeyWord;
+  std::uint64_t Serial = 0;  // the keyword instance the load was started for
+  std::vector<std::unique_ptr<TComPanyInfo>> Companies;
+};
+
+// Shared by a store and its loaders: the object on the main thread that receives the end
+// notifications, and the loaders' open connections so that a closing store can cut them short.
+class TLoaderLink {
+ public:
+  using Receive = std::function<void(std::shared_ptr<TLoadResult>)>;
+
+  TLoaderLink(QObject* receiver, Receive receive);
+
+  // Posts `result` to the receiver's thread; dropped when the store has gone.
+  void Deliver(std::shared_ptr<TLoadResult> result);
+  // Called by the store before it goes: no more deliveries, running queries interrupted.
+  void Close();
+  bool Closed() const { return closed_; }
+
+  void Register(sqlite3* handle);
+  void Unregister(sqlite3* handle);
+
+ private:
+  std::mutex mutex_;
+  QObject* receiver_;
+  Receive receive_;
+  std::set<sqlite3*> handles_;
+  std::atomic<bool> closed_{false};
+};
+
+}  // namespace zoqa

@@ -1,0 +1,77 @@
+#include "store/storedtext.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <charconv>
+
+#include "util/codepage.h"
+#include "util/textutil.h"
+
+namespace zoqa {
+namespace {
+
+template <typename Int>
+Int ParseStored(const std::string& text) {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  if (begin != end && *begin == '+') ++begin;
+  Int value = 0;
+  auto result = std::from_chars(begin, end, value);
+  return result.ec == std::errc() && result.ptr == end && begin != end ? value : 0;
+}
+
+}  // namespace
+
+std::string EncodeStored(const std::string& cp936) {
+  // A statement carries its values as literals and ends at a zero byte, so zero bytes are
+  // left out rather than making the whole statement fail.
+  if (cp936.find('\0') == std::string::npos) return Cp936ToUtf8(cp936);
+  std::string text = cp936;
+  std::erase(text, '\0');
+  return Cp936ToUtf8(text);
+}
+
+std::string DecodeStored(const std::string& utf8) {
+  if (IsValidUtf8(utf8)) return Utf8ToCp936(utf8);
+  // Qt marks every invalid sequence with U+FFFD, which the code page lacks: it becomes "?".
+  QByteArray repaired =
+      QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toUtf8();
+  return Utf8ToCp936(std::string_view(repaired.constData(), repaired.size()));
+}
+
+std::string JoinStoredList(const std::vector<std::string>& cp936) {
+  std::string lines;
+  for (const std::string& entry : cp936) lines += entry + "\r\n";
+  return EncodeStored(lines);
+}
+
+std::vector<std::string> SplitStoredList(const std::string& utf8) {
+  // "|" never occurs inside a multi-byte UTF-8 character, so it is replaced before decoding.
+  std::string text = utf8;
+  std::replace(text.begin(), text.end(), '|', '\r');
+  text = Trim(DecodeStored(text));
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t stop = text.find_first_of("\r\n", start);
+    if (stop == std::string::npos) stop = text.size();
+    lines.push_back(text.substr(start, stop - start));
+    if (stop < text.size() && text[stop] == '\r' && stop + 1 < text.size() &&
+        text[stop + 1] == '\n') {
+      ++stop;
+    }
+    start = stop + 1;
+  }
+  return lines;
+}
+
+std::int32_t ParseStoredInt32(const std::string& text) {
+  return ParseStored<std::int32_t>(text);
+}
+
+std::int64_t ParseStoredInt64(const std::string& text) {
+  return ParseStored<std::int64_t>(text);
+}
+
+}  // namespace zoqa
