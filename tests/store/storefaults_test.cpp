@@ -1,0 +1,175 @@
+// The store on damaged, locked, read-only and full storage: clear errors where queries fail,
+// writes dropped without a crash, and nothing already stored lost.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include "store/sqliteexception.h"
+#include "storefixture.h"
+
+namespace zoqa {
+namespace {
+
+using test::Company;
+using ::testing::HasSubstr;
+
+class StoreFaultsTest : public ::testing::Test, public test::StoreFixture {
+ protected:
+  ~StoreFaultsTest() override {
+    store.reset();
+    if (mounted_) umount2(dir.File("Data").c_str(), MNT_DETACH);
+  }
+
+  // Puts a small memory file system of `size` under Data; false where that is not allowed.
+  bool MountData(const std::string& size) {
+    std::filesystem::create_directory(dir.File("Data"));
+    mounted_ = mount("tmpfs", dir.File("Data").c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+    return mounted_;
+  }
+
+  // Makes Data and its file read-only, by a read-only mount for the superuser.
+  bool MakeDataReadOnly() {
+    if (geteuid() != 0) {
+      std::filesystem::permissions(DataFile(), std::filesystem::perms::owner_read);
+      std::filesystem::permissions(dir.File("Data"), std::filesystem::perms::owner_read |
+                                                         std::filesystem::perms::owner_exec);
+      return true;
+    }
+    return mounted_ &&
+           mount("tmpfs", dir.File("Data").c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+
+  // Adds companies with bulky addresses until the storage refuses them; returns how many the
+  // store kept.
+  int FillUp(TKeyListInfo& store) {
+    store.AddKey("k");
+    int tries = 0;
+    while (companiesAdded == tries && tries < 100000) {
+      TComPanyInfo company = Company("Co " + std::to_string(tries), "1");
+      company.Addr = std::string(2000, 'a');
+      store.AddCompany("k", company);
+      ++tries;
+    }
+    return companiesAdded;
+  }
+
+  // Every company in memory has its row, and the rows are all there after a restart.
+  void ExpectMemoryMatchesFile(int kept) {
+    EXPECT_EQ(store->FindKey("k")->Companies.Count(), static_cast<std::size_t>(kept));
+    EXPECT_EQ(Single("select count(*) from tbl_list"), std::to_string(kept));
+    Open();
+    EXPECT_EQ(Load("k").Count(), static_cast<std::size_t>(kept));
+  }
+
+  bool mounted_ = false;
+};
+
+TEST_F(StoreFaultsTest, CorruptFileIsReportedAndLeftAsItIs) {
+  std::filesystem::create_directory(dir.File("Data"));
+  std::string garbage(8192, '\x5a');
+  test::WriteFileBytes(DataFile(), garbage);
+  try {
+    TKeyListInfo store;
+    FAIL() << "a corrupt file opened";
+  } catch (const ESQLiteException& e) {
+    EXPECT_THAT(e.what(), HasSubstr("Error [26]: File opened that is not a database file."));
+  }
+  EXPECT_EQ(test::ReadFileBytes(DataFile()), garbage);
+}
+
+TEST_F(StoreFaultsTest, DamagedPagesFailTheReadsNotTheProgram) {
+  Open().AddKey("k");
+  for (int i = 0; i < 50; ++i) store->AddCompany("k", Company("Co " + std::to_string(i), "1"));
+  store.reset();
+  std::string bytes = test::ReadFileBytes(DataFile());
+  ASSERT_GT(bytes.size(), 4096u * 3);
+  for (std::size_t i = 4096; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  test::WriteFileBytes(DataFile(), bytes);
+  try {
+    store = std::make_unique<TKeyListInfo>();
+    Attach();
+    store->LoadKeys();
+  } catch (const ESQLiteException& e) {
+    EXPECT_THAT(e.what(), HasSubstr("Error [11]: The database disk image is malformed."));
+    return;
+  }
+  store->LoadCompanies("k");  // a failing load still ends with its notification
+  EXPECT_TRUE(test::SpinUntil([&] { return loads == 1; }));
+}
+
+TEST_F(StoreFaultsTest, LockedDatabaseDropsWritesUntilReleased) {
+  TKeyListInfo& store = Open();
+  store.AddKey("k");
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(DataFile().c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+  store.AddCompany("k", Company("Blocked", "1"));
+  EXPECT_EQ(companiesAdded, 0);
+  EXPECT_TRUE(store.SetLastPage("k", 2, egBaidu));
+  sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  store.AddCompany("k", Company("Blocked", "1"));
+  EXPECT_EQ(companiesAdded, 1);
+  EXPECT_EQ(Single("select count(*) from tbl_list"), "1");
+}
+
+TEST_F(StoreFaultsTest, DatabaseAtItsPageLimitKeepsWhatItHas) {
+  TKeyListInfo& store = Open();
+  store.Manager().Database().Query("pragma max_page_count=40");
+  int kept = FillUp(store);
+  EXPECT_GT(kept, 0);
+  ExpectMemoryMatchesFile(kept);
+}
+
+TEST_F(StoreFaultsTest, FullFileSystemKeepsWhatItHas) {
+  if (!MountData("160k")) GTEST_SKIP() << "cannot mount a small file system here";
+  int kept = FillUp(Open());
+  EXPECT_GT(kept, 0);
+  ExpectMemoryMatchesFile(kept);
+}
+
+TEST_F(StoreFaultsTest, ReadOnlyDataDirectoryStillReads) {
+  bool mounted = geteuid() == 0 && MountData("1m");
+  if (geteuid() == 0 && !mounted) GTEST_SKIP() << "cannot make a read-only directory here";
+  Open().AddKey("k");
+  store->AddCompany("k", Company("Kept", "1"));
+  store.reset();
+  ASSERT_TRUE(MakeDataReadOnly());
+
+  TKeyListInfo& store = Open();
+  ASSERT_NE(store.FindKey("k"), nullptr);
+  EXPECT_EQ(Load("k").Count(), 1u);
+  int before = companiesAdded;
+  store.AddCompany("k", Company("Lost", "2"));
+  EXPECT_EQ(companiesAdded, before);
+  TKeyData* added = store.AddKey("new");
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->Id, "0");
+  EXPECT_EQ(Single("select count(*) from tbl_list"), "1");
+}
+
+TEST_F(StoreFaultsTest, ZeroBytesAndBadUtf8InStoredText) {
+  TKeyListInfo& store = Open();
+  store.AddKey("k");
+  TComPanyInfo company = Company("Nul", "139");
+  company.Addr = std::string("road\0 5", 7);
+  company.AddQQ(std::string("1\0002", 3));
+  store.AddCompany("k", company);
+  ASSERT_EQ(companiesAdded, 1);
+  store.Manager().Database().Execute(
+      "insert into tbl_list(ComName, Addr, mob, keyid) values ('Bad', cast(x'c0af41' as text), "
+      "cast(x'31003239' as text), " +
+      store.FindKey("k")->Id + ")");
+  Open();
+  const TCompanyList& companies = Load("k");
+  ASSERT_EQ(companies.Count(), 2u);
+  EXPECT_EQ(companies.At(0).Addr, "road 5");
+  EXPECT_EQ(companies.At(0).QQs, std::vector<std::string>{"12"});
+  EXPECT_EQ(companies.At(1).Addr, "??A");
+  EXPECT_EQ(companies.At(1).Mobiles, std::vector<std::string>{"1"});  // text ends at its zero
+}
+
+}  // namespace
+}  // namespace zoqa
