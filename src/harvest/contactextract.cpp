@@ -30,7 +30,7 @@ const std::vector<const char*>& ContactLinkPatterns(TEngineVariant variant) {
 // Match texts of a UTF-8 search, in code page 936.
 std::vector<std::string> Find(TRegExp& re, const char* pattern, const TPageText& page,
                               std::size_t max = std::numeric_limits<std::size_t>::max()) {
-  std::vector<std::string> matches = re.FindAllUtf8(pattern, page.Utf8(), max);
+  std::vector<std::string> matches = re.FindAllUtf8(pattern, page.Utf8(), max, true);
   for (auto& m : matches) m = Utf8ToCp936(m);
   return matches;
 }

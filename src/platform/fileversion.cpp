@@ -18,7 +18,11 @@ class ElfReader {
 
   std::optional<TFileVersionRecord> Record() {
     char ident[6];
-    if (!Read(0, ident, sizeof ident) || std::memcmp(ident, "\x7F" "ELF", 4) != 0) return {};
+    if (!Read(0, ident, sizeof ident) || std::memcmp(ident,
+                                                     "\x7F"
+                                                     "ELF",
+                                                     4) != 0)
+      return {};
     if (ident[5] != 1) return {};  // little-endian only
     wide_ = ident[4] == 2;
     std::uint64_t shoff = Num(wide_ ? 0x28 : 0x20, wide_ ? 8 : 4);

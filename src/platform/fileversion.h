@@ -21,8 +21,7 @@ std::string GetFileVersion(const std::string& fileName);
 }  // namespace zoqa
 
 // Put once into a program's main source file to give the executable its version.
-#define ZOQA_EMBED_FILE_VERSION(a, b, c, d)                                           \
-  extern "C" __attribute__((section(".zoqa_version"), used))                         \
-  const ::zoqa::TFileVersionRecord zoqa_file_version = {{'Z', 'Q', 'V', 'E', 'R', 'S', \
-                                                         'N', '\0'},                  \
+#define ZOQA_EMBED_FILE_VERSION(a, b, c, d)                                                        \
+  extern "C" __attribute__((section(".zoqa_version"), used))                                       \
+  const ::zoqa::TFileVersionRecord zoqa_file_version = {{'Z', 'Q', 'V', 'E', 'R', 'S', 'N', '\0'}, \
                                                         {a, b, c, d}}

@@ -42,7 +42,9 @@ void ForEachProcess(Visit visit) {
   }
 }
 
-bool Terminate(pid_t id) { return kill(id, SIGKILL) == 0; }
+bool Terminate(pid_t id) {
+  return kill(id, SIGKILL) == 0;
+}
 
 }  // namespace
 

@@ -1,8 +1,8 @@
 // Ending processes by executable name or by id.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 namespace zoqa {
 

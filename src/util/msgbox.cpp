@@ -39,7 +39,9 @@ int TTerminalMessageBox::Show(const std::string& text, const std::string& captio
   return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? kMsgOk : kMsgCancel;
 }
 
-void SetMessageBox(TMessageBox* box) { g_box.store(box); }
+void SetMessageBox(TMessageBox* box) {
+  g_box.store(box);
+}
 
 int ShowMsg(const std::string& text, const std::string& caption, int kind) {
   if (kind < mkInformation || kind > mkQuestion) return 0;

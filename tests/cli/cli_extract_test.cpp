@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
 
 #include "support/testsupport.h"
 
@@ -15,8 +15,8 @@ QJsonObject Extract(const std::vector<std::string>& args) {
 }
 
 TEST(CliExtract, PrintsTheExtractedRecordAsJson) {
-  QJsonObject o = Extract({"extract", "--host", "www.gz.cn",
-                           test::TestDataPath("contact_page.html")});
+  QJsonObject o =
+      Extract({"extract", "--host", "www.gz.cn", test::TestDataPath("contact_page.html")});
   EXPECT_EQ(o["name"].toString(), QString::fromUtf8("广州市某某电子科技有限公司"));
   EXPECT_EQ(o["mobiles"].toArray().size(), 2);
   EXPECT_EQ(o["tels"].toArray().at(0).toString(), "020-87654321");

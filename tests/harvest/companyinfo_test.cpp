@@ -33,7 +33,9 @@ TEST(CompanyInfo, SetNameDropsContactWordsAndPunctuation) {
   c.SetName("  a  ");
   EXPECT_EQ(c.ComName, "  a  ");  // no trimming
   // 0x5F ("_") as the second byte of a double-byte character is left alone.
-  c.SetName("\xB5\x5F" "_");
+  c.SetName(
+      "\xB5\x5F"
+      "_");
   EXPECT_EQ(c.ComName, "\xB5\x5F");
 }
 

@@ -79,14 +79,13 @@ TEST(ContactExtract, AddressTakesTheTextAfterTheMarkers) {
   Extracted e = Extract("<title>A</title>13812345678 地址：<b>广州市天河区</b>");
   EXPECT_EQ(e.record.Addr, Cp936("广州市天河区"));
   e = Extract("<title>A</title>13812345678 地址:北京 海淀");  // stops at the blank
-  EXPECT_EQ(e.record.Addr, "");  // "北京" is only four bytes
+  EXPECT_EQ(e.record.Addr, "");                               // "北京" is only four bytes
   e = Extract("<title>A</title>13812345678 地址: 上海市浦东新区");
   EXPECT_EQ(e.record.Addr, "");  // the blank ends the match before the street
 }
 
 TEST(ContactExtract, TitleVariants) {
-  std::string page =
-      "<title>首页_广州某某电子有限公司-产品中心</title>13812345678";
+  std::string page = "<title>首页_广州某某电子有限公司-产品中心</title>13812345678";
   EXPECT_EQ(Extract(page, TEngineVariant::So360).record.ComName, Cp936("广州某某电子有限公司"));
   EXPECT_EQ(Extract(page, TEngineVariant::Baidu).record.ComName,
             Cp936("首页广州某某电子有限公司产品中心"));
@@ -110,8 +109,7 @@ TEST(ContactExtract, NameFromTitles) {
 }
 
 TEST(ContactExtract, ContactLinkPatternsInOrder) {
-  std::string page =
-      "<a href='/about.html'>关于我们</a><a href=\"./Contact.HTML\">联系我们</a>";
+  std::string page = "<a href='/about.html'>关于我们</a><a href=\"./Contact.HTML\">联系我们</a>";
   EXPECT_EQ(Link(page), "http://www.x.com/contact.html");
   EXPECT_EQ(Link("<a href='/about.html'>关于我们</a>"), "http://www.x.com/about.html");
   EXPECT_EQ(Link("<a href='/c.html'>请联系</a>"), "http://www.x.com/c.html");
@@ -128,8 +126,7 @@ TEST(ContactExtract, BadPagesNeitherCrashNorHang) {
   TComPanyInfo record;
   std::string garbage;
   for (int i = 0; i < (1 << 20); ++i) garbage += static_cast<char>((i * 7919) & 0xFF);
-  EXPECT_FALSE(ExtractContacts(re, record, TPageText(Utf8ToCp936(garbage)),
-                               TEngineVariant::Baidu));
+  EXPECT_FALSE(ExtractContacts(re, record, TPageText(Utf8ToCp936(garbage)), TEngineVariant::Baidu));
   // The raw bytes taken as code page text, NULs included.
   EXPECT_FALSE(ExtractContacts(re, record, TPageText(garbage), TEngineVariant::So360));
   FindContactLink(re, TPageText(garbage), "h", TEngineVariant::Baidu);
@@ -137,12 +134,11 @@ TEST(ContactExtract, BadPagesNeitherCrashNorHang) {
   std::string anchors = "<title>A</title>";
   for (int i = 0; i < 20000; ++i) anchors += "<a href=\"/p" + std::to_string(i) + "\">x</a>\n";
   anchors += "<a href=/last>" + Cp936("联系") + "</a>";
-  EXPECT_EQ(FindContactLink(re, TPageText(anchors), "h", TEngineVariant::Baidu),
-            "http://h/last");
+  EXPECT_EQ(FindContactLink(re, TPageText(anchors), "h", TEngineVariant::Baidu), "http://h/last");
 
   std::string line(5 << 20, '1');  // one 5 MiB line of digits: no number is long enough
-  EXPECT_FALSE(ExtractContacts(re, record, TPageText("<title>A</title>" + line),
-                               TEngineVariant::Baidu));
+  EXPECT_FALSE(
+      ExtractContacts(re, record, TPageText("<title>A</title>" + line), TEngineVariant::Baidu));
   std::string chars;
   for (int i = 0; i < (1 << 20); ++i) chars += Cp936("地");  // a 2 MiB line of one character
   EXPECT_TRUE(ExtractContacts(re, record, TPageText("<title>A</title>13812345678" + chars),

@@ -29,7 +29,9 @@ TEST(FileVersion, AnythingElseGivesTheDefault) {
   std::string elf = test::ReadFileBytes(ZOQA_CLI_PATH);
   test::WriteFileBytes(dir.File("head"), elf.substr(0, 100));
   EXPECT_EQ(GetFileVersion(dir.File("head")), "1.0.0.0");
-  test::WriteFileBytes(dir.File("text"), "\x7F" "ELF garbage");
+  test::WriteFileBytes(dir.File("text"),
+                       "\x7F"
+                       "ELF garbage");
   EXPECT_EQ(GetFileVersion(dir.File("text")), "1.0.0.0");
   std::string broken = elf;
   std::fill(broken.end() - 4096, broken.end(), '\xFF');  // section headers destroyed

@@ -11,7 +11,7 @@ TEST(TextUtil, CutTextNeverSplitsACharacter) {
   EXPECT_EQ(CutText("abcde", 5), "abcde");
   EXPECT_EQ(CutText("abcdef", 5), "abcde...");
   EXPECT_EQ(CutText("", 0), "");
-  std::string chinese = Cp936("广州电子");  // 8 bytes
+  std::string chinese = Cp936("广州电子");              // 8 bytes
   EXPECT_EQ(CutText(chinese, 3), Cp936("广") + "...");  // byte 3 starts 州
   EXPECT_EQ(CutText(chinese, 4), Cp936("广州") + "...");
   EXPECT_EQ(CutText("a" + chinese, 2), "a...");
@@ -60,7 +60,9 @@ TEST(TextUtil, LastCharacterHelpers) {
   EXPECT_EQ(TextBeforeLast("abc.exe", '.'), "abc");
   EXPECT_EQ(TextBeforeLast("abc", '.'), "abc");
   // 0xB5 0x5C is one character whose second byte looks like a backslash.
-  std::string trick = "x\xB5\x5C" "y";
+  std::string trick =
+      "x\xB5\x5C"
+      "y";
   EXPECT_EQ(TextAfterLast(trick, '\\', "none"), "none");
 }
 
@@ -71,10 +73,16 @@ TEST(TextUtil, TextBetweenAndFindAreCharacterAware) {
   EXPECT_EQ(TextBetween("nope", "&", "uin=1&"), "");
   EXPECT_EQ(TextBetween("\"", "\"", "\"C:\\b.exe\" -x"), "C:\\b.exe");
   // "h" as the second byte of a double-byte character does not start "href=".
-  std::string text = "\xB0" "href=1 href=2";
+  std::string text =
+      "\xB0"
+      "href=1 href=2";
   EXPECT_EQ(FindText(text, "href="), 8u);
   EXPECT_EQ(ReplaceText("a.b.C", "c", "x", true), "a.b.x");
-  EXPECT_EQ(AsciiLower("\xB0" "A" "B"), "\xB0" "Ab");
+  EXPECT_EQ(AsciiLower("\xB0"
+                       "A"
+                       "B"),
+            "\xB0"
+            "Ab");
 }
 
 TEST(TextUtil, IncludeBackslash) {
