@@ -1,6 +1,7 @@
 #include "export/exportlines.h"
 
 #include <array>
+#include <utility>
 
 #include "util/codepage.h"
 #include "util/textutil.h"
@@ -9,9 +10,9 @@ namespace zoqa {
 
 namespace {
 
-// Every occurrence of `what` that starts on a character boundary replaced by `with`.
-std::string ReplaceEvery(std::string_view text, std::string_view what, std::string_view with) {
-  if (what.empty()) return std::string(text);
+// Every occurrence of `what` in `text` that starts on a character boundary replaced by `with`.
+void ReplaceEvery(std::string& text, std::string_view what, std::string_view with) {
+  if (what.empty() || text.find(what) == std::string::npos) return;  // the usual case
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -24,7 +25,7 @@ std::string ReplaceEvery(std::string_view text, std::string_view what, std::stri
       i += n;
     }
   }
-  return out;
+  text = std::move(out);
 }
 
 enum class TColumnKind { Single, List };
@@ -93,17 +94,18 @@ TExportSeparators SeparatorsFor(bool asText) {
 
 std::string CleanValue(std::string_view text, std::string_view separator) {
   std::string value = Trim(text);
-  value = ReplaceEvery(value, "\n", "");
-  value = ReplaceEvery(value, "\r", "");
-  return ReplaceEvery(value, separator, "");
+  ReplaceEvery(value, "\n", "");
+  ReplaceEvery(value, "\r", "");
+  ReplaceEvery(value, separator, "");
+  return value;
 }
 
 std::string CleanList(std::string_view text, std::string_view separator,
                       std::string_view listSeparator) {
   std::string value = Trim(text);
-  value = ReplaceEvery(value, "\n", listSeparator);
-  value = ReplaceEvery(value, "\r", "");
-  if (separator != listSeparator) value = ReplaceEvery(value, separator, "");
+  ReplaceEvery(value, "\n", listSeparator);
+  ReplaceEvery(value, "\r", "");
+  if (separator != listSeparator) ReplaceEvery(value, separator, "");
   return value;
 }
 
