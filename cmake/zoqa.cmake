@@ -26,6 +26,7 @@ function(zoqa_test name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} zoqa_test_support GTest::gmock_main)
+  add_dependencies(${name} zoqa-cli)  # tests run the command-line program
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

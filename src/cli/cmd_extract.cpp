@@ -1,12 +1,110 @@
+// zoqa-cli extract: contact-link search and contact extraction over a saved page.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 
 #include "cli/commands.h"
+#include "harvest/contactextract.h"
+#include "util/codepage.h"
+#include "util/textutil.h"
 
 namespace zoqa::cli {
+namespace {
 
-int CmdExtract(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+struct ExtractArgs {
+  TEngineVariant variant = TEngineVariant::Baidu;
+  std::string host;
+  std::string file;
+};
+
+TEngineVariant ParseVariant(const std::string& name) {
+  if (name == "baidu") return TEngineVariant::Baidu;
+  if (name == "360") return TEngineVariant::So360;
+  if (name == "sogou") return TEngineVariant::Sogou;
+  throw UsageError("unknown variant: " + name);
+}
+
+ExtractArgs Parse(const Args& args) {
+  ExtractArgs parsed;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    bool hasValue = i + 1 < args.size();
+    if (args[i] == "--variant" && hasValue) {
+      parsed.variant = ParseVariant(args[++i]);
+    } else if (args[i] == "--host" && hasValue) {
+      parsed.host = args[++i];
+    } else if (parsed.file.empty() && !args[i].starts_with("--")) {
+      parsed.file = args[i];
+    } else {
+      throw UsageError("extract: unexpected argument " + args[i]);
+    }
+  }
+  if (parsed.file.empty()) throw UsageError("extract: FILE is missing");
+  return parsed;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw std::runtime_error("cannot read " + path);
+  return bytes;
+}
+
+// The page's text as a crawler decodes it: UTF-8 into the code page, or, when that gives
+// nothing, the raw bytes taken as code page text.
+std::string DecodePage(const std::string& raw) {
+  std::string text = Utf8ToCp936(raw);
+  return text.empty() && !raw.empty() ? Trim(raw) : text;
+}
+
+QString Q(const std::string& cp936) {
+  return QString::fromStdString(Cp936ToUtf8(cp936));
+}
+
+QJsonArray List(const std::vector<std::string>& items) {
+  QJsonArray array;
+  for (const auto& item : items) array.append(Q(item));
+  return array;
+}
+
+QJsonObject ToJson(const TComPanyInfo& record, const std::string& link, bool worth) {
+  QJsonObject o;
+  o["name"] = Q(record.ComName);
+  o["tels"] = List(record.Tels);
+  o["mobiles"] = List(record.Mobiles);
+  o["emails"] = List(record.Emails);
+  o["qqs"] = List(record.QQs);
+  o["addr"] = Q(record.Addr);
+  o["contactLink"] = Q(link);
+  o["worth"] = worth;
+  return o;
+}
+
+}  // namespace
+
+int CmdExtract(const Args& args) {
+  ExtractArgs parsed = Parse(args);
+  std::string raw;
+  try {
+    raw = ReadAll(parsed.file);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+  TPageText page(DecodePage(raw));
+  TRegExp re;
+  std::string link = FindContactLink(re, page, Utf8ToCp936(parsed.host), parsed.variant);
+  TComPanyInfo record;
+  bool worth = ExtractContacts(re, record, page, parsed.variant);
+  QByteArray json = QJsonDocument(ToJson(record, link, worth)).toJson(QJsonDocument::Compact);
+  std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
+  std::fputc('\n', stdout);
+  return 0;
 }
 
 }  // namespace zoqa::cli

@@ -1,27 +1,75 @@
+// The service-link tools: the enciphered stream format (stdin to stdout, raw bytes) and the
+// hex tokens (UTF-8 on the terminal, code page 936 bytes inside).
 #include <cstdio>
+#include <stdexcept>
+#include <string>
 
 #include "cli/commands.h"
+#include "service/desutil.h"
+#include "util/codepage.h"
 
 namespace zoqa::cli {
+namespace {
 
-int CmdConfigPack(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+// A UTF-8 argument as code page 936 bytes.
+std::string ArgumentBytes(const std::string& utf8, const char* what) {
+  std::string bytes = Utf8ToCp936(utf8);
+  if (bytes.empty() && !utf8.empty()) throw UsageError(std::string(what) + " is not valid UTF-8");
+  return bytes;
 }
 
-int CmdConfigUnpack(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+// The key of a stream command: one non-empty argument.
+std::string StreamKeyArgument(const Args& args) {
+  if (args.size() != 1) throw UsageError("");
+  if (args[0].empty()) throw UsageError("KEY must not be empty");
+  return ArgumentBytes(args[0], "KEY");
 }
 
-int CmdHexEncipher(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+std::string ReadStdin() {
+  std::string data;
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) data.append(buffer, n);
+  if (std::ferror(stdin)) throw std::runtime_error("cannot read the standard input");
+  return data;
 }
 
-int CmdHexDecipher(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+void WriteStdout(const std::string& data) {
+  if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout)) {
+    throw std::runtime_error("cannot write the standard output");
+  }
+}
+
+}  // namespace
+
+int CmdConfigPack(const Args& args) {
+  std::string key = StreamKeyArgument(args);
+  WriteStdout(EncipherStream(ReadStdin(), key));
+  return 0;
+}
+
+int CmdConfigUnpack(const Args& args) {
+  std::string key = StreamKeyArgument(args);
+  std::string stream = ReadStdin(), plain;
+  // Invalid data gives an empty result and still succeeds, as for the program itself.
+  if (!IsEncipheredStream(stream)) std::fputs("not a valid enciphered stream\n", stderr);
+  DecipherStream(stream, plain, key);
+  WriteStdout(plain);
+  return 0;
+}
+
+int CmdHexEncipher(const Args& args) {
+  if (args.size() != 2) throw UsageError("");
+  std::string hex = EncipherToHex(ArgumentBytes(args[1], "TEXT"), ArgumentBytes(args[0], "KEY"));
+  WriteStdout(hex + "\n");
+  return 0;
+}
+
+int CmdHexDecipher(const Args& args) {
+  if (args.size() != 2) throw UsageError("");
+  std::string plain = DecipherFromHex(args[1], ArgumentBytes(args[0], "KEY"));
+  WriteStdout(Cp936ToUtf8(plain) + "\n");
+  return 0;
 }
 
 }  // namespace zoqa::cli

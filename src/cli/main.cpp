@@ -8,6 +8,10 @@
 
 #include "cli/commands.h"
 #include "platform/appdir.h"
+#include "platform/fileversion.h"
+
+ZOQA_EMBED_FILE_VERSION(ZOQA_VERSION_MAJOR, ZOQA_VERSION_MINOR, ZOQA_VERSION_PATCH,
+                        ZOQA_VERSION_TWEAK);
 
 namespace {
 

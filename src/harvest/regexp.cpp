@@ -90,11 +90,12 @@ TRegExp::Compiled& TRegExp::Get(std::string_view pattern) {
 }
 
 std::vector<TRegExp::Span> TRegExp::Spans(std::string_view pattern, std::string_view utf8,
-                                          std::size_t limit) {
+                                          std::size_t limit, bool knownValid) {
   Compiled& c = Get(pattern);
   std::vector<Span> spans;
   std::size_t start = 0;
-  uint32_t options = 0;  // the text is checked for valid UTF-8 once, on the first search
+  // The text is checked for valid UTF-8 once, on the first search, unless known to be.
+  uint32_t options = knownValid ? PCRE2_NO_UTF_CHECK : 0;
   while (start <= utf8.size() && spans.size() < limit) {
     int rc = pcre2_match(c.code_, reinterpret_cast<PCRE2_SPTR>(utf8.data()), utf8.size(), start,
                          options, c.data_, engine_->context);
@@ -110,16 +111,17 @@ std::vector<TRegExp::Span> TRegExp::Spans(std::string_view pattern, std::string_
 }
 
 std::vector<std::string> TRegExp::FindAllUtf8(std::string_view pattern, std::string_view utf8,
-                                              std::size_t maxMatches) {
+                                              std::size_t maxMatches, bool knownValid) {
   std::vector<std::string> out;
-  for (const Span& s : Spans(pattern, utf8, maxMatches)) {
+  for (const Span& s : Spans(pattern, utf8, maxMatches, knownValid)) {
     out.emplace_back(utf8.substr(s.begin, s.end - s.begin));
   }
   return out;
 }
 
 std::vector<std::string> TRegExp::FindAll(std::string_view pattern, std::string_view text) {
-  std::vector<std::string> out = FindAllUtf8(pattern, Cp936ToUtf8(text));
+  std::vector<std::string> out =
+      FindAllUtf8(pattern, Cp936ToUtf8(text), std::numeric_limits<std::size_t>::max(), true);
   for (auto& m : out) m = Utf8ToCp936(m);
   return out;
 }
@@ -129,7 +131,7 @@ std::string TRegExp::ReplaceAll(std::string_view pattern, std::string_view text,
   std::string utf8 = Cp936ToUtf8(text);
   std::string out;
   std::size_t pos = 0;
-  for (const Span& s : Spans(pattern, utf8, std::numeric_limits<std::size_t>::max())) {
+  for (const Span& s : Spans(pattern, utf8, std::numeric_limits<std::size_t>::max(), true)) {
     out += Utf8ToCp936(std::string_view(utf8).substr(pos, s.begin - pos));
     out += replacement;
     pos = s.end;

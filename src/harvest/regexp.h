@@ -35,10 +35,11 @@ class TRegExp {
                          std::string_view replacement);
 
   // FindAll over UTF-8 text with UTF-8 results, for callers that convert a page once for
-  // many searches; stops after `maxMatches` matches.
+  // many searches; stops after `maxMatches` matches. `knownValid` skips the check for valid
+  // UTF-8 when the caller made the text itself.
   std::vector<std::string> FindAllUtf8(
       std::string_view pattern, std::string_view utf8,
-      std::size_t maxMatches = std::numeric_limits<std::size_t>::max());
+      std::size_t maxMatches = std::numeric_limits<std::size_t>::max(), bool knownValid = false);
 
  private:
   class Compiled;
@@ -48,7 +49,8 @@ class TRegExp {
   };
 
   Compiled& Get(std::string_view pattern);
-  std::vector<Span> Spans(std::string_view pattern, std::string_view utf8, std::size_t limit);
+  std::vector<Span> Spans(std::string_view pattern, std::string_view utf8, std::size_t limit,
+                          bool knownValid);
 
   std::unordered_map<std::string, std::unique_ptr<Compiled>> cache_;
   struct Engine;

@@ -2,160 +2,240 @@
 
 #include <iconv.h>
 
-#include <algorithm>
-#include <cerrno>
+#include <array>
+#include <memory>
 #include <stdexcept>
 
 namespace zoqa {
 namespace {
 
-// One conversion descriptor per thread and direction, opened on first use.
-class Converter {
+// The code page's mapping, read once from iconv into two tables so that converting a page
+// is a table lookup per character.
+struct Tables {
+  std::array<char32_t, 256> single{};         // byte -> code point; 0 = not a character
+  std::array<char16_t, 65536> pair{};         // lead << 8 | trail -> code point; 0 = none
+  std::array<std::uint16_t, 65536> encode{};  // BMP code point -> code; 0 = none
+};
+
+class Iconv {
  public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
     if (cd_ == reinterpret_cast<iconv_t>(-1)) {
       throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
     }
   }
-  ~Converter() { iconv_close(cd_); }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
+  ~Iconv() { iconv_close(cd_); }
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
 
-  // Converts a run of non-ASCII input, appending to `out`. `skip` tells how many input bytes
-  // to pass over (writing "?") when the input cannot be converted at some point.
-  template <typename Skip>
-  void Convert(std::string_view in, std::string& out, Skip skip) {
+  // Converts `in` completely, or returns false.
+  bool Convert(const char* in, std::size_t n, char* out, std::size_t room, std::size_t& written) {
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char* src = const_cast<char*>(in.data());
-    std::size_t left = in.size();
-    while (left > 0) {
-      std::size_t used = out.size();
-      out.resize(used + left * 2 + 8);
-      char* dst = out.data() + used;
-      std::size_t room = out.size() - used;
-      std::size_t rc = iconv(cd_, &src, &left, &dst, &room);
-      out.resize(out.size() - room);
-      if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-        std::size_t n = skip(std::string_view(src, left));
-        out.push_back('?');
-        src += n;
-        left -= n;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-      }
+    char* src = const_cast<char*>(in);
+    char* dst = out;
+    std::size_t left = n, space = room;
+    if (iconv(cd_, &src, &left, &dst, &space) == static_cast<std::size_t>(-1) || left != 0) {
+      return false;
     }
+    written = room - space;
+    return true;
   }
 
  private:
   iconv_t cd_;
 };
 
-Converter& ToCp936() {
-  thread_local Converter converter("CP936", "UTF-8");
-  return converter;
+char32_t DecodeOne(Iconv& cv, const char* bytes, std::size_t n) {
+  char32_t out[2];
+  std::size_t written = 0;
+  if (!cv.Convert(bytes, n, reinterpret_cast<char*>(out), sizeof out, written)) return 0;
+  return written == sizeof(char32_t) ? out[0] : 0;
 }
 
-Converter& FromCp936() {
-  thread_local Converter converter("UTF-8", "CP936");
-  return converter;
-}
-
-std::size_t Utf8SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
-
-bool IsContinuation(unsigned char byte) {
-  return (byte & 0xC0) == 0x80;
-}
-
-// Length of the valid UTF-8 sequence at the start of `s`, or 0 when it is not valid.
-std::size_t ValidSequence(std::string_view s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  std::size_t n = Utf8SequenceLength(p[0]);
-  if (n == 0 || n > s.size()) return 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    if (!IsContinuation(p[i])) return 0;
+void FillDecoding(Tables& t) {
+  Iconv cv("UTF-32LE", "CP936");
+  for (int b = 1; b < 256; ++b) {
+    char byte = static_cast<char>(b);
+    t.single[b] = DecodeOne(cv, &byte, 1);
   }
-  if (n == 3 && p[0] == 0xE0 && p[1] < 0xA0) return 0;   // overlong
-  if (n == 3 && p[0] == 0xED && p[1] >= 0xA0) return 0;  // surrogate
-  if (n == 4 && p[0] == 0xF0 && p[1] < 0x90) return 0;   // overlong
-  if (n == 4 && p[0] == 0xF4 && p[1] >= 0x90) return 0;  // beyond U+10FFFF
-  return n;
-}
-
-bool IsAscii(char c) {
-  return static_cast<unsigned char>(c) < 0x80;
-}
-
-// Calls `run(part, ascii)` for the alternating ASCII and non-ASCII runs of `text`, where
-// `width(text, pos)` gives the length of the non-ASCII character at `pos` so that a
-// multi-byte character is never split between two runs.
-template <typename Width, typename Run>
-void ForEachRun(std::string_view text, Width width, Run run) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t j = i;
-    if (IsAscii(text[i])) {
-      while (j < text.size() && IsAscii(text[j])) ++j;
-    } else {
-      while (j < text.size() && !IsAscii(text[j])) j += width(text, j);
-      j = std::min(j, text.size());
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      char32_t cp = DecodeOne(cv, bytes, 2);
+      if (cp > 0 && cp <= 0xFFFF) t.pair[lead << 8 | trail] = static_cast<char16_t>(cp);
     }
-    run(text.substr(i, j - i), IsAscii(text[i]));
-    i = j;
   }
 }
 
-std::size_t Utf8Width(std::string_view, std::size_t) {
-  return 1;
+void FillEncoding(Tables& t) {
+  Iconv cv("CP936", "UTF-32LE");
+  for (char32_t cp = 0x80; cp <= 0xFFFF; ++cp) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+    char out[4];
+    std::size_t n = 0;
+    if (!cv.Convert(reinterpret_cast<const char*>(&cp), sizeof cp, out, sizeof out, n)) continue;
+    auto b0 = static_cast<unsigned char>(out[0]);
+    if (n == 1) t.encode[cp] = b0;
+    if (n == 2)
+      t.encode[cp] = static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(out[1]));
+  }
+}
+
+const Tables& CodePage() {
+  static const std::unique_ptr<Tables> tables = [] {
+    auto t = std::make_unique<Tables>();
+    FillDecoding(*t);
+    FillEncoding(*t);
+    return t;
+  }();
+  return *tables;
+}
+
+// Decodes the UTF-8 sequence at `p` (at most `n` bytes); returns its length, 0 if invalid.
+std::size_t DecodeUtf8(const unsigned char* p, std::size_t n, char32_t& cp) {
+  unsigned char b = p[0];
+  std::size_t len = b < 0x80 ? 1 : b < 0xC2 ? 0 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF5 ? 4 : 0;
+  if (len == 0 || len > n) return 0;
+  cp = len == 1 ? b : b & (0xFF >> (len + 1));
+  for (std::size_t i = 1; i < len; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    cp = cp << 6 | (p[i] & 0x3F);
+  }
+  static constexpr char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// The code page bytes of one code point, or "?" when the code page lacks it.
+void AppendCode(std::string& out, char32_t cp, const Tables& t) {
+  std::uint16_t code = cp <= 0xFFFF ? t.encode[cp] : 0;
+  if (code == 0) {
+    out += '?';
+  } else if (code < 0x100) {
+    out += static_cast<char>(code);
+  } else {
+    out += static_cast<char>(code >> 8);
+    out += static_cast<char>(code & 0xFF);
+  }
+}
+
+// The code point that code page bytes at `p` stand for and their length; 0 for bytes that
+// form no character (the caller writes "?" and moves on by one byte).
+char32_t DecodeCp936(const unsigned char* p, std::size_t n, const Tables& t, std::size_t& len) {
+  len = 1;
+  if (IsLeadByte(p[0]) && n > 1) {
+    char16_t cp = t.pair[p[0] << 8 | p[1]];
+    if (cp != 0) len = 2;
+    return cp;
+  }
+  return t.single[p[0]];
 }
 
 }  // namespace
 
 bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    if (static_cast<unsigned char>(text[i]) < 0x80) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t i = 0, n = text.size();
+  char32_t cp = 0;
+  while (i < n) {
+    if (p[i] < 0x80) {
       ++i;
       continue;
     }
-    std::size_t n = ValidSequence(text.substr(i));
-    if (n == 0) return false;
-    i += n;
+    std::size_t len = DecodeUtf8(p + i, n - i, cp);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
+bool Utf8ToCp936AndUtf8(std::string_view utf8, std::string& cp936, std::string& roundTrip) {
+  const Tables& t = CodePage();
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  std::size_t i = 0, n = utf8.size();
+  cp936.clear();
+  roundTrip.clear();
+  cp936.reserve(n);
+  roundTrip.reserve(n);
+  while (i < n) {
+    if (p[i] < 0x80) {
+      std::size_t j = i;
+      while (j < n && p[j] < 0x80) ++j;
+      cp936.append(utf8.substr(i, j - i));
+      roundTrip.append(utf8.substr(i, j - i));
+      i = j;
+      continue;
+    }
+    char32_t cp = 0;
+    std::size_t len = DecodeUtf8(p + i, n - i, cp);
+    if (len == 0) {
+      cp936.clear();
+      roundTrip.clear();
+      return false;
+    }
+    std::size_t at = cp936.size();
+    AppendCode(cp936, cp, t);
+    std::size_t codeLen = 0;
+    AppendUtf8(roundTrip, DecodeCp936(reinterpret_cast<const unsigned char*>(cp936.data()) + at,
+                                      cp936.size() - at, t, codeLen));
+    i += len;
   }
   return true;
 }
 
 std::string Utf8ToCp936(std::string_view utf8) {
-  if (!IsValidUtf8(utf8)) return {};
+  const Tables& t = CodePage();
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  std::size_t i = 0, n = utf8.size();
   std::string out;
-  out.reserve(utf8.size());
-  ForEachRun(utf8, Utf8Width, [&out](std::string_view run, bool ascii) {
-    if (ascii) {
-      out.append(run);
-      return;
+  out.reserve(n);
+  while (i < n) {
+    if (p[i] < 0x80) {
+      out += static_cast<char>(p[i++]);
+      continue;
     }
-    ToCp936().Convert(run, out, [](std::string_view rest) {
-      std::size_t n = ValidSequence(rest);
-      return n == 0 ? 1 : n;
-    });
-  });
+    char32_t cp = 0;
+    std::size_t len = DecodeUtf8(p + i, n - i, cp);
+    if (len == 0) return {};
+    AppendCode(out, cp, t);
+    i += len;
+  }
   return out;
 }
 
 std::string Cp936ToUtf8(std::string_view cp936) {
+  const Tables& t = CodePage();
+  const auto* p = reinterpret_cast<const unsigned char*>(cp936.data());
+  std::size_t i = 0, n = cp936.size();
   std::string out;
-  out.reserve(cp936.size() + cp936.size() / 2);
-  ForEachRun(cp936, CharLength, [&out](std::string_view run, bool ascii) {
-    if (ascii) {
-      out.append(run);
-      return;
+  out.reserve(n + n / 2);
+  while (i < n) {
+    if (p[i] < 0x80) {
+      out += static_cast<char>(p[i++]);
+      continue;
     }
-    FromCp936().Convert(run, out, [](std::string_view) { return std::size_t{1}; });
-  });
+    std::size_t len = 1;
+    char32_t cp = DecodeCp936(p + i, n - i, t, len);
+    if (cp == 0) {
+      out += '?';
+    } else {
+      AppendUtf8(out, cp);
+    }
+    i += len;
+  }
   return out;
 }
 

@@ -1,4 +1,5 @@
-// Conversions between UTF-8 and code page 936, the byte encoding of all domain text.
+// Conversions between UTF-8 and code page 936, the byte encoding of all domain text. The
+// mapping is glibc iconv's, read into lookup tables on first use.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +25,10 @@ bool IsValidUtf8(std::string_view text);
 // UTF-8 to code page 936. Text that is not valid UTF-8 throughout gives an empty result;
 // characters the code page lacks become "?".
 std::string Utf8ToCp936(std::string_view utf8);
+
+// Utf8ToCp936 into `cp936`, and in `roundTrip` that text converted back to UTF-8, in one
+// pass; false (both empty) when `utf8` is not valid UTF-8.
+bool Utf8ToCp936AndUtf8(std::string_view utf8, std::string& cp936, std::string& roundTrip);
 
 // Code page 936 to UTF-8. Bytes that do not form a character of the code page become "?".
 std::string Cp936ToUtf8(std::string_view cp936);

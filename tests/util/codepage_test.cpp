@@ -1,6 +1,7 @@
 #include "util/codepage.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 namespace zoqa {
 namespace {
@@ -55,6 +56,64 @@ TEST(CodePage, LeadByteRule) {
   EXPECT_EQ(CharLength("\xB9\xE3", 0), 2u);
   EXPECT_EQ(CharLength("\xB9", 0), 1u);
   EXPECT_EQ(CharLength("a", 0), 1u);
+}
+
+}  // namespace
+}  // namespace zoqa
+
+namespace zoqa {
+namespace {
+
+std::string IconvConvert(const std::string& in, const char* to, const char* from) {
+  iconv_t cd = iconv_open(to, from);
+  std::string out(in.size() * 4 + 16, '\0');
+  char* src = const_cast<char*>(in.data());
+  char* dst = out.data();
+  std::size_t left = in.size(), room = out.size();
+  std::size_t rc = iconv(cd, &src, &left, &dst, &room);
+  iconv_close(cd);
+  EXPECT_NE(rc, static_cast<std::size_t>(-1));
+  out.resize(out.size() - room);
+  return out;
+}
+
+// Every two-byte code decodes as iconv decodes it, or to "?" where iconv finds no character.
+TEST(CodePage, TablesAgreeWithIconv) {
+  iconv_t cd = iconv_open("UTF-8", "CP936");
+  int mismatches = 0;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      char buf[8];
+      char* src = pair;
+      char* dst = buf;
+      std::size_t left = 2, room = sizeof buf;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      bool ok = iconv(cd, &src, &left, &dst, &room) != static_cast<std::size_t>(-1);
+      std::string mine = Cp936ToUtf8(std::string(pair, 2));
+      if (ok && mine != std::string(buf, sizeof buf - room)) ++mismatches;
+      if (!ok && mine.front() != '?') ++mismatches;
+    }
+  }
+  iconv_close(cd);
+  EXPECT_EQ(mismatches, 0);
+  std::string cjk;
+  for (char32_t cp = 0x4E00; cp <= 0x9FA5; ++cp) {
+    cjk += static_cast<char>(0xE0 | cp >> 12);
+    cjk += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    cjk += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  EXPECT_EQ(Utf8ToCp936(cjk), IconvConvert(cjk, "CP936", "UTF-8"));
+}
+
+TEST(CodePage, OnePassConversionGivesBothForms) {
+  std::string utf8 = "a\u00B7\u30FB\U0001F600\u5E7F\u20AC\r\n";
+  std::string cp, back;
+  ASSERT_TRUE(Utf8ToCp936AndUtf8(utf8, cp, back));
+  EXPECT_EQ(cp, Utf8ToCp936(utf8));
+  EXPECT_EQ(back, Cp936ToUtf8(cp));
+  EXPECT_FALSE(Utf8ToCp936AndUtf8("ok\xC3", cp, back));
+  EXPECT_TRUE(cp.empty() && back.empty());
 }
 
 }  // namespace

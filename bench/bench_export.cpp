@@ -1,0 +1,84 @@
+// Export of a large keyword: text file and worksheet file.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "export/ds2excel.h"
+#include "export/exportlines.h"
+#include "export/exportwriter.h"
+#include "util/codepage.h"
+
+namespace {
+
+using zoqa::TComPanyInfo;
+
+std::vector<TComPanyInfo> MakeCompanies(std::size_t n) {
+  std::vector<TComPanyInfo> companies(n);
+  const std::string name = zoqa::Cp936("广州市天河区某某电子科技有限公司");
+  for (std::size_t i = 0; i < n; ++i) {
+    TComPanyInfo& c = companies[i];
+    c.SetName(name + std::to_string(i));
+    c.AddMobile("138" + std::to_string(10000000 + i));
+    c.AddMobile("139" + std::to_string(10000000 + i));
+    c.AddQQ(std::to_string(100000 + i));
+    c.AddEmail("sales" + std::to_string(i) + "@example.cn");
+    c.WebUrl = "http://www.company" + std::to_string(i) + ".cn/contact.html";
+  }
+  return companies;
+}
+
+std::vector<const TComPanyInfo*> Pointers(const std::vector<TComPanyInfo>& companies) {
+  std::vector<const TComPanyInfo*> out;
+  for (const auto& c : companies) out.push_back(&c);
+  return out;
+}
+
+// Every column the export window offers.
+zoqa::TExportFields AllFields() {
+  return {true, true, true, true, false, true};
+}
+
+std::string OutFile(const char* name) {
+  return (std::filesystem::temp_directory_path() / name).string();
+}
+
+void Export(benchmark::State& state, std::size_t count, bool asText, const char* name) {
+  const auto companies = MakeCompanies(count);
+  const auto pointers = Pointers(companies);
+  const std::string file = OutFile(name);
+  for (auto _ : state) {
+    if (!zoqa::WriteExportFile(pointers, file, AllFields(), asText)) {
+      state.SkipWithError("export failed");
+      break;
+    }
+  }
+  state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(file));
+  std::filesystem::remove(file);
+}
+
+void BM_ExportText100k(benchmark::State& state) {
+  Export(state, 100000, true, "zoqa_bench_export.txt");
+}
+
+// The largest worksheet the format holds: a title row and 65,535 companies.
+void BM_ExportSpreadsheetFullSheet(benchmark::State& state) {
+  Export(state, zoqa::TDS2Excel::kMaxRows - 1, false, "zoqa_bench_export.xls");
+}
+
+// Building the spreadsheet lines of 100,000 companies (more than one worksheet holds).
+void BM_SpreadsheetLines100k(benchmark::State& state) {
+  const auto companies = MakeCompanies(100000);
+  const auto pointers = Pointers(companies);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(zoqa::BuildExportLines(pointers, AllFields(), false));
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_ExportText100k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportSpreadsheetFullSheet)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpreadsheetLines100k)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

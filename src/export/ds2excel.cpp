@@ -1,0 +1,137 @@
+#include "export/ds2excel.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "export/outfile.h"
+#include "util/codepage.h"
+
+namespace zoqa {
+
+namespace {
+
+constexpr unsigned kRecordBof = 0x0809;
+constexpr unsigned kRecordLabel = 0x0204;
+constexpr unsigned kRecordBlank = 0x0201;
+constexpr unsigned kRecordEof = 0x000A;
+constexpr unsigned kDocWorksheet = 0x0010;  // BOF document type of a worksheet
+constexpr unsigned kBlankFormat = 0x0017;   // format index of an empty cell
+
+}  // namespace
+
+TDS2Excel::TDS2Excel(const std::vector<std::string>& lines, char cellSeparator)
+    : Lines(lines), Separator(cellSeparator) {}
+
+std::vector<std::string_view> TDS2Excel::SplitCells(std::string_view line, char separator) {
+  std::vector<std::string_view> cells;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < line.size(); i += CharLength(line, i)) {
+    if (line[i] != separator) continue;
+    cells.push_back(line.substr(start, i - start));
+    start = i + 1;
+  }
+  if (start < line.size()) cells.push_back(line.substr(start));
+  return cells;
+}
+
+std::string_view TDS2Excel::FitCell(std::string_view text) {
+  if (text.size() <= kMaxCellBytes) return text;
+  std::size_t end = 0;
+  while (end + CharLength(text, end) <= kMaxCellBytes) end += CharLength(text, end);
+  return text.substr(0, end);
+}
+
+void TDS2Excel::SaveToFile(const std::string& fileName, bool hasTitleRow) {
+  HasTitleRow = hasTitleRow;
+  const bool takeTitles = HasTitleRow && !Lines.empty();
+  std::vector<std::string_view> titles;
+  if (takeTitles) titles = SplitCells(Lines.front(), Separator);
+  CheckSize(titles);
+
+  RemoveFileIfPresent(fileName);
+  TOutFile out(fileName);
+  Stream = &out;
+  Col = 0;
+  Row = 0;
+  LastColumn = 0;
+  WriteBof();
+  if (takeTitles) WriteTitleRow(titles);
+  for (std::size_t i = takeTitles ? 1 : 0; i < Lines.size(); ++i) WriteDataLine(Lines[i]);
+  WriteEof();
+  Stream = nullptr;
+  out.Close();
+}
+
+// The file would need more rows or columns than the format can number: fail rather than
+// write cells over earlier ones or drop them unnoticed.
+void TDS2Excel::CheckSize(const std::vector<std::string_view>& titles) const {
+  if (titles.size() > kMaxColumns) throw std::runtime_error("too many columns for a worksheet");
+  std::size_t rows = titles.empty() ? 0 : 1;
+  for (std::size_t i = HasTitleRow && !Lines.empty() ? 1 : 0; i < Lines.size(); ++i) {
+    if (!Lines[i].empty()) ++rows;  // each non-empty line fills exactly one row
+  }
+  if (rows > kMaxRows) throw std::runtime_error("too many rows for a worksheet");
+}
+
+void TDS2Excel::WriteTitleRow(const std::vector<std::string_view>& titles) {
+  // An empty title line still leaves one column, so that the data lines are written.
+  LastColumn = std::max<std::int32_t>(static_cast<std::int32_t>(titles.size()) - 1, 0);
+  for (std::string_view title : titles) {
+    WriteLabel(title);
+    Advance();
+  }
+}
+
+void TDS2Excel::WriteDataLine(std::string_view line) {
+  if (line.empty()) return;
+  std::vector<std::string_view> cells = SplitCells(line, Separator);
+  const std::size_t width = static_cast<std::size_t>(LastColumn) + 1;
+  const std::size_t count = std::min(cells.size(), width);
+  for (std::size_t j = 0; j < count; ++j) {
+    if (cells[j].empty()) {
+      WriteBlank();
+    } else {
+      WriteLabel(cells[j]);
+    }
+    Advance();
+  }
+  if (count < width) {
+    Row = static_cast<std::uint16_t>(Row + 1);
+    Col = 0;
+  }
+}
+
+void TDS2Excel::Advance() {
+  if (Col == LastColumn) {
+    Row = static_cast<std::uint16_t>(Row + 1);
+    Col = 0;
+  } else {
+    Col = static_cast<std::uint16_t>(Col + 1);
+  }
+}
+
+void TDS2Excel::WriteBof() {
+  for (unsigned v : {kRecordBof, 8u, 0u, kDocWorksheet, 0u, 0u}) Stream->WriteUInt16(v);
+}
+
+void TDS2Excel::WriteLabel(std::string_view text) {
+  text = FitCell(text);
+  const auto n = static_cast<unsigned>(text.size());
+  for (unsigned v : {kRecordLabel, n + 8, unsigned(Row), unsigned(Col), 0u, n}) {
+    Stream->WriteUInt16(v);
+  }
+  Stream->Write(text);
+}
+
+void TDS2Excel::WriteBlank() {
+  for (unsigned v : {kRecordBlank, 6u, unsigned(Row), unsigned(Col), kBlankFormat}) {
+    Stream->WriteUInt16(v);
+  }
+}
+
+void TDS2Excel::WriteEof() {
+  Stream->WriteUInt16(kRecordEof);
+  Stream->WriteUInt16(0);
+}
+
+}  // namespace zoqa

@@ -1,0 +1,39 @@
+// Turns companies into export lines: the column titles (when more than one column is chosen),
+// then one line per company, or one line per entry when a single list column is chosen.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/exportfields.h"
+#include "harvest/companyinfo.h"
+
+namespace zoqa {
+
+struct TExportSeparators {
+  std::string field;  // between the columns
+  std::string list;   // between the entries of one list column
+};
+
+// Text files: "," and ","; spreadsheets: TAB and ", ".
+TExportSeparators SeparatorsFor(bool asText);
+
+// Trims blanks and control characters from both ends, then removes every LF, every CR and
+// every `separator`.
+std::string CleanValue(std::string_view text, std::string_view separator);
+
+// `text` holds a list's entries, each followed by CR LF. Trims both ends, puts `listSeparator`
+// in place of every LF, removes every CR and, when the two separators differ, every
+// `separator`.
+std::string CleanList(std::string_view text, std::string_view separator,
+                      std::string_view listSeparator);
+
+// The list's entries, each followed by CR LF.
+std::string ListText(const std::vector<std::string>& entries);
+
+// The lines of an export of `companies` (code page 936 text; null entries are skipped).
+std::vector<std::string> BuildExportLines(const std::vector<const TComPanyInfo*>& companies,
+                                          const TExportFields& fields, bool asText);
+
+}  // namespace zoqa

@@ -1,0 +1,23 @@
+// Writing a keyword's companies to an export file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "export/exportfields.h"
+#include "harvest/companyinfo.h"
+
+namespace zoqa {
+
+// Builds the lines (header rule, one-list-column rule, CleanValue/CleanList, separators of the
+// format) and writes them: text = code page 936 bytes, each line + CR LF, no BOM, existing file
+// replaced; spreadsheet = ExportSpreadsheet. Returns false when anything raises while building
+// or writing. fileName is a file-system (UTF-8) path.
+bool WriteExportFile(const std::vector<const TComPanyInfo*>& companies, const std::string& fileName,
+                     const TExportFields& fields, bool asText);
+
+// Writes the lines to `fileName`, each followed by CR LF, replacing an existing file; raises
+// on failure and then leaves no file behind.
+void WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines);
+
+}  // namespace zoqa

@@ -1,0 +1,63 @@
+#include "harvest/enginesettings.h"
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+#include <mutex>
+
+namespace zoqa {
+namespace {
+
+std::mutex g_mutex;
+std::shared_ptr<const TEngineSettings> g_settings = std::make_shared<TEngineSettings>();
+
+void ReadText(QSettings& ini, const char* key, std::string& value) {
+  QString text = ini.value(key).toString().trimmed();
+  if (!text.isEmpty()) value = text.toStdString();
+}
+
+void ReadList(QSettings& ini, const char* key, std::vector<std::string>& value) {
+  // QSettings already splits a comma-separated value into a list.
+  QStringList parts = ini.value(key).toStringList();
+  if (parts.size() == 1) parts = parts.front().split(',');
+  if (static_cast<std::size_t>(parts.size()) != value.size()) return;
+  std::vector<std::string> read;
+  for (const QString& p : parts) {
+    if (p.trimmed().isEmpty()) return;
+    read.push_back(p.trimmed().toLower().toStdString());
+  }
+  value = std::move(read);
+}
+
+}  // namespace
+
+TEngineSettings LoadEngineSettings(const std::string& path) {
+  TEngineSettings s;
+  QSettings ini(QString::fromStdString(path), QSettings::IniFormat);
+  ini.beginGroup("engine");
+  ReadText(ini, "BaiduSearchHost", s.BaiduSearchHost);
+  ReadText(ini, "BaiduDomain", s.BaiduDomain);
+  ReadText(ini, "So360SearchHost", s.So360SearchHost);
+  ReadText(ini, "So360ClickHost", s.So360ClickHost);
+  ReadList(ini, "So360Domains", s.So360Domains);
+  ReadText(ini, "SogouSearchHost", s.SogouSearchHost);
+  ReadText(ini, "SogouDomain", s.SogouDomain);
+  ReadList(ini, "EngineDomains", s.EngineDomains);
+  ReadText(ini, "BeianHost", s.BeianHost);
+  ReadText(ini, "SpiderUserAgent", s.SpiderUserAgent);
+  return s;
+}
+
+std::shared_ptr<const TEngineSettings> EngineSettings() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return g_settings;
+}
+
+void SetEngineSettings(const TEngineSettings& settings) {
+  auto copy = std::make_shared<const TEngineSettings>(settings);
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_settings = std::move(copy);
+}
+
+}  // namespace zoqa

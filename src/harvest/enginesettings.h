@@ -1,0 +1,37 @@
+// Host names and domains of the search engines and the filing registry, read from the
+// [engine] section of the settings file; the defaults live here.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zoqa {
+
+struct TEngineSettings {
+  std::string BaiduSearchHost = "www.baidu.com";
+  std::string BaiduDomain = "baidu.com";
+  std::string So360SearchHost = "www.so.com";
+  std::string So360ClickHost = "e.so.com";
+  std::vector<std::string> So360Domains = {"so.com", "360.cn"};
+  std::string SogouSearchHost = "www.sogou.com";
+  std::string SogouDomain = "sogou.com";
+  // Domains of the three engines and their sister sites; a URL that mentions any of them
+  // belongs to an engine, not to a company.
+  std::vector<std::string> EngineDomains = {"baidu.com", "so.com",  "sogou.com",
+                                            "360.cn",    "360.com", "soso.com"};
+  std::string BeianHost = "beian.miit.gov.cn";
+  std::string SpiderUserAgent =
+      "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+      "Chrome/120.0 Safari/537.36";
+};
+
+// Reads the [engine] section of the ini file at `path` over the defaults; keys that are
+// missing or empty keep their default, and list values with the wrong count too.
+TEngineSettings LoadEngineSettings(const std::string& path);
+
+// The settings every thread reads; replaced as a whole, so readers never see half an update.
+std::shared_ptr<const TEngineSettings> EngineSettings();
+void SetEngineSettings(const TEngineSettings& settings);
+
+}  // namespace zoqa

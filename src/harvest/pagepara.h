@@ -1,0 +1,20 @@
+// What a search-result harvester hands to each crawler it starts; the crawler copies it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zoqa {
+
+class THarvestSink;  // receives the crawler's reports on the main thread
+
+struct TPagePara {
+  THarvestSink* WindowHandle = nullptr;
+  std::string CookieText;  // Cookie header for the crawler's first request
+  std::string LinkUrl;     // the result's link (the engine's click link)
+  std::string Title;       // the title taken from the result block
+  std::uint8_t Certified = 0;
+  std::string KeyWord;
+};
+
+}  // namespace zoqa

@@ -1,0 +1,17 @@
+// Ending processes by executable name or by id.
+#pragma once
+
+#include <sys/types.h>
+#include <string>
+
+namespace zoqa {
+
+// Ends (SIGKILL) every process whose executable's file name or full path equals `name`,
+// ignoring the case of ASCII letters; the calling process is not spared. The result is the
+// outcome of the last attempt, false when no process matched.
+bool KillProcessByName(const std::string& name);
+
+// Ends the process with the id; false when there is none or it cannot be ended.
+bool KillProcessById(pid_t id);
+
+}  // namespace zoqa

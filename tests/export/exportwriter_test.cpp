@@ -1,0 +1,119 @@
+#include "export/exportwriter.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "biffreader.h"
+#include "export/ds2excel.h"
+#include "platform/clipboard.h"
+#include "support/testsupport.h"
+#include "util/codepage.h"
+
+namespace zoqa {
+namespace {
+
+using test::ReadFileBytes;
+using Cells = std::vector<test::TBiffCell>;
+
+class RecordingClipboard : public TClipboard {
+ public:
+  void SetText(const std::string& text) override { texts.push_back(text); }
+  std::vector<std::string> texts;
+};
+
+class ExportWriterTest : public ::testing::Test {
+ protected:
+  ExportWriterTest() {
+    first_.SetName(Cp936("广州电子有限公司|官网"));
+    first_.AddMobile("13800000001");
+    first_.AddMobile("13800000002");
+    first_.AddQQ("10001");
+    second_.SetName("Beta");
+    second_.AddMobile("13900000000");
+    fields_.company = fields_.mobile = fields_.qq = true;
+    InstallClipboard(clipboard_);
+  }
+  ~ExportWriterTest() override { InstallClipboard(nullptr); }
+
+  bool Write(const std::string& file, bool asText) {
+    return WriteExportFile({&first_, &second_}, file, fields_, asText);
+  }
+
+  test::TempDir dir_;
+  TComPanyInfo first_, second_;
+  TExportFields fields_;
+  std::shared_ptr<RecordingClipboard> clipboard_ = std::make_shared<RecordingClipboard>();
+};
+
+TEST_F(ExportWriterTest, TextFileIsCodePage936WithCrLfReplacingTheOldFile) {
+  const std::string file = dir_.File(Cp936ToUtf8(Cp936("导出.txt")));
+  test::WriteFileBytes(file, std::string(500, 'x'));
+  ASSERT_TRUE(Write(file, true));
+  EXPECT_EQ(ReadFileBytes(file), Cp936("公司名,手机,QQ\r\n广州电子有限公司|官网,") +
+                                     "13800000001,13800000002,10001\r\nBeta,13900000000,\r\n");
+  EXPECT_TRUE(clipboard_->texts.empty());
+
+  ASSERT_TRUE(WriteExportFile({}, file, TExportFields{}, true));
+  EXPECT_EQ(ReadFileBytes(file), "");
+}
+
+TEST_F(ExportWriterTest, SpreadsheetKeepsColumnsAndLeavesTheLinesOnTheClipboard) {
+  const std::string file = dir_.File("out.xls");
+  ASSERT_TRUE(Write(file, false));
+  test::TBiffFile biff = test::ReadBiff(ReadFileBytes(file));
+  ASSERT_TRUE(biff.wellFormed);
+  const std::string name = Cp936("广州电子有限公司|官网");
+  EXPECT_EQ(biff.cells, (Cells{{0, 0, false, Cp936("公司名")},
+                               {0, 1, false, Cp936("手机")},
+                               {0, 2, false, "QQ"},
+                               {1, 0, false, name},
+                               {1, 1, false, "13800000001, 13800000002"},
+                               {1, 2, false, "10001"},
+                               {2, 0, false, "Beta"},
+                               {2, 1, false, "13900000000"}}));
+  EXPECT_EQ(clipboard_->texts, std::vector<std::string>{
+                                   Cp936("公司名\t手机\tQQ\r\n") + name +
+                                   "\t13800000001, 13800000002\t10001\r\nBeta\t13900000000\t\r\n"});
+}
+
+TEST_F(ExportWriterTest, UnwritableTargetsGiveFalse) {
+  for (bool asText : {true, false}) {
+    SCOPED_TRACE(asText);
+    EXPECT_FALSE(Write(dir_.File("missing/out"), asText));
+    test::WriteFileBytes(dir_.File("plain"), "x");
+    EXPECT_FALSE(Write(dir_.File("plain/out"), asText));
+    EXPECT_FALSE(Write(dir_.Path(), asText));
+    EXPECT_FALSE(Write("", asText));
+  }
+}
+
+TEST_F(ExportWriterTest, ReadOnlyDirectoryGivesFalse) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  namespace fs = std::filesystem;
+  fs::create_directory(dir_.File("ro"));
+  fs::permissions(dir_.File("ro"), fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(Write(dir_.File("ro/out.txt"), true));
+  EXPECT_FALSE(Write(dir_.File("ro/out.xls"), false));
+}
+
+TEST_F(ExportWriterTest, FullDiskGivesFalse) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  EXPECT_FALSE(Write("/dev/full", true));
+  EXPECT_FALSE(Write("/dev/full", false));
+  EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+TEST_F(ExportWriterTest, SpreadsheetBeyondTheRowLimitGivesFalse) {
+  std::vector<const TComPanyInfo*> many(TDS2Excel::kMaxRows, &second_);
+  const std::string file = dir_.File("big.xls");
+  EXPECT_FALSE(WriteExportFile(many, file, fields_, false));
+  EXPECT_FALSE(std::filesystem::exists(file));
+  many.pop_back();  // with the title row this fills every row
+  EXPECT_TRUE(WriteExportFile(many, file, fields_, false));
+  EXPECT_TRUE(WriteExportFile(many, dir_.File("big.txt"), fields_, true));
+}
+
+}  // namespace
+}  // namespace zoqa
