@@ -1,37 +1,261 @@
+// zoqa-cli add, list, companies, export, delete and clear: the keyword and result store
+// without windows. Keywords arrive in UTF-8 and are kept in code page 936; output is UTF-8.
+#include <QDateTime>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sstream>
 
 #include "cli/commands.h"
+#include "export/exportfields.h"
+#include "store/keylist.h"
+#include "store/storefile.h"
+#include "util/codepage.h"
 
 namespace zoqa::cli {
+namespace {
 
-int CmdAdd(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+// The arguments of one store command: positional values and the options it accepts.
+struct StoreArgs {
+  std::vector<std::string> values;
+  bool json = false;
+  std::string fields = "name,mobile,qq,email,url";
+  std::string format = "txt";
+};
+
+StoreArgs Parse(const std::string& command, const Args& args, std::size_t valueCount,
+                const std::vector<std::string>& options) {
+  StoreArgs parsed;
+  auto accepts = [&](const std::string& option) {
+    return std::find(options.begin(), options.end(), option) != options.end();
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--json" && accepts(arg)) {
+      parsed.json = true;
+    } else if ((arg == "--fields" || arg == "--format") && accepts(arg) && i + 1 < args.size()) {
+      (arg == "--fields" ? parsed.fields : parsed.format) = args[++i];
+    } else if (parsed.values.size() < valueCount && !arg.starts_with("--")) {
+      parsed.values.push_back(arg);
+    } else {
+      throw UsageError(command + ": unexpected argument " + arg);
+    }
+  }
+  if (parsed.values.size() != valueCount) throw UsageError(command + ": missing argument");
+  return parsed;
 }
 
-int CmdList(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+// A keyword from the command line in the store's code page.
+std::string Keyword(const std::string& utf8) {
+  if (!IsValidUtf8(utf8)) throw UsageError("the keyword is not valid UTF-8");
+  std::string keyword = Utf8ToCp936(utf8);
+  if (keyword.empty()) throw UsageError("the keyword is empty");
+  return keyword;
 }
 
-int CmdCompanies(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+// Creates the database on first run, then opens the store with its keywords.
+std::unique_ptr<TKeyListInfo> OpenStore() {
+  ProvisionStoreFile();
+  auto store = std::make_unique<TKeyListInfo>();
+  store->LoadKeys();
+  return store;
 }
 
-int CmdExport(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+TKeyData& ExistingKey(TKeyListInfo& store, const std::string& keyword) {
+  TKeyData* key = store.FindKey(keyword);
+  if (key == nullptr) throw std::runtime_error("no such keyword: " + Cp936ToUtf8(keyword));
+  return *key;
 }
 
-int CmdDelete(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+// Waits, running the event loop as the window would, until the keyword's companies are in
+// memory; `action` is what the window would be about to do with them.
+void WaitForCompanies(TKeyListInfo& store, const std::string& keyword, std::uint8_t action) {
+  QEventLoop loop;
+  bool loaded = false;
+  store.OnCompaniesLoaded = [&](TKeyListInfo&, const std::string&) {
+    loaded = true;
+    loop.quit();
+  };
+  if (action == paNone) {
+    store.LoadCompanies(keyword);
+  } else if (store.RequestLoaded(keyword, action) != nullptr) {
+    loaded = true;
+  }
+  if (!loaded) loop.exec();
+  store.OnCompaniesLoaded = nullptr;
+  store.TakePendingAction(keyword);
 }
 
-int CmdClear(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+QString Q(const std::string& cp936) {
+  return QString::fromStdString(Cp936ToUtf8(cp936));
+}
+
+QJsonArray List(const std::vector<std::string>& items) {
+  QJsonArray array;
+  for (const auto& item : items) array.append(Q(item));
+  return array;
+}
+
+// The local wall-clock seconds of the store as date and time text.
+QString DateText(std::int64_t seconds) {
+  return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss");
+}
+
+QJsonObject KeyJson(const TKeyData& key) {
+  QJsonObject o;
+  o["id"] = static_cast<qint64>(std::stoll(key.Id));
+  o["keyword"] = Q(key.KeyStr);
+  o["count"] = key.ListCount;
+  o["date"] = DateText(key.AddDate);
+  o["lastPage"] = key.LastPage;
+  o["sgLastPage"] = key.SgLastPage;
+  o["s360LastPage"] = key.S360LastPage;
+  return o;
+}
+
+QJsonObject CompanyJson(const TComPanyInfo& c) {
+  QJsonObject o;
+  o["listId"] = static_cast<qint64>(std::stoll(c.ListId.empty() ? "0" : c.ListId));
+  o["name"] = Q(c.GetName());
+  o["addr"] = Q(c.Addr);
+  o["tels"] = List(c.Tels);
+  o["mobiles"] = List(c.Mobiles);
+  o["emails"] = List(c.Emails);
+  o["qqs"] = List(c.QQs);
+  o["url"] = Q(c.WebUrl);
+  o["source"] = Q(c.Source);
+  o["isPay"] = c.IsPay;
+  o["renZheng"] = c.RenZheng;
+  return o;
+}
+
+void PrintJson(const QJsonArray& array) {
+  QByteArray json = QJsonDocument(array).toJson(QJsonDocument::Indented);
+  std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
+}
+
+void PrintLine(const std::string& utf8) {
+  std::printf("%s\n", utf8.c_str());
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const auto& item : items) text += (text.empty() ? "" : ",") + item;
+  return Cp936ToUtf8(text);
+}
+
+TExportFields ParseFields(const std::string& list) {
+  TExportFields fields;
+  std::stringstream stream(list);
+  for (std::string name; std::getline(stream, name, ',');) {
+    if (name == "name")
+      fields.company = true;
+    else if (name == "mobile")
+      fields.mobile = true;
+    else if (name == "qq")
+      fields.qq = true;
+    else if (name == "email")
+      fields.email = true;
+    else if (name == "url")
+      fields.url = true;
+    else if (!name.empty())
+      throw UsageError("export: unknown field " + name);
+  }
+  return fields;
+}
+
+}  // namespace
+
+int CmdAdd(const Args& args) {
+  std::string keyword = Keyword(Parse("add", args, 1, {}).values[0]);
+  auto store = OpenStore();
+  TKeyData* key = store->AddKey(keyword);
+  if (key == nullptr || key->Id == "0") {
+    std::fputs("the keyword could not be stored\n", stderr);
+    return 1;
+  }
+  PrintLine(key->Id);
+  return 0;
+}
+
+int CmdList(const Args& args) {
+  bool json = Parse("list", args, 0, {"--json"}).json;
+  auto store = OpenStore();
+  QJsonArray array;
+  for (const auto& key : store->Keys()) {
+    if (json) {
+      array.append(KeyJson(*key));
+      continue;
+    }
+    PrintLine(key->Id + "\t" + Cp936ToUtf8(key->KeyStr) + "\t" + std::to_string(key->ListCount) +
+              "\t" + DateText(key->AddDate).toStdString() + "\t" + std::to_string(key->LastPage) +
+              "\t" + std::to_string(key->SgLastPage) + "\t" + std::to_string(key->S360LastPage));
+  }
+  if (json) PrintJson(array);
+  return 0;
+}
+
+int CmdCompanies(const Args& args) {
+  StoreArgs parsed = Parse("companies", args, 1, {"--json"});
+  std::string keyword = Keyword(parsed.values[0]);
+  auto store = OpenStore();
+  ExistingKey(*store, keyword);
+  WaitForCompanies(*store, keyword, paNone);
+  QJsonArray array;
+  for (const auto& entry : *store->CompanyList(keyword)) {
+    const TComPanyInfo& c = *entry.Company;
+    if (parsed.json) {
+      array.append(CompanyJson(c));
+      continue;
+    }
+    PrintLine(c.ListId + "\t" + Cp936ToUtf8(c.GetName()) + "\t" + Joined(c.Mobiles) + "\t" +
+              Joined(c.Tels) + "\t" + Joined(c.QQs) + "\t" + Joined(c.Emails) + "\t" +
+              Cp936ToUtf8(c.WebUrl));
+  }
+  if (parsed.json) PrintJson(array);
+  return 0;
+}
+
+int CmdExport(const Args& args) {
+  StoreArgs parsed = Parse("export", args, 2, {"--fields", "--format"});
+  std::string keyword = Keyword(parsed.values[0]);
+  const std::string& file = parsed.values[1];
+  TExportFields fields = ParseFields(parsed.fields);
+  if (parsed.format != "txt" && parsed.format != "xls") {
+    throw UsageError("export: unknown format " + parsed.format);
+  }
+  auto store = OpenStore();
+  bool written = false;
+  if (store->FindKey(keyword) != nullptr) {
+    WaitForCompanies(*store, keyword, paExport);
+    written = store->WriteExport(keyword, file, fields.company, fields.qq, fields.mobile,
+                                 fields.email, false, fields.url, parsed.format == "txt");
+  }
+  if (!written || !std::filesystem::exists(file)) {
+    std::fputs("数据导出失败！\n", stderr);
+    return 1;
+  }
+  return 0;
+}
+
+int CmdDelete(const Args& args) {
+  std::string keyword = Keyword(Parse("delete", args, 1, {}).values[0]);
+  auto store = OpenStore();
+  ExistingKey(*store, keyword);
+  store->DeleteKey(keyword);
+  return 0;
+}
+
+int CmdClear(const Args& args) {
+  Parse("clear", args, 0, {});
+  OpenStore()->ClearAll();
+  return 0;
 }
 
 }  // namespace zoqa::cli

@@ -67,10 +67,15 @@ TKeyListInfo::~TKeyListInfo() {
 }
 
 void TKeyListInfo::PrepareDatabase() {
-  // Write-ahead logging lets a loader read on its own connection while this one writes; the
-  // file goes back to the ordinary journal when the store closes. Where the mode cannot be
-  // switched (a read-only directory) the store works on without it.
+  // A file without the store's tables is left exactly as it is.
   try {
+    auto tables = manager_->Database().Query(
+        "select count(*) from sqlite_master where type='table' and name in "
+        "('tbl_key','tbl_list')");
+    if (tables.TextAt(0) != "2") return;
+    // Write-ahead logging lets a loader read on its own connection while this one writes;
+    // the file goes back to the ordinary journal when the store closes. Where the mode
+    // cannot be switched (a read-only directory) the store works on without it.
     manager_->Database().Query("pragma journal_mode=WAL");
   } catch (...) {
   }

@@ -81,6 +81,8 @@ TEST_F(KeyListTest, FileWithoutTablesIsLeftAloneAndReported) {
                  "\"select * from tbl_key order by id asc\": no such table: tbl_key");
   }
   EXPECT_EQ(Single("select count(*) from sqlite_master where type='table'"), "0");
+  store.reset();
+  EXPECT_EQ(std::filesystem::file_size(DataFile()), 0u);
 }
 
 TEST_F(KeyListTest, MissingDataDirectoryFailsToOpen) {
