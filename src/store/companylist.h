@@ -30,6 +30,7 @@ class TCompanyList {
   // Removes and frees the first entry under `key`; false when there is none.
   bool Remove(std::string_view key);
   void Clear() { entries_.clear(); }
+  void Reserve(std::size_t count) { entries_.reserve(count); }
 
   auto begin() const { return entries_.begin(); }
   auto end() const { return entries_.end(); }

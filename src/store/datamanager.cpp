@@ -29,7 +29,10 @@ void DropTrailingComma(std::string& text) {
 }  // namespace
 
 std::string SqlQuoted(const std::string& value) {
-  return "'" + DoubleQuotes(value) + "'";
+  std::string out = "'";
+  out += DoubleQuotes(value);
+  out += '\'';
+  return out;
 }
 
 std::string TDataManager::DatabasePath(const std::string& databaseName) {

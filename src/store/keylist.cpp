@@ -373,11 +373,15 @@ void TKeyListInfo::HandOver(TKeyData& key, TLoadResult& result) {
   std::unordered_set<std::string> deleted(key.deletedWhileLoading_.begin(),
                                           key.deletedWhileLoading_.end());
   key.deletedWhileLoading_.clear();
+  // The ids read are only needed to settle companies stored while the load ran.
+  bool settle = !key.addedWhileLoading_.empty();
   std::unordered_map<std::string, const TComPanyInfo*> loaded;
+  key.Companies.Reserve(result.Companies.size() + key.addedWhileLoading_.size());
   for (auto& company : result.Companies) {
-    if (deleted.count(company->ListId)) continue;
+    if (!deleted.empty() && deleted.count(company->ListId)) continue;
     std::string listId = company->ListId;
-    loaded[listId] = &key.Companies.Add(listId, std::move(company));
+    const TComPanyInfo& stored = key.Companies.Add(listId, std::move(company));
+    if (settle) loaded.emplace(std::move(listId), &stored);
   }
   if (!deleted.empty()) key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
 

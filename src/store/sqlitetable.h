@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <variant>
 #include <vector>
@@ -61,7 +62,7 @@ class TSQLiteTable {
   const TSQLiteCell& Cell(int i) const;
   int KindAt(int i) const;
 
-  std::vector<TSQLiteCell> values_;
+  std::deque<TSQLiteCell> values_;  // grows without moving the cells already read
   std::uint32_t rowCount_ = 0;
   int columnCount_ = 0;
   std::vector<std::string> columnNames_;

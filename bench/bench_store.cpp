@@ -1,0 +1,159 @@
+// The store at scale: storing one company into a small and a large database (each write
+// commits on its own), a bare commit, loading a keyword of 100,000 companies, and exporting
+// a keyword's companies as text and as a worksheet.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "harvest/companyinfo.h"
+#include "platform/appdir.h"
+#include "store/datathread.h"
+#include "store/keylist.h"
+#include "store/storefile.h"
+#include "util/codepage.h"
+
+namespace {
+
+using namespace zoqa;
+
+// A program directory of its own holding a database with `count` companies under "k".
+class BenchHome {
+ public:
+  explicit BenchHome(long count) {
+    path_ = std::filesystem::temp_directory_path() / ("zoqa-bench-" + std::to_string(count));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+    SetAppDirOverride(path_.string());
+    ProvisionStoreFile();
+    TKeyListInfo store;
+    store.AddKey("k");
+    TSQLiteDatabase& db = store.Manager().Database();
+    // Rows shaped like harvested ones: a Chinese name and address, two mobiles, a landline,
+    // a QQ number, an e-mail address and a site.
+    db.Execute(
+        "insert into tbl_list(ComName, Addr, weburl, EMail, Tel, mob, qq, source, ispay, "
+        "renzheng, stat, keyid) with recursive n(i) as (select 1 union all select i + 1 from n "
+        "where i < " +
+        std::to_string(count) +
+        ") select '广州市天河区某某电子科技有限公司' || i, '广州市天河区天河路' || i || '号', "
+        "'http://www.company' || i || '.cn/contact.html', 'sales' || i || '@example.cn' || "
+        "char(13,10), '020-8' || (1000000 + i) || char(13,10), '138' || (10000000 + i) || "
+        "char(13,10) || '139' || (10000000 + i) || char(13,10), (100000 + i) || char(13,10), "
+        "'百度', 0, 0, 0, 1 from n");
+  }
+  ~BenchHome() {
+    SetAppDirOverride("");
+    std::filesystem::remove_all(path_);
+  }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs the event loop, as the window does, until the keyword's companies are handed over.
+void WaitForLoad(TKeyListInfo& store, const std::string& keyword) {
+  QEventLoop loop;
+  bool loaded = false;
+  store.OnCompaniesLoaded = [&](TKeyListInfo&, const std::string&) {
+    loaded = true;
+    loop.quit();
+  };
+  store.LoadCompanies(keyword);
+  if (!loaded) loop.exec();
+}
+
+void BM_AddCompany(benchmark::State& state) {
+  BenchHome home(state.range(0));
+  TKeyListInfo store;
+  store.LoadKeys();
+  TComPanyInfo company;
+  company.AddMobile("13800000000");
+  company.AddQQ("12345");
+  company.Addr = Cp936("广州市天河区天河路1号");
+  long n = 0;
+  for (auto _ : state) {
+    company.SetName(Cp936("新公司") + std::to_string(++n));
+    store.AddCompany("k", company);
+  }
+  if (store.FindKey("k")->Companies.Count() != static_cast<std::size_t>(n)) {
+    state.SkipWithError("a company was not stored");
+  }
+}
+BENCHMARK(BM_AddCompany)
+    ->Arg(1000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// What one write's own commit costs: a one-row update, as AddCompany runs two writes.
+void BM_Commit(benchmark::State& state) {
+  BenchHome home(1000);
+  TKeyListInfo store;
+  store.LoadKeys();
+  long n = 0;
+  for (auto _ : state) store.SetStatusText("k", ""), store.SaveLastPageByKeyword("k", ++n, 0);
+}
+BENCHMARK(BM_Commit)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_LoadKeyword(benchmark::State& state) {
+  BenchHome home(state.range(0));
+  std::size_t heapBefore = 0, heapAfter = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto store = std::make_unique<TKeyListInfo>();
+    store->LoadKeys();
+    heapBefore = mallinfo2().uordblks;
+    state.ResumeTiming();
+    WaitForLoad(*store, "k");
+    state.PauseTiming();
+    heapAfter = mallinfo2().uordblks;
+    if (store->FindKey("k")->Companies.Count() != static_cast<std::size_t>(state.range(0))) {
+      state.SkipWithError("the load is incomplete");
+    }
+    store.reset();
+    state.ResumeTiming();
+  }
+  state.counters["bytes_per_company"] =
+      static_cast<double>(heapAfter - heapBefore) / static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_LoadKeyword)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_WriteExport(benchmark::State& state) {
+  bool asText = state.range(0) == 1;
+  BenchHome home(state.range(1));
+  TKeyListInfo store;
+  store.LoadKeys();
+  WaitForLoad(store, "k");
+  std::string file = home.File(asText ? "out.txt" : "out.xls");
+  for (auto _ : state) {
+    if (!store.WriteExport("k", file, true, true, true, true, false, true, asText)) {
+      state.SkipWithError("the export failed");
+    }
+  }
+  state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(file));
+}
+// A worksheet numbers its rows in 16 bits: 65,535 companies and the title row fill it, and
+// the export writer refuses more.
+BENCHMARK(BM_WriteExport)
+    ->ArgNames({"text", "companies"})
+    ->Args({1, 100000})
+    ->Args({0, 65535})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
