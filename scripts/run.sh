@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the dependencies, makes an optimised build and starts the program. Until the
-# desktop window exists this prints zoqa-cli's usage; extra arguments go to zoqa-cli.
+# desktop window exists this runs zoqa-cli: its usage without arguments, else the command.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-release"
@@ -9,6 +9,10 @@ build="$root/build-release"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOQA_BUILD_TESTS=OFF \
   -DZOQA_BUILD_BENCH=OFF > /dev/null
-cmake --build "$build" -j "$(nproc)" > /dev/null
+cmake --build "$build" -j "$(nproc)" --target zoqa-cli > /dev/null
 
+if [ $# -eq 0 ]; then
+  "$build/src/cli/zoqa-cli" 2>&1 || true
+  exit 0
+fi
 exec "$build/src/cli/zoqa-cli" "$@"

@@ -92,3 +92,29 @@ TEST(AppDir, OverrideThenEnvironmentThenExecutableDirectory) {
 
 }  // namespace
 }  // namespace zoqa
+
+#include "platform/openurl.h"
+#include "util/codepage.h"
+
+namespace zoqa {
+namespace {
+
+TEST(OpenUrl, HandsTheAddressToTheDesktopWithoutWaiting) {
+  test::TempDir dir;
+  std::string script = dir.File("xdg-open");
+  test::WriteFileBytes(script, "#!/bin/sh\nsleep 2\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened\"\n");
+  fs::permissions(script, fs::perms::owner_all);
+  std::string oldPath = getenv("PATH");
+  setenv("PATH", (dir.Path() + ":" + oldPath).c_str(), 1);
+  OpenUrl(Cp936("http://example.cn/?q=广州"));
+  EXPECT_FALSE(fs::exists(dir.File("opened")));  // the caller did not wait for the browser
+  setenv("PATH", oldPath.c_str(), 1);
+  for (int i = 0; i < 100 && !fs::exists(dir.File("opened")); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_EQ(test::ReadFileBytes(dir.File("opened")), "http://example.cn/?q=广州");
+  OpenUrl("");  // nothing to open, nothing happens
+}
+
+}  // namespace
+}  // namespace zoqa
