@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "cli/commands.h"
+#include "cli/jsonout.h"
 #include "harvest/contactextract.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
@@ -62,25 +63,15 @@ std::string DecodePage(const std::string& raw) {
   return text.empty() && !raw.empty() ? Trim(raw) : text;
 }
 
-QString Q(const std::string& cp936) {
-  return QString::fromStdString(Cp936ToUtf8(cp936));
-}
-
-QJsonArray List(const std::vector<std::string>& items) {
-  QJsonArray array;
-  for (const auto& item : items) array.append(Q(item));
-  return array;
-}
-
 QJsonObject ToJson(const TComPanyInfo& record, const std::string& link, bool worth) {
   QJsonObject o;
-  o["name"] = Q(record.ComName);
-  o["tels"] = List(record.Tels);
-  o["mobiles"] = List(record.Mobiles);
-  o["emails"] = List(record.Emails);
-  o["qqs"] = List(record.QQs);
-  o["addr"] = Q(record.Addr);
-  o["contactLink"] = Q(link);
+  o["name"] = JsonText(record.ComName);
+  o["tels"] = JsonList(record.Tels);
+  o["mobiles"] = JsonList(record.Mobiles);
+  o["emails"] = JsonList(record.Emails);
+  o["qqs"] = JsonList(record.QQs);
+  o["addr"] = JsonText(record.Addr);
+  o["contactLink"] = JsonText(link);
   o["worth"] = worth;
   return o;
 }
@@ -101,9 +92,7 @@ int CmdExtract(const Args& args) {
   std::string link = FindContactLink(re, page, Utf8ToCp936(parsed.host), parsed.variant);
   TComPanyInfo record;
   bool worth = ExtractContacts(re, record, page, parsed.variant);
-  QByteArray json = QJsonDocument(ToJson(record, link, worth)).toJson(QJsonDocument::Compact);
-  std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
-  std::fputc('\n', stdout);
+  PrintJson(QJsonDocument(ToJson(record, link, worth)), QJsonDocument::Compact);
   return 0;
 }
 

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "cli/jsonout.h"
 #include "export/exportfields.h"
 #include "store/keylist.h"
 #include "store/storefile.h"
@@ -92,16 +93,6 @@ void WaitForCompanies(TKeyListInfo& store, const std::string& keyword, std::uint
   store.TakePendingAction(keyword);
 }
 
-QString Q(const std::string& cp936) {
-  return QString::fromStdString(Cp936ToUtf8(cp936));
-}
-
-QJsonArray List(const std::vector<std::string>& items) {
-  QJsonArray array;
-  for (const auto& item : items) array.append(Q(item));
-  return array;
-}
-
 // The local wall-clock seconds of the store as date and time text.
 QString DateText(std::int64_t seconds) {
   return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss");
@@ -110,7 +101,7 @@ QString DateText(std::int64_t seconds) {
 QJsonObject KeyJson(const TKeyData& key) {
   QJsonObject o;
   o["id"] = static_cast<qint64>(std::stoll(key.Id));
-  o["keyword"] = Q(key.KeyStr);
+  o["keyword"] = JsonText(key.KeyStr);
   o["count"] = key.ListCount;
   o["date"] = DateText(key.AddDate);
   o["lastPage"] = key.LastPage;
@@ -122,22 +113,17 @@ QJsonObject KeyJson(const TKeyData& key) {
 QJsonObject CompanyJson(const TComPanyInfo& c) {
   QJsonObject o;
   o["listId"] = static_cast<qint64>(std::stoll(c.ListId.empty() ? "0" : c.ListId));
-  o["name"] = Q(c.GetName());
-  o["addr"] = Q(c.Addr);
-  o["tels"] = List(c.Tels);
-  o["mobiles"] = List(c.Mobiles);
-  o["emails"] = List(c.Emails);
-  o["qqs"] = List(c.QQs);
-  o["url"] = Q(c.WebUrl);
-  o["source"] = Q(c.Source);
+  o["name"] = JsonText(c.GetName());
+  o["addr"] = JsonText(c.Addr);
+  o["tels"] = JsonList(c.Tels);
+  o["mobiles"] = JsonList(c.Mobiles);
+  o["emails"] = JsonList(c.Emails);
+  o["qqs"] = JsonList(c.QQs);
+  o["url"] = JsonText(c.WebUrl);
+  o["source"] = JsonText(c.Source);
   o["isPay"] = c.IsPay;
   o["renZheng"] = c.RenZheng;
   return o;
-}
-
-void PrintJson(const QJsonArray& array) {
-  QByteArray json = QJsonDocument(array).toJson(QJsonDocument::Indented);
-  std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
 }
 
 void PrintLine(const std::string& utf8) {
@@ -197,7 +183,7 @@ int CmdList(const Args& args) {
               "\t" + DateText(key->AddDate).toStdString() + "\t" + std::to_string(key->LastPage) +
               "\t" + std::to_string(key->SgLastPage) + "\t" + std::to_string(key->S360LastPage));
   }
-  if (json) PrintJson(array);
+  if (json) PrintJson(QJsonDocument(array), QJsonDocument::Indented);
   return 0;
 }
 
@@ -218,7 +204,7 @@ int CmdCompanies(const Args& args) {
               Joined(c.Tels) + "\t" + Joined(c.QQs) + "\t" + Joined(c.Emails) + "\t" +
               Cp936ToUtf8(c.WebUrl));
   }
-  if (parsed.json) PrintJson(array);
+  if (parsed.json) PrintJson(QJsonDocument(array), QJsonDocument::Indented);
   return 0;
 }
 

@@ -1,0 +1,25 @@
+#include "cli/jsonout.h"
+
+#include <cstdio>
+
+#include "util/codepage.h"
+
+namespace zoqa::cli {
+
+QString JsonText(const std::string& cp936) {
+  return QString::fromStdString(Cp936ToUtf8(cp936));
+}
+
+QJsonArray JsonList(const std::vector<std::string>& items) {
+  QJsonArray array;
+  for (const auto& item : items) array.append(JsonText(item));
+  return array;
+}
+
+void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format) {
+  QByteArray json = document.toJson(format);
+  std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
+  if (format == QJsonDocument::Compact) std::fputc('\n', stdout);
+}
+
+}  // namespace zoqa::cli

@@ -1,0 +1,22 @@
+// JSON output of zoqa-cli: code page 936 text into JSON strings, and printing a document.
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace zoqa::cli {
+
+// A code page 936 text as a JSON string value.
+QString JsonText(const std::string& cp936);
+
+// A list of code page 936 texts as a JSON array of strings.
+QJsonArray JsonList(const std::vector<std::string>& items);
+
+// Writes the document in UTF-8 to stdout, followed by a line end when it is compact.
+void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format);
+
+}  // namespace zoqa::cli
