@@ -14,6 +14,8 @@ constexpr unsigned kRecordBof = 0x0809;
 constexpr unsigned kRecordLabel = 0x0204;
 constexpr unsigned kRecordBlank = 0x0201;
 constexpr unsigned kRecordEof = 0x000A;
+constexpr unsigned kRecordCodePage = 0x0042;
+constexpr unsigned kCodePage936 = 936;
 constexpr unsigned kDocWorksheet = 0x0010;  // BOF document type of a worksheet
 constexpr unsigned kBlankFormat = 0x0017;   // format index of an empty cell
 
@@ -55,6 +57,7 @@ void TDS2Excel::SaveToFile(const std::string& fileName, bool hasTitleRow) {
   Row = 0;
   LastColumn = 0;
   WriteBof();
+  WriteCodePage();
   if (takeTitles) WriteTitleRow(titles);
   for (std::size_t i = takeTitles ? 1 : 0; i < Lines.size(); ++i) WriteDataLine(Lines[i]);
   WriteEof();
@@ -112,6 +115,12 @@ void TDS2Excel::Advance() {
 
 void TDS2Excel::WriteBof() {
   for (unsigned v : {kRecordBof, 8u, 0u, kDocWorksheet, 0u, 0u}) Stream->WriteUInt16(v);
+}
+
+// Names the code page of the LABEL texts. Without it a reader falls back to its own default
+// code page, which outside a Chinese system turns every Chinese text into garbage.
+void TDS2Excel::WriteCodePage() {
+  for (unsigned v : {kRecordCodePage, 2u, kCodePage936}) Stream->WriteUInt16(v);
 }
 
 void TDS2Excel::WriteLabel(std::string_view text) {

@@ -1,5 +1,6 @@
 // Writes text lines as a minimal worksheet file in the BIFF record format: one BOF record,
-// one LABEL (text) or BLANK (empty) record per cell, row by row, and one EOF record.
+// one CODEPAGE record naming code page 936, one LABEL (text) or BLANK (empty) record per
+// cell, row by row, and one EOF record.
 #pragma once
 
 #include <cstddef>
@@ -41,6 +42,7 @@ class TDS2Excel {
   void WriteTitleRow(const std::vector<std::string_view>& titles);
   void WriteDataLine(std::string_view line);
   void WriteBof();
+  void WriteCodePage();
   void WriteLabel(std::string_view text);
   void WriteBlank();
   void WriteEof();

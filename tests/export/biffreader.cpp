@@ -41,6 +41,10 @@ std::string BiffBof() {
   return Le16(0x0809) + Le16(8) + Le16(0) + Le16(0x10) + Le16(0) + Le16(0);
 }
 
+std::string BiffCodePage() {
+  return Le16(0x0042) + Le16(2) + Le16(936);
+}
+
 std::string BiffLabel(unsigned row, unsigned col, const std::string& text) {
   auto n = static_cast<unsigned>(text.size());
   return Le16(0x0204) + Le16(n + 8) + Le16(row) + Le16(col) + Le16(0) + Le16(n) + text;

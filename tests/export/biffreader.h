@@ -23,6 +23,7 @@ TBiffFile ReadBiff(const std::string& bytes);
 
 // Expected record bytes.
 std::string BiffBof();
+std::string BiffCodePage();
 std::string BiffLabel(unsigned row, unsigned col, const std::string& text);
 std::string BiffBlank(unsigned row, unsigned col);
 std::string BiffEof();

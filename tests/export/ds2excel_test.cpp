@@ -12,6 +12,7 @@ namespace {
 
 using test::BiffBlank;
 using test::BiffBof;
+using test::BiffCodePage;
 using test::BiffEof;
 using test::BiffLabel;
 using test::ReadFileBytes;
@@ -43,6 +44,7 @@ class DS2ExcelTest : public ::testing::Test {
 TEST_F(DS2ExcelTest, WritesTheRecordsByteForByte) {
   const std::string expected(
       "\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00"  // BOF
+      "\x42\x00\x02\x00\xA8\x03"                          // CODEPAGE 936
       "\x04\x02\x09\x00\x00\x00\x00\x00\x00\x00\x01\x00"
       "A"  // LABEL 0,0
       "\x04\x02\x09\x00\x00\x00\x01\x00\x00\x00\x01\x00"
@@ -50,10 +52,10 @@ TEST_F(DS2ExcelTest, WritesTheRecordsByteForByte) {
       "\x04\x02\x0A\x00\x01\x00\x00\x00\x00\x00\x02\x00\xD6\xD0"  // LABEL 1,0
       "\x01\x02\x06\x00\x01\x00\x01\x00\x17\x00"                  // BLANK 1,1
       "\x0A\x00\x00\x00",                                         // EOF
-      66);
+      72);
   const std::vector<std::string> lines{"A|B", "\xD6\xD0||"};
   EXPECT_EQ(Save(lines), expected);
-  EXPECT_EQ(expected, BiffBof() + BiffLabel(0, 0, "A") + BiffLabel(0, 1, "B") +
+  EXPECT_EQ(expected, BiffBof() + BiffCodePage() + BiffLabel(0, 0, "A") + BiffLabel(0, 1, "B") +
                           BiffLabel(1, 0, "\xD6\xD0") + BiffBlank(1, 1) + BiffEof());
 }
 
@@ -79,7 +81,7 @@ TEST_F(DS2ExcelTest, SingleColumnTakesOneRowPerLine) {
 
 TEST_F(DS2ExcelTest, EmptyTitleLineStillWritesTheData) {
   EXPECT_EQ(SaveCells({"", "1", "2"}), (Cells{L(0, 0, "1"), L(1, 0, "2")}));
-  EXPECT_EQ(Save({}), BiffBof() + BiffEof());
+  EXPECT_EQ(Save({}), BiffBof() + BiffCodePage() + BiffEof());
 }
 
 TEST_F(DS2ExcelTest, SplitsOnlyWhereACharacterStarts) {
@@ -127,7 +129,7 @@ TEST_F(DS2ExcelTest, FailsBeforeTouchingTheFileWhenRowsRunOut) {
 
 TEST_F(DS2ExcelTest, ReplacesAnExistingFileAndRaisesWhenItCannot) {
   test::WriteFileBytes(file_, std::string(1000, 'z'));
-  EXPECT_EQ(Save({"a"}), BiffBof() + BiffLabel(0, 0, "a") + BiffEof());
+  EXPECT_EQ(Save({"a"}), BiffBof() + BiffCodePage() + BiffLabel(0, 0, "a") + BiffEof());
 
   std::vector<std::string> lines{"a"};
   EXPECT_THROW(TDS2Excel(lines).SaveToFile(dir_.File("missing/out.xls"), true), std::runtime_error);
