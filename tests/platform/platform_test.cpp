@@ -102,7 +102,8 @@ namespace {
 TEST(OpenUrl, HandsTheAddressToTheDesktopWithoutWaiting) {
   test::TempDir dir;
   std::string script = dir.File("xdg-open");
-  test::WriteFileBytes(script, "#!/bin/sh\nsleep 2\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened\"\n");
+  test::WriteFileBytes(script,
+                       "#!/bin/sh\nsleep 2\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened\"\n");
   fs::permissions(script, fs::perms::owner_all);
   std::string oldPath = getenv("PATH");
   setenv("PATH", (dir.Path() + ":" + oldPath).c_str(), 1);
