@@ -1,5 +1,6 @@
 #include "util/textutil.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -160,6 +161,11 @@ namespace zoqa {
 std::string ReplaceText(std::string_view text, std::string_view from, std::string_view to,
                         bool ignoreCase) {
   if (from.empty()) return std::string(text);
+  // Case only matters when the searched text has letters; most edits search punctuation.
+  ignoreCase = ignoreCase && std::any_of(from.begin(), from.end(), [](char c) {
+                 return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+               });
+  if (!ignoreCase && text.find(from) == std::string_view::npos) return std::string(text);
   std::string lowered = ignoreCase ? AsciiLower(text) : std::string();
   std::string needle = ignoreCase ? AsciiLower(from) : std::string(from);
   std::string_view hay = ignoreCase ? std::string_view(lowered) : text;
