@@ -66,11 +66,7 @@ std::string DecodePage(const std::string& raw) {
 QJsonObject ToJson(const TComPanyInfo& record, const std::string& link, bool worth) {
   QJsonObject o;
   o["name"] = JsonText(record.ComName);
-  o["tels"] = JsonList(record.Tels);
-  o["mobiles"] = JsonList(record.Mobiles);
-  o["emails"] = JsonList(record.Emails);
-  o["qqs"] = JsonList(record.QQs);
-  o["addr"] = JsonText(record.Addr);
+  PutContacts(o, record);
   o["contactLink"] = JsonText(link);
   o["worth"] = worth;
   return o;

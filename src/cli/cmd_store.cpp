@@ -114,11 +114,7 @@ QJsonObject CompanyJson(const TComPanyInfo& c) {
   QJsonObject o;
   o["listId"] = static_cast<qint64>(std::stoll(c.ListId.empty() ? "0" : c.ListId));
   o["name"] = JsonText(c.GetName());
-  o["addr"] = JsonText(c.Addr);
-  o["tels"] = JsonList(c.Tels);
-  o["mobiles"] = JsonList(c.Mobiles);
-  o["emails"] = JsonList(c.Emails);
-  o["qqs"] = JsonList(c.QQs);
+  PutContacts(o, c);
   o["url"] = JsonText(c.WebUrl);
   o["source"] = JsonText(c.Source);
   o["isPay"] = c.IsPay;

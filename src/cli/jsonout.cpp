@@ -16,6 +16,14 @@ QJsonArray JsonList(const std::vector<std::string>& items) {
   return array;
 }
 
+void PutContacts(QJsonObject& object, const TComPanyInfo& company) {
+  object["addr"] = JsonText(company.Addr);
+  object["tels"] = JsonList(company.Tels);
+  object["mobiles"] = JsonList(company.Mobiles);
+  object["emails"] = JsonList(company.Emails);
+  object["qqs"] = JsonList(company.QQs);
+}
+
 void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format) {
   QByteArray json = document.toJson(format);
   std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);

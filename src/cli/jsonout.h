@@ -3,10 +3,13 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 
 #include <string>
 #include <vector>
+
+#include "harvest/companyinfo.h"
 
 namespace zoqa::cli {
 
@@ -15,6 +18,9 @@ QString JsonText(const std::string& cp936);
 
 // A list of code page 936 texts as a JSON array of strings.
 QJsonArray JsonList(const std::vector<std::string>& items);
+
+// Sets the company's contact fields: addr, tels, mobiles, emails and qqs.
+void PutContacts(QJsonObject& object, const TComPanyInfo& company);
 
 // Writes the document in UTF-8 to stdout, followed by a line end when it is compact.
 void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format);
