@@ -102,33 +102,32 @@ std::string TDataManager::UpdateStatement(const std::string& table) const {
   return statement;
 }
 
-bool TDataManager::InsertInto(const std::string& table) {
+std::string TDataManager::DeleteStatement(const std::string& table) const {
+  std::string statement = "delete from " + table;
+  if (!whereText_.empty()) statement += " where " + whereText_;
+  return statement;
+}
+
+// Builds a statement for `table` and runs it; a write never raises, whatever fails.
+bool TDataManager::RunWrite(const std::string& table, StatementBuilder build) {
   if (table.empty()) return false;
   try {
-    return ExecStatement(InsertStatement(table));
+    return ExecStatement((this->*build)(table));
   } catch (...) {
     return false;
   }
+}
+
+bool TDataManager::InsertInto(const std::string& table) {
+  return RunWrite(table, &TDataManager::InsertStatement);
 }
 
 bool TDataManager::UpdateTable(const std::string& table) {
-  if (table.empty()) return false;
-  try {
-    return ExecStatement(UpdateStatement(table));
-  } catch (...) {
-    return false;
-  }
+  return RunWrite(table, &TDataManager::UpdateStatement);
 }
 
 bool TDataManager::DeleteFrom(const std::string& table) {
-  if (table.empty()) return false;
-  try {
-    std::string statement = "delete from " + table;
-    if (!whereText_.empty()) statement += " where " + whereText_;
-    return ExecStatement(statement);
-  } catch (...) {
-    return false;
-  }
+  return RunWrite(table, &TDataManager::DeleteStatement);
 }
 
 bool TDataManager::ExecStatement(const std::string& sql) {

@@ -62,6 +62,9 @@ class TDataManager {
   void AddField(std::uint8_t kind, const std::string& name, std::string value);
   std::string InsertStatement(const std::string& table) const;
   std::string UpdateStatement(const std::string& table) const;
+  std::string DeleteStatement(const std::string& table) const;
+  using StatementBuilder = std::string (TDataManager::*)(const std::string&) const;
+  bool RunWrite(const std::string& table, StatementBuilder build);
 
   std::string fileName_;
   std::unique_ptr<TSQLiteDatabase> database_;
