@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "harvest/pagesearch.h"
 #include "harvest/textscan.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
@@ -27,14 +28,6 @@ const std::vector<const char*>& ContactLinkPatterns(TEngineVariant variant) {
   return variant == TEngineVariant::Sogou ? sogou : common;
 }
 
-// Match texts of a UTF-8 search, in code page 936.
-std::vector<std::string> Find(TRegExp& re, const char* pattern, const TPageText& page,
-                              std::size_t max = std::numeric_limits<std::size_t>::max()) {
-  std::vector<std::string> matches = re.FindAllUtf8(pattern, page.Utf8(), max, true);
-  for (auto& m : matches) m = Utf8ToCp936(m);
-  return matches;
-}
-
 // Adds entries to one of the record's lists as its Add methods do (no entry twice, ASCII
 // letters without case), in linear time however many numbers a page holds.
 class UniqueAppender {
@@ -57,7 +50,7 @@ bool NameIsEmpty(const TComPanyInfo& record) {
 
 void ExtractName(TRegExp& re, TComPanyInfo& record, const TPageText& page, TEngineVariant variant) {
   if (!NameIsEmpty(record)) return;
-  std::vector<std::string> titles = Find(re, kTitle, page);
+  std::vector<std::string> titles = FindInPage(re, kTitle, page);
   if (variant != TEngineVariant::Baidu) {
     record.SetName(NameFromTitles(titles));
     if (!NameIsEmpty(record)) return;
@@ -66,23 +59,23 @@ void ExtractName(TRegExp& re, TComPanyInfo& record, const TPageText& page, TEngi
 }
 
 void ExtractNumbers(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
-  std::vector<std::string> tels = Find(re, kLandline, page);
-  if (tels.empty()) tels = Find(re, kServiceNumber, page);
+  std::vector<std::string> tels = FindInPage(re, kLandline, page);
+  if (tels.empty()) tels = FindInPage(re, kServiceNumber, page);
   UniqueAppender telList(record.Tels);
   for (const auto& t : tels) {
     if (t.size() > 10) telList.Add(t);
   }
   UniqueAppender mobileList(record.Mobiles);
-  for (const auto& m : Find(re, kMobile, page)) {
+  for (const auto& m : FindInPage(re, kMobile, page)) {
     if (m.size() == 11) mobileList.Add(m);
   }
 }
 
 void ExtractMailAndQQ(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
   UniqueAppender emails(record.Emails);
-  for (const auto& e : Find(re, kEmail, page)) emails.Add(e);
+  for (const auto& e : FindInPage(re, kEmail, page)) emails.Add(e);
   UniqueAppender qqs(record.QQs);
-  for (const auto& q : Find(re, kQQ, page)) {
+  for (const auto& q : FindInPage(re, kQQ, page)) {
     std::string number = TextBetween("uin=", "&", q);
     if (!number.empty()) qqs.Add(number);
   }
@@ -90,7 +83,7 @@ void ExtractMailAndQQ(TRegExp& re, TComPanyInfo& record, const TPageText& page) 
 
 void ExtractAddress(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
   // Only the first match is used, so the search stops there.
-  std::vector<std::string> found = Find(re, kAddress, page, 1);
+  std::vector<std::string> found = FindInPage(re, kAddress, page, 1);
   if (found.empty()) return;
   std::string addr = AfterMarker(">", found.front());
   addr = AfterMarker(":", addr);
@@ -126,7 +119,7 @@ void SplitAtWord(std::string_view title, std::string_view word, std::vector<std:
 std::string FindContactLink(TRegExp& re, const TPageText& page, std::string_view host,
                             TEngineVariant variant) {
   for (const char* pattern : ContactLinkPatterns(variant)) {
-    std::vector<std::string> anchors = Find(re, pattern, page, 1);
+    std::vector<std::string> anchors = FindInPage(re, pattern, page, 1);
     if (anchors.empty()) continue;
     std::string href = HrefValue(anchors.front());
     return href.empty() ? std::string() : MakeSiteUrl(host, href);

@@ -46,6 +46,8 @@ TEngineSettings LoadEngineSettings(const std::string& path) {
   ReadList(ini, "EngineDomains", s.EngineDomains);
   ReadText(ini, "BeianHost", s.BeianHost);
   ReadText(ini, "SpiderUserAgent", s.SpiderUserAgent);
+  ini.endGroup();
+  ReadText(ini, "net/Proxy", s.Proxy);
   return s;
 }
 

@@ -21,9 +21,14 @@ struct TEngineSettings {
   std::vector<std::string> EngineDomains = {"baidu.com", "so.com",  "sogou.com",
                                             "360.cn",    "360.com", "soso.com"};
   std::string BeianHost = "beian.miit.gov.cn";
+  // The filing lookup's identity: an MSIE 10 compatible string with a search spider's token
+  // and information URL, unlike the browser identity of the other requests.
   std::string SpiderUserAgent =
-      "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
-      "Chrome/120.0 Safari/537.36";
+      "Mozilla/5.0 (compatible; MSIE 10.0; Windows NT 6.1; Trident/6.0; Baiduspider/2.0; "
+      "+http://www.baidu.com/search/spider.html)";
+  // The [net] Proxy ("host:port") every HTTP client goes through; empty: the http_proxy
+  // environment variable, if any.
+  std::string Proxy;
 };
 
 // Reads the [engine] section of the ini file at `path` over the defaults; keys that are

@@ -2,14 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zoqa {
 
-class THarvestSink;  // receives the crawler's reports on the main thread
+class THarvestLink;  // the way to the sink on the main thread that receives the reports
 
 struct TPagePara {
-  THarvestSink* WindowHandle = nullptr;
+  std::shared_ptr<THarvestLink> WindowHandle;
   std::string CookieText;  // Cookie header for the crawler's first request
   std::string LinkUrl;     // the result's link (the engine's click link)
   std::string Title;       // the title taken from the result block

@@ -4,8 +4,6 @@
 // which hands its records over on the main thread when it ends.
 #pragma once
 
-#include <QObject>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,19 +11,14 @@
 #include <vector>
 
 #include "harvest/companyinfo.h"
+#include "harvest/engine.h"
 #include "harvest/regexp.h"
+#include "platform/handoff.h"
 #include "store/datamanager.h"
 #include "store/keydata.h"
 #include "store/loaderlink.h"
 
 namespace zoqa {
-
-// Engine numbers of the page operations.
-enum TEngine : int {
-  egBaidu = 0,
-  egSogou = 1,
-  eg360 = 2,
-};
 
 class TKeyListInfo {
  public:
@@ -92,7 +85,7 @@ class TKeyListInfo {
   std::vector<std::unique_ptr<TKeyData>> keys_;
   TRegExp tagPattern_;
   std::uint64_t nextSerial_ = 1;
-  QObject receiver_;  // lives on the main thread; receives the loaders' end notifications
+  THandOffReceiver receiver_;  // lives on the main thread; receives the loaders' end notifications
   std::shared_ptr<TLoaderLink> link_;
 };
 

@@ -1,21 +1,19 @@
 #include "store/loaderlink.h"
 
 #include <sqlite3.h>
-#include <QMetaObject>
-#include <QObject>
+
+#include "platform/handoff.h"
 
 namespace zoqa {
 
-TLoaderLink::TLoaderLink(QObject* receiver, Receive receive)
+TLoaderLink::TLoaderLink(THandOffReceiver* receiver, Receive receive)
     : receiver_(receiver), receive_(std::move(receive)) {}
 
 void TLoaderLink::Deliver(std::shared_ptr<TLoadResult> result) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (receiver_ == nullptr) return;
-  // Queued: the receiver runs it on its own (main) thread; Qt drops it if the receiver goes.
-  Receive receive = receive_;
-  QMetaObject::invokeMethod(
-      receiver_, [receive, result]() { receive(result); }, Qt::QueuedConnection);
+  // Queued: the receiver runs it on its own (main) thread; dropped if the receiver goes.
+  HandOff(receiver_, [receive = receive_, result]() { receive(result); });
 }
 
 void TLoaderLink::Close() {

@@ -12,10 +12,11 @@
 
 #include "harvest/companyinfo.h"
 
-class QObject;
 struct sqlite3;
 
 namespace zoqa {
+
+class THandOffReceiver;
 
 // What a finished load hands over: the records read, in the order of the database.
 struct TLoadResult {
@@ -30,7 +31,7 @@ class TLoaderLink {
  public:
   using Receive = std::function<void(std::shared_ptr<TLoadResult>)>;
 
-  TLoaderLink(QObject* receiver, Receive receive);
+  TLoaderLink(THandOffReceiver* receiver, Receive receive);
 
   // Posts `result` to the receiver's thread; dropped when the store has gone.
   void Deliver(std::shared_ptr<TLoadResult> result);
@@ -43,7 +44,7 @@ class TLoaderLink {
 
  private:
   std::mutex mutex_;
-  QObject* receiver_;
+  THandOffReceiver* receiver_;
   Receive receive_;
   std::set<sqlite3*> handles_;
   std::atomic<bool> closed_{false};

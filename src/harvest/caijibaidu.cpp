@@ -1,0 +1,162 @@
+#include "harvest/caijibaidu.h"
+
+#include <fstream>
+
+#include "harvest/bodytext.h"
+#include "harvest/enginesettings.h"
+#include "harvest/pagesearch.h"
+#include "harvest/textscan.h"
+#include "platform/appdir.h"
+#include "util/codepage.h"
+#include "util/textutil.h"
+
+namespace zoqa {
+namespace {
+
+constexpr int kPageAttempts = 3;
+constexpr int kRetryPauseMs = 100;
+// A response this short is an error or an interstitial page, not a result page.
+constexpr std::size_t kMinResultBytes = 1500;
+
+const char kCertifiedBlock[] = "<div id=\"[^>]*(data-click=)[^>]*>([\\s\\S]*?)推广";
+const char kResultBlock[] = "<div[^>]*(srcid=)[^>]*>([\\s\\S]*?)(快照)";
+
+// The value after `key` up to the next `quote`, as the result data attributes write it.
+std::string QuotedValue(const std::string& data, const char* key, char quote) {
+  return TextBetween(key, std::string(1, quote), data);
+}
+
+std::string RemoveQuotesAndColons(const std::string& text) {
+  std::string out = ReplaceText(text, "'", "", false);
+  out = ReplaceText(out, "\"", "", false);
+  out = ReplaceText(out, Cp936("："), "", false);
+  return Trim(out);
+}
+
+}  // namespace
+
+TCaijiBaidu::TCaijiBaidu(std::shared_ptr<THarvestLink> link, const std::string& keyWord,
+                         int startPage)
+    : THarvester(egBaidu, std::move(link), keyWord, startPage) {}
+
+std::string TCaijiBaidu::SearchUrl(const std::string& keyWord, int pageIndex) {
+  std::string url =
+      "http://" + EngineSettings()->BaiduSearchHost + "/s?wd=" + UrlEncode(keyWord, false);
+  if (pageIndex > 0) url += "&pn=" + std::to_string(10LL * pageIndex);
+  return url;
+}
+
+bool TCaijiBaidu::Cycle() {
+  if (HarvestPage()) PageDone();
+  return true;
+}
+
+bool TCaijiBaidu::FetchPage(std::string& body) {
+  for (int attempt = 0; attempt < kPageAttempts; ++attempt) {
+    if (http_.Get(currentUrl_, body)) return true;
+    http_.Close();
+    if (!Sleep(kRetryPauseMs)) return false;
+  }
+  return false;
+}
+
+// True when the page counts as finished.
+bool TCaijiBaidu::HarvestPage() {
+  currentUrl_ = SearchUrl(info_.KeyWord, PageIndex());
+  Status(Cp936("正在获取搜索结果..."));
+  std::string body;
+  bool fetched = FetchPage(body);
+  if (Terminated() || !fetched || body.size() <= kMinResultBytes) return false;
+
+  TPageText page = DecodeBody(body, true);
+  body.clear();
+  SaveLastPage(page.Cp936());
+  Status(Cp936("正在分析采集结果..."));
+  TPageText column = ResultColumn(page);
+  bool go = StartCrawlers(CertifiedResults(re_, column));
+  // From here on the page counts as finished, whatever the result blocks give. The cookies
+  // handed to crawlers are those of the last search request, read once per page here.
+  cookieText_ = http_.LastCookieHeader();
+  if (go) StartCrawlers(OrdinaryResults(re_, column));
+  return true;
+}
+
+void TCaijiBaidu::SaveLastPage(const std::string& text) {
+  std::ofstream out(AppDir() + "2.txt", std::ios::binary | std::ios::trunc);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+TPageText TCaijiBaidu::ResultColumn(const TPageText& page) {
+  return TPageText(TextBetween("id=\"content_left\"", "id=\"page\"", page.Cp936()));
+}
+
+std::vector<TBaiduResult> TCaijiBaidu::CertifiedResults(TRegExp& re, const TPageText& column) {
+  std::vector<TBaiduResult> results;
+  std::string anchorPattern = Cp936ToUtf8("<a[^>]*" + EngineSettings()->BaiduDomain +
+                                          "/baidu.php?[^>]*>(?:.|[\\r\\n])*?</a>");
+  for (const std::string& match : FindInPage(re, kCertifiedBlock, column)) {
+    std::string block = Trim(match);
+    if (block.empty()) continue;
+    std::string data = TextBetween("data-renzheng=", "}", block);
+    if (data.empty()) continue;
+    data = AfterMarker("{", data);
+    std::string title = FindText(data, "\"") != std::string::npos
+                            ? QuotedValue(data, "title\":\"", '"')
+                            : QuotedValue(data, "title:'", '\'');
+    std::vector<std::string> anchors = re.FindAll(anchorPattern, block);
+    if (anchors.empty()) continue;
+    std::string link = Trim(TextBetween("href=\"", "\"", anchors.front()));
+    results.push_back({RemoveQuotesAndColons(title), RemoveQuotesAndColons(link), 1});
+  }
+  return results;
+}
+
+std::vector<TBaiduResult> TCaijiBaidu::OrdinaryResults(TRegExp& re, const TPageText& column) {
+  std::vector<TBaiduResult> results;
+  for (const std::string& match : FindInPage(re, kResultBlock, column)) {
+    std::string block = Trim(match);
+    if (block.empty()) continue;
+    std::string data = TextBetween("data-tools=", "}", block);
+    if (data.empty()) continue;
+    data = AfterMarker("{", data);
+    bool doubleQuoted = FindText(data, "\"") != std::string::npos;
+    TBaiduResult result;
+    result.Title =
+        doubleQuoted ? QuotedValue(data, "title\":\"", '"') : QuotedValue(data, "title:'", '\'');
+    result.Link =
+        doubleQuoted ? QuotedValue(data, "url\":\"", '"') : QuotedValue(data, "url:'", '\'');
+    if (result.Link.empty()) continue;
+    if (FindText(block, "hint-data=") != std::string::npos) {
+      result.Title = QuotedValue(TextBetween("hint-data=", "}", block), "label\":\"", '"');
+      result.Certified = 1;
+    }
+    results.push_back(std::move(result));
+  }
+  return results;
+}
+
+bool TCaijiBaidu::StartCrawlers(const std::vector<TBaiduResult>& results) {
+  for (const TBaiduResult& result : results) {
+    Status(Cp936("正在进入企业网站..."));
+    if (!WaitCrawlGate()) return false;
+    StartCrawler(result);
+  }
+  return true;
+}
+
+void TCaijiBaidu::StartCrawler(const TBaiduResult& result) {
+  TPagePara para;
+  para.WindowHandle = link_;
+  para.Title = result.Title;
+  para.LinkUrl = result.Link;
+  para.CookieText = cookieText_;
+  para.Certified = result.Certified;
+  para.KeyWord = info_.KeyWord;
+  try {
+    AddCrawler(TCaijiPageCon::CreateBaidu(para, CrawlerEnded()));
+  } catch (...) {
+    // A crawler that cannot be started loses this one result only.
+  }
+}
+
+}  // namespace zoqa

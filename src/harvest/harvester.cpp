@@ -1,0 +1,166 @@
+#include "harvest/harvester.h"
+
+#include "harvest/caijibaidu.h"
+#include "harvest/linkharvester.h"
+#include "util/codepage.h"
+
+namespace zoqa {
+namespace {
+
+// Guards the crawler registries of every harvester of every engine.
+std::mutex& CrawlerRegistryLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+constexpr int kPageGatePollMs = 100;
+constexpr int kCrawlGatePollMs = 50;
+constexpr int kHoldPollMs = 50;
+
+std::string EngineName(TEngine engine) {
+  switch (engine) {
+    case egBaidu:
+      return Cp936("百度");
+    case egSogou:
+      return Cp936("搜狗");
+    case eg360:
+      break;
+  }
+  return "360";
+}
+
+}  // namespace
+
+void TCrawlerRegistry::Add(const std::shared_ptr<TCaijiPageCon>& crawler) {
+  std::lock_guard<std::mutex> lock(CrawlerRegistryLock());
+  crawlers_[crawler->ThreadId()] = crawler;
+}
+
+void TCrawlerRegistry::Remove(const std::string& threadId) {
+  std::lock_guard<std::mutex> lock(CrawlerRegistryLock());
+  crawlers_.erase(threadId);
+}
+
+void TCrawlerRegistry::StopAll() {
+  std::map<std::string, std::shared_ptr<TCaijiPageCon>> stopped;
+  {
+    std::lock_guard<std::mutex> lock(CrawlerRegistryLock());
+    for (auto& [id, crawler] : crawlers_) {
+      crawler->DetachEndHandler();
+      crawler->Terminate();
+    }
+    stopped.swap(crawlers_);
+  }
+  // The references go outside the lock: a crawler that has ended is freed here.
+}
+
+std::size_t TCrawlerRegistry::Size() {
+  std::lock_guard<std::mutex> lock(CrawlerRegistryLock());
+  return crawlers_.size();
+}
+
+std::shared_ptr<THarvester> THarvester::Start(TEngine engine, THarvestSink* sink,
+                                              const std::string& keyWord, int startPage,
+                                              THarvesterEnd onEnd) {
+  std::shared_ptr<THarvester> harvester;
+  if (engine == egBaidu) {
+    harvester = std::make_shared<TCaijiBaidu>(sink->Link(), keyWord, startPage);
+  } else if (engine == egSogou) {
+    harvester = std::make_shared<TCaijiSouGou>(sink->Link(), keyWord, startPage);
+  } else {
+    harvester = std::make_shared<TCaiji360>(sink->Link(), keyWord, startPage);
+  }
+  harvester->onEnd_ = std::move(onEnd);
+  harvester->StartThread();
+  return harvester;
+}
+
+THarvester::THarvester(TEngine engine, std::shared_ptr<THarvestLink> link,
+                       const std::string& keyWord, int startPage)
+    : engine_(engine),
+      link_(std::move(link)),
+      pageIndex_(startPage),
+      registry_(std::make_shared<TCrawlerRegistry>()) {
+  info_.KeyWord = keyWord;
+  info_.EngineName = EngineName(engine);
+}
+
+void THarvester::Execute() {
+  while (!Terminated()) {
+    if (!WaitPageGate()) return;
+    if (!Cycle()) return;
+  }
+}
+
+void THarvester::Finished() {
+  registry_->StopAll();
+  if (!onEnd_) return;
+  auto self = std::static_pointer_cast<THarvester>(shared_from_this());
+  link_->Post([self, onEnd = std::move(onEnd_)] { onEnd(*self); });
+}
+
+void THarvester::Hold(bool hold) {
+  {
+    std::lock_guard<std::mutex> lock(holdMutex_);
+    held_.store(hold);
+  }
+  holdChanged_.notify_all();
+}
+
+bool THarvester::WaitWhileHeld() {
+  std::unique_lock<std::mutex> lock(holdMutex_);
+  while (held_.load() && !Terminated()) {
+    holdChanged_.wait_for(lock, std::chrono::milliseconds(kHoldPollMs));
+  }
+  return !Terminated();
+}
+
+bool THarvester::WaitPageGate() {
+  for (;;) {
+    if (!WaitWhileHeld()) return false;
+    if (Gate().AskPage()) return true;
+    if (!Sleep(kPageGatePollMs)) return false;
+  }
+}
+
+bool THarvester::WaitCrawlGate() {
+  for (;;) {
+    if (!WaitWhileHeld()) return false;
+    if (Gate().AskCrawl()) return true;
+    if (!Sleep(kCrawlGatePollMs)) return false;
+  }
+}
+
+void THarvester::Status(const std::string& text) {
+  if (Terminated()) return;
+  info_.StatusText = text;
+  THarvestMessage message;
+  message.Kind = hkStatus;
+  message.Info = &info_;
+  link_->Send(message);
+}
+
+void THarvester::PageDone() {
+  info_.PagesDone = pageIndex_.fetch_add(1) + 1;
+  if (Terminated()) return;
+  THarvestMessage message;
+  message.Kind = hkPageDone;
+  message.Info = &info_;
+  link_->Send(message);
+}
+
+void THarvester::AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler) {
+  registry_->Add(crawler);
+  try {
+    crawler->Launch();
+  } catch (...) {
+    registry_->Remove(crawler->ThreadId());
+    throw;
+  }
+}
+
+TCaijiPageCon::TEndHandler THarvester::CrawlerEnded() {
+  return [registry = registry_](TCaijiPageCon& crawler) { registry->Remove(crawler.ThreadId()); };
+}
+
+}  // namespace zoqa

@@ -1,0 +1,128 @@
+#include "harvest/linkharvester.h"
+
+#include <unordered_set>
+
+#include "harvest/bodytext.h"
+#include "harvest/enginesettings.h"
+#include "harvest/pagesearch.h"
+#include "util/codepage.h"
+#include "util/textutil.h"
+
+namespace zoqa {
+namespace {
+
+const char kOutboundLink[] = "<a[^>]*http://[^>]*>(?:.|[\\r\\n])*?</a>";
+
+std::string PaidLinkPattern(TEngine engine) {
+  auto settings = EngineSettings();
+  std::string pattern =
+      engine == eg360
+          ? "<a[^>]*http://" + settings->So360ClickHost + "/search/eclk?[^>]*>(?:.|[\\r\\n])*?</a>"
+          : "<a[^>]*http://" + settings->SogouSearchHost + "/bill_cpc?[^>]*>(?:.|[\\r\\n])*?</a>";
+  return Cp936ToUtf8(pattern);
+}
+
+std::vector<std::string> OwnDomains(TEngine engine) {
+  auto settings = EngineSettings();
+  if (engine == eg360) return settings->So360Domains;
+  return {settings->SogouDomain};
+}
+
+bool MentionsAny(const std::string& text, const std::vector<std::string>& domains) {
+  for (const std::string& domain : domains) {
+    if (FindText(text, domain) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// The page's links in order of addition, none twice ignoring letter case.
+class TLinkList {
+ public:
+  void Add(const std::string& link) {
+    if (link.empty() || !seen_.insert(AsciiLower(link)).second) return;
+    links_.push_back(link);
+  }
+  std::vector<std::string> Take() { return std::move(links_); }
+
+ private:
+  std::vector<std::string> links_;
+  std::unordered_set<std::string> seen_;
+};
+
+}  // namespace
+
+TLinkHarvester::TLinkHarvester(TEngine engine, std::shared_ptr<THarvestLink> link,
+                               const std::string& keyWord, int startPage)
+    : THarvester(engine, std::move(link), keyWord, startPage) {}
+
+std::string TLinkHarvester::SearchUrl(TEngine engine, const std::string& keyWord, int pageIndex) {
+  auto settings = EngineSettings();
+  std::string url;
+  if (engine == eg360) {
+    url = "http://" + settings->So360SearchHost + "/s?q=" + UrlEncode(Cp936ToUtf8(keyWord), false);
+    if (pageIndex > 0) url += "&pn=" + std::to_string(pageIndex + 1LL);
+  } else {
+    url = "http://" + settings->SogouSearchHost + "/web?query=" + UrlEncode(keyWord, false);
+    if (pageIndex > 0) url += "&page=" + std::to_string(pageIndex + 1LL);
+  }
+  return url;
+}
+
+std::string TLinkHarvester::MatchLink(const std::string& match) {
+  std::size_t start = FindText(match, "http://");
+  if (start == std::string::npos) return {};
+  std::size_t quote = match.find('"', start);
+  if (quote == std::string::npos) return {};
+  return match.substr(start, quote - start);
+}
+
+std::vector<std::string> TLinkHarvester::PageLinks(TRegExp& re, TEngine engine,
+                                                   const TPageText& page) {
+  TLinkList links;
+  std::string paid = PaidLinkPattern(engine);
+  for (const std::string& match : FindInPage(re, paid.c_str(), page)) links.Add(MatchLink(match));
+  std::vector<std::string> own = OwnDomains(engine);
+  for (const std::string& match : FindInPage(re, kOutboundLink, page)) {
+    if (!MentionsAny(match, own)) links.Add(MatchLink(match));
+  }
+  return links.Take();
+}
+
+bool TLinkHarvester::Cycle() {
+  std::vector<std::string> links;
+  // A failed request: 360 asks for the same page again after the gate, Sogou gives up.
+  if (!HarvestPage(links)) return engine_ == eg360;
+  // A page fetched but not analysed because of a stop is asked again next time.
+  if (Terminated()) return false;
+  StartCrawlers(links);
+  PageDone();
+  return true;
+}
+
+bool TLinkHarvester::HarvestPage(std::vector<std::string>& links) {
+  currentUrl_ = SearchUrl(engine_, info_.KeyWord, PageIndex());
+  Status(Cp936("正在获取搜索结果..."));
+  std::string body;
+  if (!http_.Get(currentUrl_, body)) return false;
+  if (Terminated() || body.empty()) return true;
+  TPageText page = DecodeBody(body, true);
+  body.clear();
+  Status(Cp936("正在分析采集结果..."));
+  links = PageLinks(re_, engine_, page);
+  return true;
+}
+
+void TLinkHarvester::StartCrawlers(const std::vector<std::string>& links) {
+  try {
+    for (const std::string& url : links) {
+      if (Terminated()) return;
+      Status(Cp936("正在进入企业网站..."));
+      if (!WaitCrawlGate()) return;
+      AddCrawler(TCaijiPageCon::Create(engine_, link_, info_.KeyWord, url, CrawlerEnded()));
+    }
+  } catch (...) {
+    // A crawler that cannot be started ends the starting for this page only.
+  }
+}
+
+}  // namespace zoqa

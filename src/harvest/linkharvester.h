@@ -1,0 +1,50 @@
+// The 360 and Sogou harvesters: every outbound link of a result page, the engine's paid-click
+// links first, one crawler per link; the crawler tells from the link whether it was paid.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "harvest/harvester.h"
+#include "harvest/pagetext.h"
+
+namespace zoqa {
+
+class TLinkHarvester : public THarvester {
+ public:
+  // The search URL of `keyWord`'s page `pageIndex` on `engine` (360 or Sogou).
+  static std::string SearchUrl(TEngine engine, const std::string& keyWord, int pageIndex);
+
+  // The link of one anchor match: from its first "http://" up to the next double quote; ""
+  // when there is no double quote after it.
+  static std::string MatchLink(const std::string& match);
+
+  // The links to crawl on a result page: paid-click links, then the other outbound links
+  // that do not mention the engine's own domains; no two equal ignoring letter case.
+  static std::vector<std::string> PageLinks(TRegExp& re, TEngine engine, const TPageText& page);
+
+ protected:
+  TLinkHarvester(TEngine engine, std::shared_ptr<THarvestLink> link, const std::string& keyWord,
+                 int startPage);
+
+  bool Cycle() override;
+
+ private:
+  // One request and its links; false when the request failed.
+  bool HarvestPage(std::vector<std::string>& links);
+  void StartCrawlers(const std::vector<std::string>& links);
+};
+
+class TCaiji360 : public TLinkHarvester {
+ public:
+  TCaiji360(std::shared_ptr<THarvestLink> link, const std::string& keyWord, int startPage)
+      : TLinkHarvester(eg360, std::move(link), keyWord, startPage) {}
+};
+
+class TCaijiSouGou : public TLinkHarvester {
+ public:
+  TCaijiSouGou(std::shared_ptr<THarvestLink> link, const std::string& keyWord, int startPage)
+      : TLinkHarvester(egSogou, std::move(link), keyWord, startPage) {}
+};
+
+}  // namespace zoqa

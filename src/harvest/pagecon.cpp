@@ -1,0 +1,188 @@
+#include "harvest/pagecon.h"
+
+#include "harvest/bodytext.h"
+#include "harvest/contactextract.h"
+#include "harvest/enginesettings.h"
+#include "harvest/fetchpage.h"
+#include "harvest/textscan.h"
+#include "util/codepage.h"
+#include "util/textutil.h"
+
+namespace zoqa {
+namespace {
+
+constexpr int kBaiduLinkAttempts = 4;
+constexpr int kRetryPauseMs = 100;
+
+TEngineVariant Variant(TEngine engine) {
+  switch (engine) {
+    case egBaidu:
+      return TEngineVariant::Baidu;
+    case egSogou:
+      return TEngineVariant::Sogou;
+    case eg360:
+      break;
+  }
+  return TEngineVariant::So360;
+}
+
+std::string SourceName(TEngine engine) {
+  switch (engine) {
+    case egBaidu:
+      return Cp936("百度");
+    case egSogou:
+      return Cp936("搜狗");
+    case eg360:
+      break;
+  }
+  return "360";
+}
+
+}  // namespace
+
+std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
+                                                          TEndHandler onEnd) {
+  std::shared_ptr<TCaijiPageCon> crawler(
+      new TCaijiPageCon(egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd)));
+  crawler->title_ = para.Title;
+  crawler->certified_ = para.Certified;
+  crawler->http_.SetCookieHeader(para.CookieText);
+  return crawler;
+}
+
+std::shared_ptr<TCaijiPageCon> TCaijiPageCon::Create(TEngine engine,
+                                                     std::shared_ptr<THarvestLink> link,
+                                                     const std::string& keyWord,
+                                                     const std::string& linkUrl,
+                                                     TEndHandler onEnd) {
+  return std::shared_ptr<TCaijiPageCon>(
+      new TCaijiPageCon(engine, std::move(link), keyWord, linkUrl, std::move(onEnd)));
+}
+
+TCaijiPageCon::TCaijiPageCon(TEngine engine, std::shared_ptr<THarvestLink> link,
+                             const std::string& keyWord, const std::string& linkUrl,
+                             TEndHandler onEnd)
+    : engine_(engine), link_(std::move(link)), linkUrl_(linkUrl), onEnd_(std::move(onEnd)) {
+  record_.KeyWord = keyWord;
+}
+
+void TCaijiPageCon::DetachEndHandler() {
+  std::lock_guard<std::mutex> lock(endMutex_);
+  onEnd_ = nullptr;
+}
+
+void TCaijiPageCon::Finished() {
+  TEndHandler onEnd;
+  {
+    std::lock_guard<std::mutex> lock(endMutex_);
+    onEnd.swap(onEnd_);
+  }
+  if (onEnd) onEnd(*this);
+}
+
+void TCaijiPageCon::CrawlStatus(const std::string& text) {
+  if (Terminated()) return;
+  status_ = text;
+  THarvestMessage message;
+  message.Kind = hkCrawlStatus;
+  message.Text = &status_;
+  link_->Send(message);
+}
+
+std::string TCaijiPageCon::PaidMarker() const {
+  auto settings = EngineSettings();
+  switch (engine_) {
+    case egBaidu:
+      return settings->BaiduDomain + "/baidu.php";
+    case egSogou:
+      return settings->SogouDomain + "/bill_cpc?";
+    case eg360:
+      break;
+  }
+  return settings->So360ClickHost + "/search/eclk?";
+}
+
+void TCaijiPageCon::Execute() {
+  CrawlStatus(Cp936("正在进入企业网站:") + linkUrl_);
+  std::string body;
+  if (!FetchLink(body) || body.empty()) return;
+  TPageText page = DecodeSitePage(body, true);
+  body.clear();
+  if (!PrepareRecord()) return;
+  CrawlStatus(Cp936("正在分析企业详细信息:") + record_.WebUrl);
+  if (Terminated()) return;
+  ReadContacts(page);
+  if (engine_ == egBaidu) CrawlStatus(Cp936("企业信息采集完成"));
+}
+
+bool TCaijiPageCon::FetchLink(std::string& body) {
+  int attempts = engine_ == egBaidu ? kBaiduLinkAttempts : 1;
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    if (http_.Get(linkUrl_, body)) return true;
+    if (attempt + 1 == attempts) break;
+    http_.Close();
+    if (!Sleep(kRetryPauseMs)) return false;
+  }
+  return false;
+}
+
+// Names the record and notes where it came from; false when the result stayed on an
+// engine's own sites.
+bool TCaijiPageCon::PrepareRecord() {
+  record_.Reset();
+  if (engine_ == egBaidu) {
+    record_.WebUrl = http_.LastUrl();
+    if (IsEngineUrl(record_.WebUrl)) return false;
+    PrepareBaidu();
+    return true;
+  }
+  record_.Source = SourceName(engine_);
+  record_.IsPay = FindText(linkUrl_, PaidMarker()) != std::string::npos ? 1 : 0;
+  record_.WebUrl = http_.LastUrl();
+  if (IsEngineUrl(record_.WebUrl)) return false;
+  record_.SetName(beian_.LookupIcp(record_.WebUrl));
+  return true;
+}
+
+void TCaijiPageCon::PrepareBaidu() {
+  if (certified_ != 1) {
+    std::string registered = beian_.LookupIcp(record_.WebUrl);
+    if (!registered.empty()) title_ = registered;
+  }
+  record_.RenZheng = certified_;
+  record_.Source = SourceName(engine_);
+  record_.SetName(title_);
+  record_.IsPay = FindText(linkUrl_, PaidMarker()) != std::string::npos ? 1 : 0;
+}
+
+void TCaijiPageCon::ReadContacts(const TPageText& page) {
+  std::string contact = FindContactLink(re_, page, http_.LastHost(), Variant(engine_));
+  if (!contact.empty()) {
+    CrawlStatus(Cp936("正在提取联系方式:") + contact);
+    ExtractFrom(contact);
+  }
+  if (Terminated()) return;
+  bool noTels = record_.Tels.empty();
+  bool noMobiles = record_.Mobiles.empty();
+  // The Baidu crawler reads the home page when the record has no number at all; the others
+  // also when one of the two kinds is missing.
+  bool readHome = engine_ == egBaidu ? (noTels && noMobiles) : (noTels || noMobiles);
+  if (readHome) ExtractFrom(record_.WebUrl);
+}
+
+void TCaijiPageCon::ExtractFrom(const std::string& url) {
+  CrawlStatus(Cp936("开始获取企业详细信息..."));
+  std::string body;
+  if (!FetchPage(url, body)) return;
+  TPageText page = DecodeSitePage(body, false);
+  body.clear();
+  bool worth = ExtractContacts(re_, record_, page, Variant(engine_),
+                               [this](const std::string& text) { CrawlStatus(text); });
+  if (!worth || Terminated()) return;
+  THarvestMessage message;
+  message.Kind = hkCompany;
+  message.Company = &record_;
+  link_->Send(message);
+}
+
+}  // namespace zoqa
