@@ -66,10 +66,13 @@ bool TCaijiBaidu::HarvestPage() {
   Status(Cp936("正在获取搜索结果..."));
   std::string body;
   bool fetched = FetchPage(body);
-  if (Terminated() || !fetched || body.size() <= kMinResultBytes) return false;
-
+  if (Terminated() || !fetched) return false;
   TPageText page = DecodeBody(body, true);
+  // A verification page is no result page, however long: the same page is asked again
+  // once the engine's back-off has passed.
+  if (VerificationAnswer(body, page) || body.size() <= kMinResultBytes) return false;
   body.clear();
+  Gate().ResultPage();
   SaveLastPage(page.Cp936());
   Status(Cp936("正在分析采集结果..."));
   TPageText column = ResultColumn(page);

@@ -1,5 +1,6 @@
 #include "harvest/enginegate.h"
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 
@@ -8,6 +9,7 @@ namespace {
 
 // No grant yet: the first request of a process is always granted.
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::min() / 2;
+constexpr std::int64_t kMaxBackoffSeconds = 15 * 60;
 
 }  // namespace
 
@@ -39,7 +41,29 @@ TEngineGate& TEngineGate::For(TEngine engine) {
 
 bool TEngineGate::AskPage() {
   std::lock_guard<std::mutex> lock(lock_);
+  if (TickMs() < blockedUntil_) return false;
   return Ask(lastPage_, pageInterval_);
+}
+
+int TEngineGate::VerificationPage(int baseSeconds) {
+  std::lock_guard<std::mutex> lock(lock_);
+  std::int64_t seconds = std::max(baseSeconds, 1);
+  for (int i = 0; i < verifyStreak_ && seconds < kMaxBackoffSeconds; ++i) seconds *= 2;
+  seconds = std::min<std::int64_t>(seconds, kMaxBackoffSeconds);
+  ++verifyStreak_;
+  ++verifyPages_;
+  blockedUntil_ = std::max(blockedUntil_, TickMs() + seconds * 1000);
+  return static_cast<int>(seconds);
+}
+
+void TEngineGate::ResultPage() {
+  std::lock_guard<std::mutex> lock(lock_);
+  verifyStreak_ = 0;
+}
+
+int TEngineGate::VerificationPages() {
+  std::lock_guard<std::mutex> lock(lock_);
+  return verifyPages_;
 }
 
 bool TEngineGate::AskCrawl() {

@@ -25,6 +25,15 @@ class TEngineGate {
   bool AskPage();
   bool AskCrawl();
 
+  // An engine's human-verification answer: the page gate refuses for the back-off, which
+  // starts at `baseSeconds` and doubles with each such answer in a row up to 15 minutes.
+  // Returns the back-off in seconds.
+  int VerificationPage(int baseSeconds);
+  // A real result page arrived: the next verification page starts from the base again.
+  void ResultPage();
+  // Verification answers seen since the process started.
+  int VerificationPages();
+
   // Changes the intervals (tests and tools that run against local imitations).
   void SetIntervals(int pageIntervalMs, int crawlIntervalMs);
 
@@ -36,6 +45,9 @@ class TEngineGate {
   int crawlInterval_;
   std::int64_t lastPage_;
   std::int64_t lastCrawl_;
+  std::int64_t blockedUntil_ = 0;
+  int verifyStreak_ = 0;
+  int verifyPages_ = 0;
 };
 
 }  // namespace zoqa

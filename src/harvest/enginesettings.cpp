@@ -30,6 +30,23 @@ void ReadList(QSettings& ini, const char* key, std::vector<std::string>& value) 
   value = std::move(read);
 }
 
+// A list of any length whose entries may hold Chinese text; kept in code page 936.
+void ReadMarkers(QSettings& ini, const char* key, std::vector<std::string>& value) {
+  QStringList parts = ini.value(key).toStringList();
+  if (parts.size() == 1) parts = parts.front().split(',');
+  std::vector<std::string> read;
+  for (const QString& p : parts) {
+    if (!p.trimmed().isEmpty()) read.push_back(Utf8ToCp936(p.trimmed().toStdString()));
+  }
+  if (!read.empty()) value = std::move(read);
+}
+
+void ReadNumber(QSettings& ini, const char* key, int& value) {
+  bool ok = false;
+  int read = ini.value(key).toInt(&ok);
+  if (ok && read > 0) value = read;
+}
+
 }  // namespace
 
 TEngineSettings LoadEngineSettings(const std::string& path) {
@@ -46,6 +63,10 @@ TEngineSettings LoadEngineSettings(const std::string& path) {
   ReadList(ini, "EngineDomains", s.EngineDomains);
   ReadText(ini, "BeianHost", s.BeianHost);
   ReadText(ini, "SpiderUserAgent", s.SpiderUserAgent);
+  ReadMarkers(ini, "BaiduVerifyMarkers", s.BaiduVerifyMarkers);
+  ReadMarkers(ini, "So360VerifyMarkers", s.So360VerifyMarkers);
+  ReadMarkers(ini, "SogouVerifyMarkers", s.SogouVerifyMarkers);
+  ReadNumber(ini, "VerifyBackoffSeconds", s.VerifyBackoffSeconds);
   ini.endGroup();
   ReadText(ini, "net/Proxy", s.Proxy);
   return s;

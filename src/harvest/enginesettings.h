@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "util/codepage.h"
+
 namespace zoqa {
 
 struct TEngineSettings {
@@ -26,6 +28,13 @@ struct TEngineSettings {
   std::string SpiderUserAgent =
       "Mozilla/5.0 (compatible; MSIE 10.0; Windows NT 6.1; Trident/6.0; Baiduspider/2.0; "
       "+http://www.baidu.com/search/spider.html)";
+  // Texts that mark an engine's human-verification answer when found in the final URL of a
+  // search request or in its page (code page 936), and the first back-off after one.
+  std::vector<std::string> BaiduVerifyMarkers = {"wappass.baidu.com/static/captcha",
+                                                 Cp936("百度安全验证")};
+  std::vector<std::string> So360VerifyMarkers = {Cp936("为什么会出现验证码")};
+  std::vector<std::string> SogouVerifyMarkers = {"/antispider/", Cp936("请输入验证码")};
+  int VerifyBackoffSeconds = 60;
   // The [net] Proxy ("host:port") every HTTP client goes through; empty: the http_proxy
   // environment variable, if any.
   std::string Proxy;

@@ -1,7 +1,9 @@
 #include "harvest/harvester.h"
 
 #include "harvest/caijibaidu.h"
+#include "harvest/enginesettings.h"
 #include "harvest/linkharvester.h"
+#include "harvest/verifypage.h"
 #include "util/codepage.h"
 
 namespace zoqa {
@@ -16,18 +18,6 @@ std::mutex& CrawlerRegistryLock() {
 constexpr int kPageGatePollMs = 100;
 constexpr int kCrawlGatePollMs = 50;
 constexpr int kHoldPollMs = 50;
-
-std::string EngineName(TEngine engine) {
-  switch (engine) {
-    case egBaidu:
-      return Cp936("百度");
-    case egSogou:
-      return Cp936("搜狗");
-    case eg360:
-      break;
-  }
-  return "360";
-}
 
 }  // namespace
 
@@ -147,6 +137,14 @@ void THarvester::PageDone() {
   message.Kind = hkPageDone;
   message.Info = &info_;
   link_->Send(message);
+}
+
+bool THarvester::VerificationAnswer(const std::string& body, const TPageText& page) {
+  const std::string& text = page.Cp936().empty() ? body : page.Cp936();
+  if (!IsVerificationPage(engine_, http_.LastUrl(), text)) return false;
+  int seconds = Gate().VerificationPage(EngineSettings()->VerifyBackoffSeconds);
+  Status(VerificationStatus(engine_, seconds));
+  return true;
 }
 
 void THarvester::AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler) {

@@ -17,6 +17,7 @@
 #include "harvest/harvestsink.h"
 #include "harvest/httpclient.h"
 #include "harvest/pagecon.h"
+#include "harvest/pagetext.h"
 #include "harvest/regexp.h"
 #include "harvest/workerthread.h"
 
@@ -78,6 +79,10 @@ class THarvester : public TWorkerThread {
   bool WaitCrawlGate();
   // Waits while the harvester is held; false when a stop came.
   bool WaitWhileHeld();
+  // True when the answer to the last search request is the engine's verification page; the
+  // engine's page gate then holds every harvester of the engine for the back-off, and the
+  // user is told.
+  bool VerificationAnswer(const std::string& body, const TPageText& page);
   // Registers a crawler that was just started.
   void AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler);
   TCaijiPageCon::TEndHandler CrawlerEnded();

@@ -90,8 +90,15 @@ std::vector<std::string> TLinkHarvester::PageLinks(TRegExp& re, TEngine engine,
 
 bool TLinkHarvester::Cycle() {
   std::vector<std::string> links;
-  // A failed request: 360 asks for the same page again after the gate, Sogou gives up.
-  if (!HarvestPage(links)) return engine_ == eg360;
+  switch (HarvestPage(links)) {
+    case TPageOutcome::Failed:
+      // 360 asks for the same page again after the gate; Sogou gives up.
+      return engine_ == eg360;
+    case TPageOutcome::Verification:
+      return true;  // the same page again, once the back-off has passed
+    case TPageOutcome::Links:
+      break;
+  }
   // A page fetched but not analysed because of a stop is asked again next time.
   if (Terminated()) return false;
   StartCrawlers(links);
@@ -99,17 +106,20 @@ bool TLinkHarvester::Cycle() {
   return true;
 }
 
-bool TLinkHarvester::HarvestPage(std::vector<std::string>& links) {
+TLinkHarvester::TPageOutcome TLinkHarvester::HarvestPage(std::vector<std::string>& links) {
   currentUrl_ = SearchUrl(engine_, info_.KeyWord, PageIndex());
   Status(Cp936("正在获取搜索结果..."));
   std::string body;
-  if (!http_.Get(currentUrl_, body)) return false;
-  if (Terminated() || body.empty()) return true;
+  if (!http_.Get(currentUrl_, body)) return TPageOutcome::Failed;
+  if (Terminated()) return TPageOutcome::Links;
   TPageText page = DecodeBody(body, true);
+  if (VerificationAnswer(body, page)) return TPageOutcome::Verification;
+  Gate().ResultPage();
+  if (body.empty()) return TPageOutcome::Links;
   body.clear();
   Status(Cp936("正在分析采集结果..."));
   links = PageLinks(re_, engine_, page);
-  return true;
+  return TPageOutcome::Links;
 }
 
 void TLinkHarvester::StartCrawlers(const std::vector<std::string>& links) {

@@ -30,8 +30,9 @@ class TLinkHarvester : public THarvester {
   bool Cycle() override;
 
  private:
-  // One request and its links; false when the request failed.
-  bool HarvestPage(std::vector<std::string>& links);
+  enum class TPageOutcome { Failed, Verification, Links };
+  // One request and the links of its page.
+  TPageOutcome HarvestPage(std::vector<std::string>& links);
   void StartCrawlers(const std::vector<std::string>& links);
 };
 

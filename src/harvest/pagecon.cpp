@@ -5,6 +5,7 @@
 #include "harvest/enginesettings.h"
 #include "harvest/fetchpage.h"
 #include "harvest/textscan.h"
+#include "harvest/verifypage.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
 
@@ -24,18 +25,6 @@ TEngineVariant Variant(TEngine engine) {
       break;
   }
   return TEngineVariant::So360;
-}
-
-std::string SourceName(TEngine engine) {
-  switch (engine) {
-    case egBaidu:
-      return Cp936("百度");
-    case egSogou:
-      return Cp936("搜狗");
-    case eg360:
-      break;
-  }
-  return "360";
 }
 
 }  // namespace
@@ -136,7 +125,7 @@ bool TCaijiPageCon::PrepareRecord() {
     PrepareBaidu();
     return true;
   }
-  record_.Source = SourceName(engine_);
+  record_.Source = EngineName(engine_);
   record_.IsPay = FindText(linkUrl_, PaidMarker()) != std::string::npos ? 1 : 0;
   record_.WebUrl = http_.LastUrl();
   if (IsEngineUrl(record_.WebUrl)) return false;
@@ -150,7 +139,7 @@ void TCaijiPageCon::PrepareBaidu() {
     if (!registered.empty()) title_ = registered;
   }
   record_.RenZheng = certified_;
-  record_.Source = SourceName(engine_);
+  record_.Source = EngineName(engine_);
   record_.SetName(title_);
   record_.IsPay = FindText(linkUrl_, PaidMarker()) != std::string::npos ? 1 : 0;
 }
