@@ -1,12 +1,191 @@
-#include <cstdio>
+// zoqa-cli run: the keyword tasks of the main window on the terminal. Each keyword is added
+// when missing and started as the window starts it; status lines go to stderr, and the
+// command ends once every task has ended: by the stop rule, or when the time limit or a
+// signal stopped the tasks and their harvesters have reported their end.
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <sstream>
+
+#include "app/maincontroller.h"
 #include "cli/commands.h"
+#include "cli/storeargs.h"
+#include "cli/terminalview.h"
+#include "harvest/enginegate.h"
+#include "harvest/enginesettings.h"
+#include "harvest/harvester.h"
+#include "harvest/workerthread.h"
+#include "platform/appdir.h"
+#include "store/storefile.h"
+#include "util/codepage.h"
 
 namespace zoqa::cli {
+namespace {
 
-int CmdRun(const Args&) {
-  std::fputs("not available yet\n", stderr);
-  return 1;
+const char kRunHelp[] =
+    "usage: zoqa-cli [--home DIR] run [--engines baidu,sogou,360] [--max-seconds N] [--json]\n"
+    "                KEYWORD...\n"
+    "Adds each keyword when missing and starts its search on the chosen engines (default all\n"
+    "three), as the window's add-task button does. Status lines go to stderr, prefixed with\n"
+    "their keyword. The command ends once every task has ended: by itself, when result pages\n"
+    "stop bringing new companies, or after N seconds (or Ctrl-C, SIGTERM), when it stops every\n"
+    "task and waits until the pages reached are saved. A second Ctrl-C ends at once.\n"
+    "The window's questions have fixed answers here: \"start now?\" after adding a task is\n"
+    "answered OK.\n"
+    "--json prints each company the store keeps as one JSON line on stdout (the fields of\n"
+    "companies --json and the keyword).\n";
+
+constexpr int kPollMs = 100;
+constexpr int kCrawlerWaitMs = 5000;
+
+struct RunArgs {
+  std::array<bool, 3> engines{false, false, false};
+  bool enginesGiven = false;
+  int maxSeconds = 0;
+  bool json = false;
+  bool help = false;
+  std::vector<std::string> keywords;
+};
+
+void ParseEngines(const std::string& list, RunArgs& parsed) {
+  parsed.enginesGiven = true;
+  std::stringstream stream(list);
+  for (std::string name; std::getline(stream, name, ',');) {
+    if (name == "baidu") {
+      parsed.engines[egBaidu] = true;
+    } else if (name == "sogou") {
+      parsed.engines[egSogou] = true;
+    } else if (name == "360") {
+      parsed.engines[eg360] = true;
+    } else if (!name.empty()) {
+      throw UsageError("run: unknown engine " + name);
+    }
+  }
+}
+
+int ParseSeconds(const std::string& text) {
+  std::size_t used = 0;
+  int seconds = -1;
+  try {
+    seconds = std::stoi(text, &used);
+  } catch (const std::exception&) {
+  }
+  if (used != text.size() || seconds <= 0) throw UsageError("run: bad --max-seconds " + text);
+  return seconds;
+}
+
+RunArgs Parse(const Args& args) {
+  RunArgs parsed;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    bool hasValue = i + 1 < args.size();
+    if (args[i] == "--help") {
+      parsed.help = true;
+    } else if (args[i] == "--json") {
+      parsed.json = true;
+    } else if (args[i] == "--engines" && hasValue) {
+      ParseEngines(args[++i], parsed);
+    } else if (args[i] == "--max-seconds" && hasValue) {
+      parsed.maxSeconds = ParseSeconds(args[++i]);
+    } else if (!args[i].starts_with("--")) {
+      parsed.keywords.push_back(Keyword(args[i]));
+    } else {
+      throw UsageError("run: unexpected argument " + args[i]);
+    }
+  }
+  if (!parsed.enginesGiven) parsed.engines = {true, true, true};
+  if (!parsed.help && parsed.keywords.empty()) throw UsageError("run: KEYWORD is missing");
+  return parsed;
+}
+
+// The window's handling of reports, with every keyword's lines shown on the terminal.
+class TRunController : public TMainController {
+ public:
+  using TMainController::TMainController;
+
+  void HarvestMessage(const THarvestMessage& message) override {
+    if (message.Kind == hkStatus) {
+      TTerminalView::Report(message.Info->KeyWord, message.Info->StatusText);
+    } else if (message.Kind == hkCompany) {
+      TTerminalView::Report(message.Company->KeyWord,
+                            Cp936("获取[") + message.Company->GetName() + Cp936("]获取成功！"));
+    }
+    TMainController::HarvestMessage(message);
+  }
+};
+
+std::atomic<int> g_signals{0};
+
+void OnSignal(int) {
+  if (g_signals.fetch_add(1) >= 1) _exit(130);
+}
+
+// True once every keyword's task was started (its companies loaded and the start taken) and
+// every harvester has reported its end.
+bool AllEnded(TMainController& controller, const std::vector<std::string>& keywords) {
+  for (const std::string& keyword : keywords) {
+    TKeyData* key = controller.Store().FindKey(keyword);
+    if (key != nullptr && (!key->Loaded || key->Loading() || key->PendingAction == paStart)) {
+      return false;
+    }
+  }
+  return THarvester::Unreported() == 0;
+}
+
+void RunUntilEnded(TMainController& controller, const RunArgs& parsed) {
+  using Clock = std::chrono::steady_clock;
+  auto deadline = Clock::now() + std::chrono::seconds(parsed.maxSeconds);
+  bool stopping = false;
+  QEventLoop loop;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    bool timeUp = parsed.maxSeconds > 0 && Clock::now() >= deadline;
+    if (!stopping && (timeUp || g_signals.load() > 0)) {
+      stopping = true;
+      for (const std::string& keyword : parsed.keywords) controller.StopTask(keyword, true);
+    }
+    if (AllEnded(controller, parsed.keywords)) loop.quit();
+  });
+  timer.start(kPollMs);
+  loop.exec();
+}
+
+void PrintVerificationNote() {
+  std::fprintf(stderr, "安全验证页面：百度 %d，搜狗 %d，360 %d\n",
+               TEngineGate::For(egBaidu).VerificationPages(),
+               TEngineGate::For(egSogou).VerificationPages(),
+               TEngineGate::For(eg360).VerificationPages());
+}
+
+}  // namespace
+
+int CmdRun(const Args& args) {
+  RunArgs parsed = Parse(args);
+  if (parsed.help) {
+    std::fputs(kRunHelp, stdout);
+    return 0;
+  }
+  SetEngineSettings(LoadEngineSettings(AppDir() + "zqclient.cfg"));
+  ProvisionStoreFile();
+  TTerminalView view(parsed.engines, parsed.json);
+  auto controller = std::make_unique<TRunController>(view);
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+  for (const std::string& keyword : parsed.keywords) controller->AddTask(keyword);
+  RunUntilEnded(*controller, parsed);
+  PrintVerificationNote();
+  // Crawlers still fetching were told to stop by their harvesters; cut their transfers short.
+  StopAllWorkers();
+  TWorkerThread::WaitAllEnded(kCrawlerWaitMs, [] { QCoreApplication::processEvents(); });
+  controller.reset();
+  return 0;
 }
 
 }  // namespace zoqa::cli

@@ -14,6 +14,7 @@
 
 #include "cli/commands.h"
 #include "cli/jsonout.h"
+#include "cli/storeargs.h"
 #include "export/exportfields.h"
 #include "store/keylist.h"
 #include "store/storefile.h"
@@ -50,22 +51,6 @@ StoreArgs Parse(const std::string& command, const Args& args, std::size_t valueC
   }
   if (parsed.values.size() != valueCount) throw UsageError(command + ": missing argument");
   return parsed;
-}
-
-// A keyword from the command line in the store's code page.
-std::string Keyword(const std::string& utf8) {
-  if (!IsValidUtf8(utf8)) throw UsageError("the keyword is not valid UTF-8");
-  std::string keyword = Utf8ToCp936(utf8);
-  if (keyword.empty()) throw UsageError("the keyword is empty");
-  return keyword;
-}
-
-// Creates the database on first run, then opens the store with its keywords.
-std::unique_ptr<TKeyListInfo> OpenStore() {
-  ProvisionStoreFile();
-  auto store = std::make_unique<TKeyListInfo>();
-  store->LoadKeys();
-  return store;
 }
 
 TKeyData& ExistingKey(TKeyListInfo& store, const std::string& keyword) {
@@ -107,18 +92,6 @@ QJsonObject KeyJson(const TKeyData& key) {
   o["lastPage"] = key.LastPage;
   o["sgLastPage"] = key.SgLastPage;
   o["s360LastPage"] = key.S360LastPage;
-  return o;
-}
-
-QJsonObject CompanyJson(const TComPanyInfo& c) {
-  QJsonObject o;
-  o["listId"] = static_cast<qint64>(std::stoll(c.ListId.empty() ? "0" : c.ListId));
-  o["name"] = JsonText(c.GetName());
-  PutContacts(o, c);
-  o["url"] = JsonText(c.WebUrl);
-  o["source"] = JsonText(c.Source);
-  o["isPay"] = c.IsPay;
-  o["renZheng"] = c.RenZheng;
   return o;
 }
 

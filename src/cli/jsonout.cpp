@@ -30,4 +30,16 @@ void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format) 
   if (format == QJsonDocument::Compact) std::fputc('\n', stdout);
 }
 
+QJsonObject CompanyJson(const TComPanyInfo& c) {
+  QJsonObject o;
+  o["listId"] = static_cast<qint64>(std::stoll(c.ListId.empty() ? "0" : c.ListId));
+  o["name"] = JsonText(c.GetName());
+  PutContacts(o, c);
+  o["url"] = JsonText(c.WebUrl);
+  o["source"] = JsonText(c.Source);
+  o["isPay"] = c.IsPay;
+  o["renZheng"] = c.RenZheng;
+  return o;
+}
+
 }  // namespace zoqa::cli

@@ -22,6 +22,9 @@ QJsonArray JsonList(const std::vector<std::string>& items);
 // Sets the company's contact fields: addr, tels, mobiles, emails and qqs.
 void PutContacts(QJsonObject& object, const TComPanyInfo& company);
 
+// A stored company as `companies --json` prints it.
+QJsonObject CompanyJson(const TComPanyInfo& company);
+
 // Writes the document in UTF-8 to stdout, followed by a line end when it is compact.
 void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format);
 

@@ -15,6 +15,16 @@ std::mutex& CrawlerRegistryLock() {
   return lock;
 }
 
+std::atomic<int> g_unreported{0};
+
+// Counts a harvester from its start until its end notification has run or was dropped.
+struct TUnreportedCount {
+  TUnreportedCount() { g_unreported.fetch_add(1); }
+  ~TUnreportedCount() { g_unreported.fetch_sub(1); }
+  TUnreportedCount(const TUnreportedCount&) = delete;
+  TUnreportedCount& operator=(const TUnreportedCount&) = delete;
+};
+
 constexpr int kPageGatePollMs = 100;
 constexpr int kCrawlGatePollMs = 50;
 constexpr int kHoldPollMs = 50;
@@ -61,6 +71,7 @@ std::shared_ptr<THarvester> THarvester::Start(TEngine engine, THarvestSink* sink
     harvester = std::make_shared<TCaiji360>(sink->Link(), keyWord, startPage);
   }
   harvester->onEnd_ = std::move(onEnd);
+  harvester->unreported_ = std::make_shared<TUnreportedCount>();
   harvester->StartThread();
   return harvester;
 }
@@ -82,11 +93,16 @@ void THarvester::Execute() {
   }
 }
 
+int THarvester::Unreported() {
+  return g_unreported.load();
+}
+
 void THarvester::Finished() {
   registry_->StopAll();
+  auto count = std::move(unreported_);
   if (!onEnd_) return;
   auto self = std::static_pointer_cast<THarvester>(shared_from_this());
-  link_->Post([self, onEnd = std::move(onEnd_)] { onEnd(*self); });
+  link_->Post([self, count, onEnd = std::move(onEnd_)] { onEnd(*self); });
 }
 
 void THarvester::Hold(bool hold) {

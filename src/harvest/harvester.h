@@ -57,6 +57,10 @@ class THarvester : public TWorkerThread {
   // Holds the harvester at its next waiting point (true) or lets it go on (false).
   void Hold(bool hold);
   bool Held() const { return held_.load(); }
+  // Harvesters started whose end notification has not yet run (or been dropped because the
+  // sink went): a task has ended once its harvesters' ends were reported.
+  static int Unreported();
+
   // Crawlers started and not yet ended.
   std::size_t RunningCrawlers() { return registry_->Size(); }
 
@@ -103,6 +107,7 @@ class THarvester : public TWorkerThread {
   std::condition_variable holdChanged_;
   std::shared_ptr<TCrawlerRegistry> registry_;
   THarvesterEnd onEnd_;
+  std::shared_ptr<void> unreported_;
 };
 
 }  // namespace zoqa

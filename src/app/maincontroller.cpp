@@ -1,0 +1,370 @@
+#include "app/maincontroller.h"
+
+#include <ctime>
+
+#include "util/codepage.h"
+#include "util/msgbox.h"
+#include "util/textutil.h"
+
+namespace zoqa {
+
+const char kStartBtn[] = "startbtn";
+const char kStopBtn[] = "stopbtn";
+
+namespace {
+
+const char kHintTitle[] = "温馨提示";
+const char kHintText[] = "关键词可以是地区+产品，比如：广州 电子公司 或 上海 网络公司";
+
+}  // namespace
+
+std::string FormatKeyDate(std::int64_t seconds) {
+  std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm parts{};
+  if (gmtime_r(&t, &parts) == nullptr) return {};
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+  return text;
+}
+
+TMainController::TMainController(TView& view) : view_(view) {
+  keyList_ = std::make_unique<TKeyListInfo>();
+  keyList_->OnKeyAdded = [this](TKeyListInfo&, TKeyData& key) { KeyAdded(key); };
+  keyList_->OnCompaniesLoaded = [this](TKeyListInfo&, const std::string& keyword) {
+    CompaniesLoaded(keyword);
+  };
+  keyList_->OnCompanyAdded = [this](TKeyListInfo&, const std::string& keyword,
+                                    const TComPanyInfo& company) {
+    CompanyAdded(keyword, company);
+  };
+  keyList_->LoadKeys();
+}
+
+TMainController::~TMainController() {
+  // No report reaches this object from here on; running harvesters end by themselves.
+  CloseLink();
+  for (auto& [ctl, holder] : controllers_) ctl->OnEngineDone = nullptr;
+}
+
+// ---- harvesting reports
+
+void TMainController::HarvestMessage(const THarvestMessage& message) {
+  try {
+    switch (message.Kind) {
+      case hkCompany:
+        HarvestCompany(*message.Company);
+        break;
+      case hkStatus:
+        HarvestStatus(*message.Info);
+        break;
+      case hkPageDone:
+        HarvestPageDone(*message.Info);
+        break;
+      case hkCrawlStatus:
+        view_.SetStatusBar(*message.Text);
+        break;
+    }
+  } catch (...) {
+    // A report that fails (a database error included) ends its own handling only.
+  }
+}
+
+void TMainController::HarvestCompany(const TComPanyInfo& company) {
+  std::string text = Cp936("获取[") + company.GetName() + Cp936("]获取成功！");
+  if (company.KeyWord == currentKey_) {
+    view_.SetTipText(text);
+  } else {
+    keyList_->SetStatusText(company.KeyWord, text);
+  }
+  keyList_->AddCompany(company.KeyWord, company);
+}
+
+void TMainController::HarvestStatus(const TCaiJiInfo& info) {
+  if (info.KeyWord == currentKey_) {
+    view_.SetTipText(info.StatusText);
+  } else {
+    keyList_->SetStatusText(info.KeyWord, info.StatusText);
+  }
+}
+
+void TMainController::HarvestPageDone(const TCaiJiInfo& info) {
+  int engine = eg360;
+  if (info.EngineName == Cp936("百度")) engine = egBaidu;
+  if (info.EngineName == Cp936("搜狗")) engine = egSogou;
+  if (!keyList_->SetLastPage(info.KeyWord, info.PagesDone, engine)) StopTask(info.KeyWord, true);
+}
+
+// ---- store events and end reports
+
+void TMainController::KeyAdded(TKeyData& key) {
+  view_.ClearGrid();
+  itemStyles_[key.KeyStr] = kStartBtn;
+  view_.AddKeyItem(key.KeyStr, std::to_string(key.ListCount) + Cp936("条"),
+                   Cp936("最后更新：") + FormatKeyDate(key.AddDate));
+  ShowTotal();
+}
+
+void TMainController::CompaniesLoaded(const std::string& keyword) {
+  currentKey_ = keyword;
+  const TCompanyList* list = keyList_->CompanyList(keyword);
+  if (list == nullptr) return;
+  view_.ShowLoading(false);
+  switch (keyList_->TakePendingAction(keyword)) {
+    case paNone:
+      FillGrid(*list);
+      break;
+    case paStart:
+      FillGrid(*list);
+      StartSearch(keyword);
+      break;
+    case paExport:
+      BeginExport(keyword);
+      break;
+    default:
+      break;
+  }
+}
+
+void TMainController::CompanyAdded(const std::string& keyword, const TComPanyInfo& company) {
+  view_.CompanyStored(keyword, company);
+  RefreshKeyCount(keyword);
+  if (keyword != currentKey_) return;
+  view_.AppendGridRow(company);
+  ShowTotal();
+  view_.SetRecordCountLabel(Cp936("共 ") + std::to_string(view_.GridRowCount()) + Cp936(" 条记录"));
+}
+
+void TMainController::EngineDone(TTaskCtl& ctl, int engine, std::int32_t page,
+                                 const std::string& keyword) {
+  RefreshKeyItem(keyword, 0, true, kStartBtn);
+  keyList_->SaveLastPageByKeyword(keyword, page, engine);
+  // A controller whose keyword left the store is let go once its last harvester ended.
+  auto it = controllers_.find(&ctl);
+  if (it == controllers_.end() || ctl.HasRunning()) return;
+  TKeyData* key = keyList_->FindKey(ctl.KeyWord);
+  if (key == nullptr || key->TaskCtl != &ctl) controllers_.erase(it);
+}
+
+// ---- task commands
+
+void TMainController::StartSearch(const std::string& keyword) {
+  TKeyData* key = keyList_->RequestLoaded(keyword, paStart);
+  if (key == nullptr) return;
+  if (key->TaskCtl != nullptr && key->TaskCtl->HasRunning()) {
+    key->TaskCtl->Pause(false);
+  } else {
+    if (key->TaskCtl == nullptr) {
+      auto ctl = TTaskCtl::Create(view_.EngineChecked(egBaidu), view_.EngineChecked(egSogou),
+                                  view_.EngineChecked(eg360), this, keyword);
+      key->TaskCtl = ctl.get();
+      controllers_[ctl.get()] = ctl;
+    }
+    TTaskCtl& ctl = *key->TaskCtl;
+    ctl.RunBaidu = view_.EngineChecked(egBaidu);
+    ctl.RunSogou = view_.EngineChecked(egSogou);
+    ctl.Run360 = view_.EngineChecked(eg360);
+    ctl.BaiduStartPage = key->LastPage;
+    ctl.SogouStartPage = key->SgLastPage;
+    ctl.S360StartPage = key->S360LastPage;
+    ctl.Start();
+    ctl.OnEngineDone = [this](TTaskCtl& c, int engine, std::int32_t page, const std::string& k) {
+      EngineDone(c, engine, page, k);
+    };
+  }
+  RefreshKeyItem(keyword, 0, true, kStopBtn);
+}
+
+void TMainController::PauseTask(const std::string& keyword) {
+  if (keyword.empty()) return;
+  TKeyData* key = keyList_->RequestLoaded(keyword, paStart);
+  if (key == nullptr) return;
+  if (key->TaskCtl != nullptr) key->TaskCtl->Pause(true);
+  SetKeyItemStatus(keyword, Cp936("任务已暂停..."), true, kStartBtn, 0);
+}
+
+void TMainController::StopTask(const std::string& keyword, bool withStatus) {
+  if (keyword.empty()) return;
+  TKeyData* key = keyList_->RequestLoaded(keyword, paStop);
+  if (key == nullptr) return;
+  if (key->TaskCtl != nullptr) {
+    key->TaskCtl->Stop();
+    if (withStatus) SetKeyItemStatus(keyword, Cp936("正在停止任务..."), false, kStopBtn, 0);
+  }
+  Detach(key->TaskCtl);
+  key->TaskCtl = nullptr;
+}
+
+// The controller stays alive through its harvesters' end reports; a controller without a
+// running harvester goes at once.
+void TMainController::Detach(TTaskCtl* ctl) {
+  if (ctl == nullptr) return;
+  auto it = controllers_.find(ctl);
+  if (it != controllers_.end()) controllers_.erase(it);
+}
+
+bool TMainController::DeleteKeyword(const std::string& keyword) {
+  int answer = view_.ShowMsg(Cp936("确定要删除关键词 [") + keyword + Cp936("] 吗?"), Cp936("提示"),
+                             mkQuestion);
+  if (answer == kMsgCancel) return false;
+  StopTask(keyword, true);
+  keyList_->DeleteKey(keyword);
+  return true;
+}
+
+void TMainController::BeginExport(const std::string& keyword) {
+  if (keyList_->RequestLoaded(keyword, paExport) != nullptr) {
+    view_.OpenExportSelection(keyword);
+  } else {
+    view_.ShowLoading(true);
+  }
+}
+
+bool TMainController::AddTask(const std::string& entryText) {
+  std::string keyword = Trim(entryText);
+  if (keyword.empty()) {
+    view_.ShowMsg(Cp936("关键词不能为空！"), Cp936("提示"), mkInformation);
+    return false;
+  }
+  view_.HideBackground();
+  if (keyList_->AddKey(keyword) == nullptr) {
+    view_.ShowMsg(Cp936("任务添加失败！"), Cp936("提示"), mkInformation);
+    return false;
+  }
+  int answer = view_.ShowMsg(
+      Cp936("任务已添加成功：\r\n      点[确定]按钮立即搜索 \r\n      点[取消]继续添加任务"),
+      Cp936("提示"), mkQuestion);
+  if (answer != kMsgCancel) StartSearch(keyword);
+  return true;
+}
+
+void TMainController::ExportButton(const std::string& entryText) {
+  if (!entryText.empty()) {
+    BeginExport(entryText);
+  } else {
+    view_.ShowMsg(Cp936("请先在左侧选择一个关键词！"), Cp936("提示"), mkInformation);
+  }
+}
+
+void TMainController::ClearHistory() {
+  int answer =
+      view_.ShowMsg(Cp936("清空会将所有搜索到的结果删除，确定要清空历史已搜索的历史记录吗？"),
+                    Cp936("提示"), mkQuestion);
+  if (answer == kMsgCancel) return;
+  // Running tasks go on; their controllers wait here for their end reports.
+  for (const auto& key : keyList_->Keys()) key->TaskCtl = nullptr;
+  keyList_->ClearAll();
+  view_.RemoveAllKeyItems();
+  itemStyles_.clear();
+  view_.ClearGrid();
+}
+
+void TMainController::SelectKeyword(const std::string& keyword) {
+  view_.ClearGrid();
+  view_.ShowEntry(keyword);
+  view_.HideBackground();
+  view_.ShowLoading(true);
+  currentKey_ = keyword;
+  keyList_->LoadCompanies(keyword);
+  TKeyData* key = keyList_->FindKey(keyword);
+  if (key == nullptr) return;
+  view_.SetStatusBar(Cp936("当前已选择[") + keyword + "]");
+  if (key->TaskCtl != nullptr) {
+    view_.SetTip(Cp936("正在搜索"),
+                 key->StatusText.empty() ? Cp936("正在搜索中...") : key->StatusText);
+  } else {
+    view_.SetTip(Cp936(kHintTitle), Cp936(kHintText));
+  }
+}
+
+void TMainController::KeyButtonClick(const std::string& keyword, int tag) {
+  try {
+    if (tag == 0) {
+      if (ItemStyle(keyword) == kStartBtn) {
+        StartSearch(keyword);
+      } else {
+        view_.ShowTaskMenu(keyword);
+      }
+    } else if (tag == 1) {
+      if (DeleteKeyword(keyword)) {
+        view_.RemoveKeyItem(keyword);
+        itemStyles_.erase(keyword);
+      }
+    } else if (tag == 4) {
+      BeginExport(keyword);
+    }
+  } catch (...) {
+    // A failing item command leaves the item as it was.
+  }
+}
+
+void TMainController::DeleteCompany(const TComPanyInfo& company) {
+  int answer = view_.ShowMsg(Cp936("确定要删除 [") + company.GetName() + Cp936("]？"),
+                             Cp936("提示"), mkQuestion);
+  if (answer == kMsgCancel || company.ListId.empty()) return;
+  std::string listId = company.ListId;
+  // The grid lets go of its rows before the store frees the record.
+  view_.ClearGrid();
+  keyList_->DeleteCompany(currentKey_, listId);
+  RefreshKeyCount(currentKey_);
+  keyList_->LoadCompanies(currentKey_);
+}
+
+// ---- item and label updates
+
+std::string TMainController::ItemStyle(const std::string& keyword) const {
+  auto it = itemStyles_.find(keyword);
+  return it == itemStyles_.end() ? std::string() : it->second;
+}
+
+bool TMainController::AnyTaskRunning() const {
+  for (const auto& [ctl, holder] : controllers_) {
+    if (ctl->HasRunning()) return true;
+  }
+  return false;
+}
+
+void TMainController::FillGrid(const TCompanyList& list) {
+  view_.HideBackground();
+  view_.FillGrid(list);
+  ShowTotal();
+  view_.SetRecordCountLabel(Cp936("共 ") + std::to_string(view_.GridRowCount()) + Cp936(" 条记录"));
+}
+
+void TMainController::SetItemButton(const std::string& keyword, int tag, bool enabled,
+                                    const std::string& style) {
+  if (tag == 0 && itemStyles_.count(keyword) != 0) itemStyles_[keyword] = style;
+  view_.SetItemButton(keyword, tag, enabled, style);
+  view_.SetStatusBar("");
+}
+
+std::string TMainController::DateLine(const std::string& keyword) const {
+  TKeyData* key = keyList_->FindKey(keyword);
+  return key == nullptr ? std::string() : Cp936("最后更新：") + FormatKeyDate(key->AddDate);
+}
+
+void TMainController::RefreshKeyItem(const std::string& keyword, int tag, bool enabled,
+                                     const std::string& style) {
+  std::string date = DateLine(keyword);
+  if (!date.empty()) view_.SetItemDate(keyword, date);
+  SetItemButton(keyword, tag, enabled, style);
+}
+
+void TMainController::SetKeyItemStatus(const std::string& keyword, const std::string& text,
+                                       bool enabled, const std::string& style, int tag) {
+  view_.SetItemDate(keyword, text);
+  SetItemButton(keyword, tag, enabled, style);
+}
+
+void TMainController::RefreshKeyCount(const std::string& keyword) {
+  TKeyData* key = keyList_->FindKey(keyword);
+  if (key == nullptr) return;
+  view_.SetItemCount(keyword, std::to_string(key->ListCount) + Cp936("条"));
+  view_.SetItemDate(keyword, DateLine(keyword));
+}
+
+void TMainController::ShowTotal() {
+  view_.SetTotalLabel(Cp936("当前已采集记录：") + std::to_string(keyList_->TotalListCount()) +
+                      Cp936("条"));
+}
+
+}  // namespace zoqa

@@ -1,0 +1,87 @@
+// The main window's logic without its widgets: it owns the keyword and result store, knows
+// which keyword the grid shows, handles the harvesting reports and the store's events, and
+// carries out the task commands of the keyword panel and the grid. Everything it shows goes
+// through a TView. It lives on the main thread, which must run a Qt event loop.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/view.h"
+#include "harvest/harvestsink.h"
+#include "store/keylist.h"
+#include "store/taskctl.h"
+
+namespace zoqa {
+
+// "YYYY-MM-DD hh:mm:ss" of the store's wall-clock seconds, without time-zone conversion.
+std::string FormatKeyDate(std::int64_t seconds);
+
+class TMainController : public THarvestSink {
+ public:
+  // Opens the store (Data/users in the program directory; raises ESQLiteException when it
+  // cannot) and lists every stored keyword in the view.
+  explicit TMainController(TView& view);
+  ~TMainController() override;
+
+  TKeyListInfo& Store() { return *keyList_; }
+  const std::string& CurrentKey() const { return currentKey_; }
+
+  // Harvesting reports, on the main thread.
+  void HarvestMessage(const THarvestMessage& message) override;
+
+  // Task commands.
+  void StartSearch(const std::string& keyword);
+  void PauseTask(const std::string& keyword);
+  void StopTask(const std::string& keyword, bool withStatus);
+  bool DeleteKeyword(const std::string& keyword);
+  void BeginExport(const std::string& keyword);
+  // The add-task button with the entry's text; true when the keyword is in the store.
+  bool AddTask(const std::string& entryText);
+  // The export button with the entry's text.
+  void ExportButton(const std::string& entryText);
+  void ClearHistory();
+  void SelectKeyword(const std::string& keyword);
+  // A click on an item's button: 0 start or task menu, 1 delete, 4 export.
+  void KeyButtonClick(const std::string& keyword, int tag);
+  // The grid's delete command on the record of a row.
+  void DeleteCompany(const TComPanyInfo& company);
+
+  // The start button's style of the keyword's item, as the window sees it.
+  std::string ItemStyle(const std::string& keyword) const;
+  // Keywords with a task controller attached, and controllers still waiting for end reports.
+  bool AnyTaskRunning() const;
+  std::size_t LiveControllers() const { return controllers_.size(); }
+
+ private:
+  void KeyAdded(TKeyData& key);
+  void CompaniesLoaded(const std::string& keyword);
+  void CompanyAdded(const std::string& keyword, const TComPanyInfo& company);
+  void EngineDone(TTaskCtl& ctl, int engine, std::int32_t page, const std::string& keyword);
+
+  void HarvestCompany(const TComPanyInfo& company);
+  void HarvestStatus(const TCaiJiInfo& info);
+  void HarvestPageDone(const TCaiJiInfo& info);
+
+  void FillGrid(const TCompanyList& list);
+  void SetItemButton(const std::string& keyword, int tag, bool enabled, const std::string& style);
+  void RefreshKeyItem(const std::string& keyword, int tag, bool enabled, const std::string& style);
+  void SetKeyItemStatus(const std::string& keyword, const std::string& text, bool enabled,
+                        const std::string& style, int tag);
+  void RefreshKeyCount(const std::string& keyword);
+  void ShowTotal();
+  void Detach(TTaskCtl* ctl);
+  std::string DateLine(const std::string& keyword) const;
+
+  TView& view_;
+  std::unique_ptr<TKeyListInfo> keyList_;
+  std::string currentKey_;
+  std::map<std::string, std::string> itemStyles_;
+  // Controllers attached to a keyword, and detached ones whose harvesters have not all ended.
+  std::map<TTaskCtl*, std::shared_ptr<TTaskCtl>> controllers_;
+};
+
+}  // namespace zoqa

@@ -1,0 +1,64 @@
+// What the main window shows, as the controller drives it. The desktop program implements it
+// with widgets, zoqa-cli on the terminal, tests with a recorder. All text is code page 936;
+// keyword items are found by their keyword, compared byte for byte.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "harvest/companyinfo.h"
+#include "store/companylist.h"
+
+namespace zoqa {
+
+// Styles of an item's start button (tag 0): idle, or running or stopping.
+extern const char kStartBtn[];
+extern const char kStopBtn[];
+
+class TView {
+ public:
+  virtual ~TView() = default;
+
+  // Keyword list. A new item has the idle start button.
+  virtual void AddKeyItem(const std::string& keyword, const std::string& countText,
+                          const std::string& dateText) = 0;
+  // The item's button of `tag` gets the style and the enabled state.
+  virtual void SetItemButton(const std::string& keyword, int tag, bool enabled,
+                             const std::string& style) = 0;
+  virtual void SetItemDate(const std::string& keyword, const std::string& text) = 0;
+  virtual void SetItemCount(const std::string& keyword, const std::string& text) = 0;
+  virtual void RemoveKeyItem(const std::string& keyword) = 0;
+  virtual void RemoveAllKeyItems() = 0;
+
+  // Keyword entry, tip panel, status bar and labels.
+  virtual void ShowEntry(const std::string& keyword) = 0;
+  virtual void SetTip(const std::string& title, const std::string& text) = 0;
+  virtual void SetTipText(const std::string& text) = 0;
+  virtual void SetStatusBar(const std::string& text) = 0;
+  virtual void SetTotalLabel(const std::string& text) = 0;
+  virtual void SetRecordCountLabel(const std::string& text) = 0;
+
+  // Result grid: rows refer to the store's records, which outlive them until the grid is
+  // cleared or refilled.
+  virtual void ClearGrid() = 0;
+  virtual void FillGrid(const TCompanyList& list) = 0;
+  virtual void AppendGridRow(const TComPanyInfo& company) = 0;
+  virtual int GridRowCount() const = 0;
+  virtual void ShowLoading(bool on) = 0;
+  virtual void HideBackground() = 0;
+
+  // Dialogs: a message box (kinds and answers of ShowMsg), the pause/stop menu of a running
+  // keyword, and the export field selection for a keyword whose companies are in memory.
+  virtual int ShowMsg(const std::string& text, const std::string& caption, int kind) = 0;
+  virtual void ShowTaskMenu(const std::string& keyword) = 0;
+  virtual void OpenExportSelection(const std::string& keyword) = 0;
+
+  // The engine check boxes: 0 Baidu, 1 Sogou, 2 360.
+  virtual bool EngineChecked(int engine) const = 0;
+
+  // A company the store has just kept for `keyword`, whichever keyword is on show; for views
+  // that follow every keyword (the terminal's). The window shows only its grid's keyword.
+  virtual void CompanyStored(const std::string& /*keyword*/, const TComPanyInfo& /*company*/) {}
+};
+
+}  // namespace zoqa
