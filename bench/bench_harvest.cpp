@@ -24,7 +24,7 @@ std::string Filler(int i) {
 
 std::string BaiduPage() {
   std::string page = "<html><head><title>广州 电子公司_百度搜索</title></head><body>\n";
-  for (int i = 0; i < 60; ++i) page += Filler(i);
+  for (int i = 0; i < 600; ++i) page += Filler(i);
   page += "<div id=\"content_left\">\n";
   for (int i = 0; i < 3; ++i) {
     std::string n = std::to_string(i);
@@ -45,13 +45,14 @@ std::string BaiduPage() {
             "\">百度快照</a></div>\n";
   }
   page += "</div><div id=\"page\"><a href=\"/s?wd=x&pn=10\">2</a></div>\n";
-  for (int i = 0; i < 40; ++i) page += Filler(i);
+  for (int i = 0; i < 400; ++i) page += Filler(i);
   return page + "</body></html>\n";
 }
 
-std::string LinkPage(const std::string& paidHost, const std::string& paidPath) {
+std::string LinkPage(const std::string& paidHost, const std::string& paidPath,
+                     const std::string& ownHost) {
   std::string page = "<html><head><title>广州 电子公司 - 搜索</title></head><body>\n";
-  for (int i = 0; i < 60; ++i) page += Filler(i);
+  for (int i = 0; i < 600; ++i) page += Filler(i);
   for (int i = 0; i < 4; ++i) {
     std::string n = std::to_string(i);
     page += "<li class=\"res-list\"><h3><a href=\"http://" + paidHost + paidPath + "a=" + n +
@@ -62,9 +63,9 @@ std::string LinkPage(const std::string& paidHost, const std::string& paidPath) {
     std::string n = std::to_string(i);
     page += "<li class=\"res-list\"><h3><a href=\"http://www.company" + n +
             ".com/\" target=\"_blank\">深圳市某某电子有限公司" + n + "</a></h3>" + Filler(i) +
-            "<a href=\"http://www.so.com/link?m=" + n + "\">快照</a></li>\n";
+            "<a href=\"http://" + ownHost + "/link?m=" + n + "\">快照</a></li>\n";
   }
-  for (int i = 0; i < 40; ++i) page += Filler(i);
+  for (int i = 0; i < 400; ++i) page += Filler(i);
   return page + "</body></html>\n";
 }
 
@@ -112,12 +113,12 @@ void RunLinkPage(benchmark::State& state, zoqa::TEngine engine, const std::strin
 }
 
 void BM_So360ResultPage(benchmark::State& state) {
-  RunLinkPage(state, zoqa::eg360, LinkPage("e.so.com", "/search/eclk?"));
+  RunLinkPage(state, zoqa::eg360, LinkPage("e.so.com", "/search/eclk?", "www.so.com"));
 }
 BENCHMARK(BM_So360ResultPage)->Unit(benchmark::kMillisecond);
 
 void BM_SogouResultPage(benchmark::State& state) {
-  RunLinkPage(state, zoqa::egSogou, LinkPage("www.sogou.com", "/bill_cpc?"));
+  RunLinkPage(state, zoqa::egSogou, LinkPage("www.sogou.com", "/bill_cpc?", "www.sogou.com"));
 }
 BENCHMARK(BM_SogouResultPage)->Unit(benchmark::kMillisecond);
 

@@ -51,7 +51,7 @@ bool TCaijiBaidu::Cycle() {
   return true;
 }
 
-bool TCaijiBaidu::FetchPage(std::string& body) {
+bool TCaijiBaidu::FetchResultPage(std::string& body) {
   for (int attempt = 0; attempt < kPageAttempts; ++attempt) {
     if (http_.Get(currentUrl_, body)) return true;
     http_.Close();
@@ -65,7 +65,7 @@ bool TCaijiBaidu::HarvestPage() {
   currentUrl_ = SearchUrl(info_.KeyWord, PageIndex());
   Status(Cp936("正在获取搜索结果..."));
   std::string body;
-  bool fetched = FetchPage(body);
+  bool fetched = FetchResultPage(body);
   if (Terminated() || !fetched) return false;
   TPageText page = DecodeBody(body, true);
   // A verification page is no result page, however long: the same page is asked again

@@ -37,7 +37,7 @@ class TCaijiBaidu : public THarvester {
 
  private:
   bool HarvestPage();
-  bool FetchPage(std::string& body);
+  bool FetchResultPage(std::string& body);
   // Starts a crawler per result; false when a stop ended the pass.
   bool StartCrawlers(const std::vector<TBaiduResult>& results);
   void StartCrawler(const TBaiduResult& result);
