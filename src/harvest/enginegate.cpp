@@ -61,6 +61,12 @@ void TEngineGate::ResultPage() {
   verifyStreak_ = 0;
 }
 
+void TEngineGate::ClearBackoff() {
+  std::lock_guard<std::mutex> lock(lock_);
+  verifyStreak_ = 0;
+  blockedUntil_ = 0;
+}
+
 int TEngineGate::VerificationPages() {
   std::lock_guard<std::mutex> lock(lock_);
   return verifyPages_;

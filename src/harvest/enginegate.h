@@ -31,6 +31,8 @@ class TEngineGate {
   int VerificationPage(int baseSeconds);
   // A real result page arrived: the next verification page starts from the base again.
   void ResultPage();
+  // Ends a running back-off and forgets the verification answers in a row.
+  void ClearBackoff();
   // Verification answers seen since the process started.
   int VerificationPages();
 

@@ -94,7 +94,8 @@ std::string TCaijiPageCon::PaidMarker() const {
 void TCaijiPageCon::Execute() {
   CrawlStatus(Cp936("正在进入企业网站:") + linkUrl_);
   std::string body;
-  if (!FetchLink(body) || body.empty()) return;
+  // A crawler told to stop finishes the request it is in and goes no further.
+  if (!FetchLink(body) || body.empty() || Terminated()) return;
   TPageText page = DecodeSitePage(body, true);
   body.clear();
   if (!PrepareRecord()) return;
