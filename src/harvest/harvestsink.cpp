@@ -1,5 +1,7 @@
 #include "harvest/harvestsink.h"
 
+#include <QThread>
+
 #include <condition_variable>
 
 #include "platform/handoff.h"
@@ -39,13 +41,22 @@ THarvestLink::THarvestLink(THarvestSink* sink, THandOffReceiver* receiver)
 
 bool THarvestLink::Send(const THarvestMessage& message) {
   auto done = std::make_shared<TDone>();
+  bool here = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_.load()) return false;
-    auto guard = std::make_shared<TDoneGuard>(done);
-    HandOff(receiver_, [this, message, guard] { Deliver(message); });
+    // On the sink's own thread a queued call would wait for itself: deliver it directly.
+    here = QThread::currentThread() == receiver_->thread();
+    if (!here) {
+      auto guard = std::make_shared<TDoneGuard>(done);
+      HandOff(receiver_, [this, message, guard] { Deliver(message); });
+    }
   }
-  done->Wait();
+  if (here) {
+    Deliver(message);
+  } else {
+    done->Wait();
+  }
   return true;
 }
 
