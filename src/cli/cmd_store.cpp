@@ -7,11 +7,13 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <sstream>
 
+#include "cli/argtext.h"
 #include "cli/commands.h"
 #include "cli/jsonout.h"
 #include "export/exportfields.h"
@@ -54,8 +56,7 @@ StoreArgs Parse(const std::string& command, const Args& args, std::size_t valueC
 
 // A keyword from the command line in the store's code page.
 std::string Keyword(const std::string& utf8) {
-  if (!IsValidUtf8(utf8)) throw UsageError("the keyword is not valid UTF-8");
-  std::string keyword = Utf8ToCp936(utf8);
+  std::string keyword = Cp936Argument(utf8, "the keyword");
   if (keyword.empty()) throw UsageError("the keyword is empty");
   return keyword;
 }
@@ -98,9 +99,19 @@ QString DateText(std::int64_t seconds) {
   return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss");
 }
 
+// A stored row id as JSON: a number when it is one, null when the row has none (an older
+// file may declare the column as a plain int that holds NULL), else the stored text.
+QJsonValue IdJson(const std::string& id) {
+  if (id.empty()) return QJsonValue(QJsonValue::Null);
+  qint64 value = 0;
+  auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), value);
+  if (error == std::errc() && end == id.data() + id.size()) return value;
+  return JsonText(id);
+}
+
 QJsonObject KeyJson(const TKeyData& key) {
   QJsonObject o;
-  o["id"] = static_cast<qint64>(std::stoll(key.Id));
+  o["id"] = IdJson(key.Id);
   o["keyword"] = JsonText(key.KeyStr);
   o["count"] = key.ListCount;
   o["date"] = DateText(key.AddDate);
@@ -112,7 +123,7 @@ QJsonObject KeyJson(const TKeyData& key) {
 
 QJsonObject CompanyJson(const TComPanyInfo& c) {
   QJsonObject o;
-  o["listId"] = static_cast<qint64>(std::stoll(c.ListId.empty() ? "0" : c.ListId));
+  o["listId"] = IdJson(c.ListId);
   o["name"] = JsonText(c.GetName());
   PutContacts(o, c);
   o["url"] = JsonText(c.WebUrl);
@@ -148,6 +159,9 @@ TExportFields ParseFields(const std::string& list) {
       fields.url = true;
     else if (!name.empty())
       throw UsageError("export: unknown field " + name);
+  }
+  if (!(fields.company || fields.mobile || fields.qq || fields.email || fields.url)) {
+    throw UsageError("export: no field chosen");
   }
   return fields;
 }
@@ -226,17 +240,29 @@ int CmdExport(const Args& args) {
   return 0;
 }
 
+// The store drops a failed write without a word, so a delete is checked by reading the
+// keywords back from the file once the store that deleted them has closed it.
 int CmdDelete(const Args& args) {
   std::string keyword = Keyword(Parse("delete", args, 1, {}).values[0]);
   auto store = OpenStore();
   ExistingKey(*store, keyword);
   store->DeleteKey(keyword);
+  store.reset();
+  if (OpenStore()->FindKey(keyword) != nullptr) {
+    std::fprintf(stderr, "the keyword %s could not be deleted\n", Cp936ToUtf8(keyword).c_str());
+    return 1;
+  }
   return 0;
 }
 
 int CmdClear(const Args& args) {
   Parse("clear", args, 0, {});
   OpenStore()->ClearAll();
+  std::size_t left = OpenStore()->Keys().size();
+  if (left > 0) {
+    std::fprintf(stderr, "%zu keyword(s) could not be deleted\n", left);
+    return 1;
+  }
   return 0;
 }
 
