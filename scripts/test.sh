@@ -16,3 +16,6 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export QT_QPA_PLATFORM=offscreen
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 900
+
+# Fuzz smoke pass: the libFuzzer targets build (clang, build-fuzz/) and run briefly.
+"$root/scripts/fuzz.sh" 15

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "cli/argtext.h"
 #include "cli/commands.h"
 #include "service/desutil.h"
 #include "util/codepage.h"
@@ -11,18 +12,11 @@
 namespace zoqa::cli {
 namespace {
 
-// A UTF-8 argument as code page 936 bytes.
-std::string ArgumentBytes(const std::string& utf8, const char* what) {
-  std::string bytes = Utf8ToCp936(utf8);
-  if (bytes.empty() && !utf8.empty()) throw UsageError(std::string(what) + " is not valid UTF-8");
-  return bytes;
-}
-
 // The key of a stream command: one non-empty argument.
 std::string StreamKeyArgument(const Args& args) {
   if (args.size() != 1) throw UsageError("");
   if (args[0].empty()) throw UsageError("KEY must not be empty");
-  return ArgumentBytes(args[0], "KEY");
+  return Cp936Argument(args[0], "KEY");
 }
 
 std::string ReadStdin() {
@@ -60,14 +54,14 @@ int CmdConfigUnpack(const Args& args) {
 
 int CmdHexEncipher(const Args& args) {
   if (args.size() != 2) throw UsageError("");
-  std::string hex = EncipherToHex(ArgumentBytes(args[1], "TEXT"), ArgumentBytes(args[0], "KEY"));
+  std::string hex = EncipherToHex(Cp936Argument(args[1], "TEXT"), Cp936Argument(args[0], "KEY"));
   WriteStdout(hex + "\n");
   return 0;
 }
 
 int CmdHexDecipher(const Args& args) {
   if (args.size() != 2) throw UsageError("");
-  std::string plain = DecipherFromHex(args[1], ArgumentBytes(args[0], "KEY"));
+  std::string plain = DecipherFromHex(args[1], Cp936Argument(args[0], "KEY"));
   WriteStdout(Cp936ToUtf8(plain) + "\n");
   return 0;
 }

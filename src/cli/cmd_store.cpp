@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/argtext.h"
 #include "cli/commands.h"
 #include "cli/jsonout.h"
 #include "cli/storeargs.h"
@@ -85,7 +86,7 @@ QString DateText(std::int64_t seconds) {
 
 QJsonObject KeyJson(const TKeyData& key) {
   QJsonObject o;
-  o["id"] = static_cast<qint64>(std::stoll(key.Id));
+  o["id"] = IdJson(key.Id);
   o["keyword"] = JsonText(key.KeyStr);
   o["count"] = key.ListCount;
   o["date"] = DateText(key.AddDate);
@@ -121,6 +122,9 @@ TExportFields ParseFields(const std::string& list) {
       fields.url = true;
     else if (!name.empty())
       throw UsageError("export: unknown field " + name);
+  }
+  if (!(fields.company || fields.mobile || fields.qq || fields.email || fields.url)) {
+    throw UsageError("export: no field chosen");
   }
   return fields;
 }
@@ -199,17 +203,29 @@ int CmdExport(const Args& args) {
   return 0;
 }
 
+// The store drops a failed write without a word, so a delete is checked by reading the
+// keywords back from the file once the store that deleted them has closed it.
 int CmdDelete(const Args& args) {
   std::string keyword = Keyword(Parse("delete", args, 1, {}).values[0]);
   auto store = OpenStore();
   ExistingKey(*store, keyword);
   store->DeleteKey(keyword);
+  store.reset();
+  if (OpenStore()->FindKey(keyword) != nullptr) {
+    std::fprintf(stderr, "the keyword %s could not be deleted\n", Cp936ToUtf8(keyword).c_str());
+    return 1;
+  }
   return 0;
 }
 
 int CmdClear(const Args& args) {
   Parse("clear", args, 0, {});
   OpenStore()->ClearAll();
+  std::size_t left = OpenStore()->Keys().size();
+  if (left > 0) {
+    std::fprintf(stderr, "%zu keyword(s) could not be deleted\n", left);
+    return 1;
+  }
   return 0;
 }
 

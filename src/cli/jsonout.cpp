@@ -1,5 +1,6 @@
 #include "cli/jsonout.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "util/codepage.h"
@@ -30,9 +31,19 @@ void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format) 
   if (format == QJsonDocument::Compact) std::fputc('\n', stdout);
 }
 
+// A stored row id as JSON: a number when it is one, null when the row has none (an older
+// file may declare the column as a plain int that holds NULL), else the stored text.
+QJsonValue IdJson(const std::string& id) {
+  if (id.empty()) return QJsonValue(QJsonValue::Null);
+  qint64 value = 0;
+  auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), value);
+  if (error == std::errc() && end == id.data() + id.size()) return value;
+  return JsonText(id);
+}
+
 QJsonObject CompanyJson(const TComPanyInfo& c) {
   QJsonObject o;
-  o["listId"] = static_cast<qint64>(std::stoll(c.ListId.empty() ? "0" : c.ListId));
+  o["listId"] = IdJson(c.ListId);
   o["name"] = JsonText(c.GetName());
   PutContacts(o, c);
   o["url"] = JsonText(c.WebUrl);

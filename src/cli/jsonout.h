@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
 
 #include <string>
@@ -21,6 +22,9 @@ QJsonArray JsonList(const std::vector<std::string>& items);
 
 // Sets the company's contact fields: addr, tels, mobiles, emails and qqs.
 void PutContacts(QJsonObject& object, const TComPanyInfo& company);
+
+// A stored row id: a number when it is one, null when there is none, else the stored text.
+QJsonValue IdJson(const std::string& id);
 
 // A stored company as `companies --json` prints it.
 QJsonObject CompanyJson(const TComPanyInfo& company);

@@ -58,6 +58,12 @@ int Usage() {
   return 2;
 }
 
+// Writes an error message to stderr as one complete line.
+void PrintError(const std::string& message) {
+  std::fputs(message.c_str(), stderr);
+  if (message.empty() || message.back() != '\n') std::fputc('\n', stderr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,14 +75,17 @@ int main(int argc, char** argv) {
   }
   if (args.empty()) return Usage();
   auto it = Commands().find(args[0]);
-  if (it == Commands().end()) return Usage();
+  if (it == Commands().end()) {
+    PrintError("unknown command: " + args[0]);
+    return Usage();
+  }
   try {
     return it->second(zoqa::cli::Args(args.begin() + 1, args.end()));
   } catch (const zoqa::cli::UsageError& e) {
-    if (*e.what()) std::fprintf(stderr, "%s\n", e.what());
+    if (*e.what()) PrintError(e.what());
     return Usage();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+    PrintError(e.what());
     return 1;
   }
 }

@@ -9,7 +9,7 @@
 namespace zoqa::cli {
 
 // A keyword from the command line (UTF-8) in the store's code page; UsageError when it is
-// empty or not valid UTF-8.
+// empty, not valid UTF-8, or holds a character the code page lacks.
 std::string Keyword(const std::string& utf8);
 
 // Creates the database on first run, then opens the store with its keywords.

@@ -22,7 +22,7 @@ constexpr unsigned kBlankFormat = 0x0017;   // format index of an empty cell
 }  // namespace
 
 TDS2Excel::TDS2Excel(const std::vector<std::string>& lines, char cellSeparator)
-    : Lines(lines), Separator(cellSeparator) {}
+    : lines_(lines), separator_(cellSeparator) {}
 
 std::vector<std::string_view> TDS2Excel::SplitCells(std::string_view line, char separator) {
   std::vector<std::string_view> cells;
@@ -44,41 +44,44 @@ std::string_view TDS2Excel::FitCell(std::string_view text) {
 }
 
 void TDS2Excel::SaveToFile(const std::string& fileName, bool hasTitleRow) {
-  HasTitleRow = hasTitleRow;
-  const bool takeTitles = HasTitleRow && !Lines.empty();
+  hasTitleRow_ = hasTitleRow;
+  const bool takeTitles = hasTitleRow_ && !lines_.empty();
   std::vector<std::string_view> titles;
-  if (takeTitles) titles = SplitCells(Lines.front(), Separator);
+  if (takeTitles) titles = SplitCells(lines_.front(), separator_);
   CheckSize(titles);
 
   RemoveFileIfPresent(fileName);
   TOutFile out(fileName);
-  Stream = &out;
-  Col = 0;
-  Row = 0;
-  LastColumn = 0;
+  stream_ = &out;
+  col_ = 0;
+  row_ = 0;
+  lastColumn_ = 0;
   WriteBof();
   WriteCodePage();
   if (takeTitles) WriteTitleRow(titles);
-  for (std::size_t i = takeTitles ? 1 : 0; i < Lines.size(); ++i) WriteDataLine(Lines[i]);
+  for (std::size_t i = takeTitles ? 1 : 0; i < lines_.size(); ++i) WriteDataLine(lines_[i]);
   WriteEof();
-  Stream = nullptr;
+  stream_ = nullptr;
   out.Close();
 }
 
-// The file would need more rows or columns than the format can number: fail rather than
-// write cells over earlier ones or drop them unnoticed.
+// The file would hold no cell, or need more rows or columns than the format can number:
+// fail rather than write a sheet without data, cells over earlier ones, or drop them unnoticed.
 void TDS2Excel::CheckSize(const std::vector<std::string_view>& titles) const {
+  if (std::all_of(lines_.begin(), lines_.end(), [](const std::string& l) { return l.empty(); })) {
+    throw std::runtime_error("no lines to write as a worksheet");
+  }
   if (titles.size() > kMaxColumns) throw std::runtime_error("too many columns for a worksheet");
   std::size_t rows = titles.empty() ? 0 : 1;
-  for (std::size_t i = HasTitleRow && !Lines.empty() ? 1 : 0; i < Lines.size(); ++i) {
-    if (!Lines[i].empty()) ++rows;  // each non-empty line fills exactly one row
+  for (std::size_t i = hasTitleRow_ && !lines_.empty() ? 1 : 0; i < lines_.size(); ++i) {
+    if (!lines_[i].empty()) ++rows;  // each non-empty line fills exactly one row
   }
   if (rows > kMaxRows) throw std::runtime_error("too many rows for a worksheet");
 }
 
 void TDS2Excel::WriteTitleRow(const std::vector<std::string_view>& titles) {
   // An empty title line still leaves one column, so that the data lines are written.
-  LastColumn = std::max<std::int32_t>(static_cast<std::int32_t>(titles.size()) - 1, 0);
+  lastColumn_ = std::max<std::int32_t>(static_cast<std::int32_t>(titles.size()) - 1, 0);
   for (std::string_view title : titles) {
     WriteLabel(title);
     Advance();
@@ -87,8 +90,8 @@ void TDS2Excel::WriteTitleRow(const std::vector<std::string_view>& titles) {
 
 void TDS2Excel::WriteDataLine(std::string_view line) {
   if (line.empty()) return;
-  std::vector<std::string_view> cells = SplitCells(line, Separator);
-  const std::size_t width = static_cast<std::size_t>(LastColumn) + 1;
+  std::vector<std::string_view> cells = SplitCells(line, separator_);
+  const std::size_t width = static_cast<std::size_t>(lastColumn_) + 1;
   const std::size_t count = std::min(cells.size(), width);
   for (std::size_t j = 0; j < count; ++j) {
     if (cells[j].empty()) {
@@ -99,48 +102,48 @@ void TDS2Excel::WriteDataLine(std::string_view line) {
     Advance();
   }
   if (count < width) {
-    Row = static_cast<std::uint16_t>(Row + 1);
-    Col = 0;
+    row_ = static_cast<std::uint16_t>(row_ + 1);
+    col_ = 0;
   }
 }
 
 void TDS2Excel::Advance() {
-  if (Col == LastColumn) {
-    Row = static_cast<std::uint16_t>(Row + 1);
-    Col = 0;
+  if (col_ == lastColumn_) {
+    row_ = static_cast<std::uint16_t>(row_ + 1);
+    col_ = 0;
   } else {
-    Col = static_cast<std::uint16_t>(Col + 1);
+    col_ = static_cast<std::uint16_t>(col_ + 1);
   }
 }
 
 void TDS2Excel::WriteBof() {
-  for (unsigned v : {kRecordBof, 8u, 0u, kDocWorksheet, 0u, 0u}) Stream->WriteUInt16(v);
+  for (unsigned v : {kRecordBof, 8u, 0u, kDocWorksheet, 0u, 0u}) stream_->WriteUInt16(v);
 }
 
 // Names the code page of the LABEL texts. Without it a reader falls back to its own default
 // code page, which outside a Chinese system turns every Chinese text into garbage.
 void TDS2Excel::WriteCodePage() {
-  for (unsigned v : {kRecordCodePage, 2u, kCodePage936}) Stream->WriteUInt16(v);
+  for (unsigned v : {kRecordCodePage, 2u, kCodePage936}) stream_->WriteUInt16(v);
 }
 
 void TDS2Excel::WriteLabel(std::string_view text) {
   text = FitCell(text);
   const auto n = static_cast<unsigned>(text.size());
-  for (unsigned v : {kRecordLabel, n + 8, unsigned(Row), unsigned(Col), 0u, n}) {
-    Stream->WriteUInt16(v);
+  for (unsigned v : {kRecordLabel, n + 8, unsigned(row_), unsigned(col_), 0u, n}) {
+    stream_->WriteUInt16(v);
   }
-  Stream->Write(text);
+  stream_->Write(text);
 }
 
 void TDS2Excel::WriteBlank() {
-  for (unsigned v : {kRecordBlank, 6u, unsigned(Row), unsigned(Col), kBlankFormat}) {
-    Stream->WriteUInt16(v);
+  for (unsigned v : {kRecordBlank, 6u, unsigned(row_), unsigned(col_), kBlankFormat}) {
+    stream_->WriteUInt16(v);
   }
 }
 
 void TDS2Excel::WriteEof() {
-  Stream->WriteUInt16(kRecordEof);
-  Stream->WriteUInt16(0);
+  stream_->WriteUInt16(kRecordEof);
+  stream_->WriteUInt16(0);
 }
 
 }  // namespace zoqa

@@ -26,8 +26,8 @@ class TDS2Excel {
 
   // Writes the lines to `fileName`, replacing an existing file. With `hasTitleRow` the first
   // line gives the column titles and the number of columns of every row. Raises when the file
-  // cannot be written (nothing is left behind then) and, before touching the file, when the
-  // lines need more rows or columns than the format has.
+  // cannot be written (nothing is left behind then) and, before touching the file, when no
+  // line holds any text or the lines need more rows or columns than the format has.
   void SaveToFile(const std::string& fileName, bool hasTitleRow);
 
   // Every separator ends a cell; an empty part after the last separator is not a cell.
@@ -48,13 +48,13 @@ class TDS2Excel {
   void WriteEof();
   void Advance();
 
-  std::uint16_t Col = 0;  // column of the next cell
-  std::uint16_t Row = 0;  // row of the next cell
-  const std::vector<std::string>& Lines;
-  TOutFile* Stream = nullptr;  // open during SaveToFile
-  bool HasTitleRow = false;
-  std::int32_t LastColumn = 0;  // taken from the title row
-  char Separator;
+  std::uint16_t col_ = 0;  // column of the next cell
+  std::uint16_t row_ = 0;  // row of the next cell
+  const std::vector<std::string>& lines_;
+  TOutFile* stream_ = nullptr;  // open during SaveToFile
+  bool hasTitleRow_ = false;
+  std::int32_t lastColumn_ = 0;  // taken from the title row
+  char separator_;
 };
 
 }  // namespace zoqa

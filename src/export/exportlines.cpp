@@ -13,27 +13,16 @@ namespace {
 // Every occurrence of `what` in `text` that starts on a character boundary replaced by `with`.
 void ReplaceEvery(std::string& text, std::string_view what, std::string_view with) {
   if (what.empty() || text.find(what) == std::string::npos) return;  // the usual case
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    if (text.compare(i, what.size(), what) == 0) {
-      out.append(with);
-      i += what.size();
-    } else {
-      std::size_t n = CharLength(text, i);
-      out.append(text, i, n);
-      i += n;
-    }
-  }
-  text = std::move(out);
+  text = ReplaceText(text, what, with, false);
 }
 
-enum class TColumnKind { Single, List };
+// Whether a column holds one value or a list of entries.
+enum class TColumnShape { Single, List };
 
 struct TColumn {
   const char* title;  // UTF-8
   bool TExportFields::*selected;
-  TColumnKind kind;
+  TColumnShape shape;
   std::string (*single)(const TComPanyInfo&);
   const std::vector<std::string> TComPanyInfo::*list;
 };
@@ -41,14 +30,14 @@ struct TColumn {
 // The exportable columns in their fixed order.
 const std::array<TColumn, 6>& Columns() {
   static const std::array<TColumn, 6> columns = {{
-      {"公司名", &TExportFields::company, TColumnKind::Single,
+      {"公司名", &TExportFields::company, TColumnShape::Single,
        [](const TComPanyInfo& c) { return c.GetName(); }, nullptr},
-      {"手机", &TExportFields::mobile, TColumnKind::List, nullptr, &TComPanyInfo::Mobiles},
-      {"QQ", &TExportFields::qq, TColumnKind::List, nullptr, &TComPanyInfo::QQs},
-      {"邮箱", &TExportFields::email, TColumnKind::List, nullptr, &TComPanyInfo::Emails},
-      {"地址", &TExportFields::location, TColumnKind::Single,
+      {"手机", &TExportFields::mobile, TColumnShape::List, nullptr, &TComPanyInfo::Mobiles},
+      {"QQ", &TExportFields::qq, TColumnShape::List, nullptr, &TComPanyInfo::QQs},
+      {"邮箱", &TExportFields::email, TColumnShape::List, nullptr, &TComPanyInfo::Emails},
+      {"地址", &TExportFields::location, TColumnShape::Single,
        [](const TComPanyInfo& c) { return c.Addr; }, nullptr},
-      {"网址", &TExportFields::url, TColumnKind::Single,
+      {"网址", &TExportFields::url, TColumnShape::Single,
        [](const TComPanyInfo& c) { return c.WebUrl; }, nullptr},
   }};
   return columns;
@@ -73,13 +62,13 @@ void AddCompanyLines(const TComPanyInfo& company, const std::vector<const TColum
                      const TExportSeparators& seps, std::vector<std::string>& lines) {
   std::string line;
   for (const TColumn* column : columns) {
-    if (column->kind == TColumnKind::Single) {
+    if (column->shape == TColumnShape::Single) {
       AppendText(line, CleanValue(column->single(company), seps.field), seps.field);
     } else if (columns.size() <= 1) {
       const auto& entries = company.*column->list;
       lines.insert(lines.end(), entries.begin(), entries.end());
     } else {
-      std::string text = ListText(company.*column->list);
+      std::string text = JoinCrLf(company.*column->list);
       AppendText(line, CleanList(text, seps.field, seps.list), seps.field);
     }
   }
@@ -107,15 +96,6 @@ std::string CleanList(std::string_view text, std::string_view separator,
   ReplaceEvery(value, "\r", "");
   if (separator != listSeparator) ReplaceEvery(value, separator, "");
   return value;
-}
-
-std::string ListText(const std::vector<std::string>& entries) {
-  std::string text;
-  for (const std::string& entry : entries) {
-    text += entry;
-    text += "\r\n";
-  }
-  return text;
 }
 
 std::vector<std::string> BuildExportLines(const std::vector<const TComPanyInfo*>& companies,

@@ -29,9 +29,6 @@ std::string CleanValue(std::string_view text, std::string_view separator);
 std::string CleanList(std::string_view text, std::string_view separator,
                       std::string_view listSeparator);
 
-// The list's entries, each followed by CR LF.
-std::string ListText(const std::vector<std::string>& entries);
-
 // The lines of an export of `companies` (code page 936 text; null entries are skipped).
 std::vector<std::string> BuildExportLines(const std::vector<const TComPanyInfo*>& companies,
                                           const TExportFields& fields, bool asText);

@@ -3,16 +3,21 @@
 
 #include <pcre2.h>
 
+#include <algorithm>
+
 #include "harvest/ecmapattern.h"
 #include "util/codepage.h"
 
 namespace zoqa {
 namespace {
 
-// Room for lazy spans that cover a whole page: the JIT stack is reserved up front but only
-// the part that a search touches is ever backed by memory.
-constexpr std::size_t kJitStackStart = 64 * 1024;
-constexpr std::size_t kJitStackMax = 512 * 1024 * 1024;
+// The JIT stack starts small and grows fourfold whenever a search runs out of room, up to a
+// ceiling that holds lazy spans over a whole page. A stack reserves its maximum size up front,
+// so growing only on demand keeps hundreds of searching threads cheap where the system counts
+// reservations strictly.
+constexpr std::size_t kJitStackStart = 32 * 1024;
+constexpr std::size_t kJitStackFirstMax = 1024 * 1024;
+constexpr std::size_t kJitStackCeiling = 512 * 1024 * 1024;
 // Generous enough for any legitimate page, finite so that a pathological page ends the
 // search with an error instead of running for hours.
 constexpr uint32_t kMatchLimit = 500'000'000;
@@ -62,20 +67,81 @@ class TRegExp::Compiled {
   pcre2_match_data* data_ = nullptr;
 };
 
+namespace {
+
+// The JIT stack of the searches made on one thread: created on the thread's first search,
+// replaced by a larger one only when a search needs more, freed when the thread ends. All
+// pattern objects of the thread share it, since a thread runs one search at a time.
+class ThreadJitStack {
+ public:
+  ThreadJitStack() = default;
+  ~ThreadJitStack() { pcre2_jit_stack_free(stack_); }
+  ThreadJitStack(const ThreadJitStack&) = delete;
+  ThreadJitStack& operator=(const ThreadJitStack&) = delete;
+
+  // The stack, created at its first size on first use; null when it cannot be reserved,
+  // which leaves PCRE2 its small built-in stack.
+  pcre2_jit_stack* Get() {
+    if (stack_ == nullptr && max_ == 0) Replace(kJitStackFirstMax);
+    return stack_;
+  }
+
+  // Replaces the stack by one four times as large; false at the ceiling or when the larger
+  // stack cannot be reserved (the current one is then kept).
+  bool Grow() {
+    if (max_ >= kJitStackCeiling) return false;
+    return Replace(std::min(std::max(max_, kJitStackFirstMax / 4) * 4, kJitStackCeiling));
+  }
+
+ private:
+  bool Replace(std::size_t max) {
+    pcre2_jit_stack* grown = pcre2_jit_stack_create(kJitStackStart, max, nullptr);
+    if (grown == nullptr) {
+      if (max_ == 0) max_ = kJitStackCeiling;  // nothing to grow from: do not retry per search
+      return false;
+    }
+    pcre2_jit_stack_free(stack_);
+    stack_ = grown;
+    max_ = max;
+    return true;
+  }
+
+  pcre2_jit_stack* stack_ = nullptr;
+  std::size_t max_ = 0;  // maximum size of stack_; 0 before the first search
+};
+
+thread_local ThreadJitStack tJitStack;
+
+// PCRE2 asks for the JIT stack at the start of every JIT search.
+pcre2_jit_stack* CurrentJitStack(void*) {
+  return tJitStack.Get();
+}
+
+}  // namespace
+
 struct TRegExp::Engine {
   Engine() {
     context = pcre2_match_context_create(nullptr);
-    stack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
-    pcre2_jit_stack_assign(context, nullptr, stack);
+    pcre2_jit_stack_assign(context, CurrentJitStack, nullptr);
     pcre2_set_match_limit(context, kMatchLimit);
     pcre2_set_heap_limit(context, kHeapLimitKiB);
   }
-  ~Engine() {
-    pcre2_jit_stack_free(stack);
-    pcre2_match_context_free(context);
+  ~Engine() { pcre2_match_context_free(context); }
+
+  // pcre2_match that gives a search which exhausts the JIT stack a larger one, and when the
+  // stack cannot grow any further, runs it again in the interpreter, whose backtracking
+  // lives on the heap.
+  int Match(const pcre2_code* code, std::string_view subject, std::size_t start, uint32_t options,
+            pcre2_match_data* data) {
+    for (;;) {
+      int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(),
+                           start, options, data, context);
+      if (rc != PCRE2_ERROR_JIT_STACKLIMIT) return rc;
+      if (!tJitStack.Grow()) options |= PCRE2_NO_JIT;
+    }
   }
+
   pcre2_match_context* context = nullptr;
-  pcre2_jit_stack* stack = nullptr;
 };
 
 TRegExp::TRegExp() : engine_(std::make_unique<Engine>()) {}
@@ -97,8 +163,7 @@ std::vector<TRegExp::Span> TRegExp::Spans(std::string_view pattern, std::string_
   // The text is checked for valid UTF-8 once, on the first search, unless known to be.
   uint32_t options = knownValid ? PCRE2_NO_UTF_CHECK : 0;
   while (start <= utf8.size() && spans.size() < limit) {
-    int rc = pcre2_match(c.code_, reinterpret_cast<PCRE2_SPTR>(utf8.data()), utf8.size(), start,
-                         options, c.data_, engine_->context);
+    int rc = engine_->Match(c.code_, utf8, start, options, c.data_);
     if (rc == PCRE2_ERROR_NOMATCH) break;
     if (rc < 0) throw ERegExpError("pattern search failed: " + ErrorText(rc));
     options = PCRE2_NO_UTF_CHECK;

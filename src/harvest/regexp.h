@@ -1,5 +1,6 @@
 // The pattern facility: global, case-insensitive searches with patterns in the ECMAScript
 // dialect. One object per thread; each pattern text is compiled once per object and reused.
+// All objects of a thread share one JIT stack, which grows only as far as a search needs.
 #pragma once
 
 #include <cstddef>

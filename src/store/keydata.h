@@ -43,10 +43,20 @@ class TKeyData {
  private:
   friend class TKeyListInfo;
 
-  std::uint64_t serial_ = 0;  // tells this keyword apart from any later one at the same address
-  std::string foldedKey_;     // KeyStr with letter case folded, for lookups
+  // The load bookkeeping, in the order of a load's life:
+  //  - serial_ is set once when the store takes the keyword in and never reused; a load
+  //    carries it, so a load that ends after its keyword was deleted (even when a new keyword
+  //    now sits at the same address) finds nothing to hand over to and is dropped;
+  //  - loading_ is set by StartLoad and cleared by HandOver when the load's end reaches the
+  //    main thread; Companies is filled only then;
+  //  - meanwhile a company stored for the keyword waits in addedWhileLoading_, and the list id
+  //    of a company deleted waits in deletedWhileLoading_ (a waiting company with that id is
+  //    dropped at once);
+  //  - HandOver skips the loaded records whose ids were deleted, adds the waiting companies
+  //    the load did not read already, and leaves both lists empty.
+  std::uint64_t serial_ = 0;
+  std::string foldedKey_;  // KeyStr with letter case folded, for lookups
   bool loading_ = false;
-  // Companies stored while a load ran, and ids deleted meanwhile; settled at the hand-over.
   std::vector<std::unique_ptr<TComPanyInfo>> addedWhileLoading_;
   std::vector<std::string> deletedWhileLoading_;
 };

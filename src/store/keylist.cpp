@@ -368,6 +368,8 @@ void TKeyListInfo::LoadEnded(const std::shared_ptr<TLoadResult>& result) {
   if (OnCompaniesLoaded) OnCompaniesLoaded(*this, result->KeyWord);
 }
 
+// Ends the keyword's load (see TKeyData for the bookkeeping): the loaded records become its
+// companies, less those deleted meanwhile, and the companies stored meanwhile are settled.
 void TKeyListInfo::HandOver(TKeyData& key, TLoadResult& result) {
   key.loading_ = false;
   std::unordered_set<std::string> deleted(key.deletedWhileLoading_.begin(),

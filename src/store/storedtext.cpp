@@ -41,9 +41,7 @@ std::string DecodeStored(const std::string& utf8) {
 }
 
 std::string JoinStoredList(const std::vector<std::string>& cp936) {
-  std::string lines;
-  for (const std::string& entry : cp936) lines += entry + "\r\n";
-  return EncodeStored(lines);
+  return EncodeStored(JoinCrLf(cp936));
 }
 
 std::vector<std::string> SplitStoredList(const std::string& utf8) {

@@ -196,6 +196,28 @@ bool Utf8ToCp936AndUtf8(std::string_view utf8, std::string& cp936, std::string& 
   return true;
 }
 
+std::string LostCharacter(std::string_view utf8) {
+  const Tables& t = CodePage();
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  std::size_t i = 0, n = utf8.size();
+  while (i < n) {
+    if (p[i] < 0x80) {  // ASCII is the code page's own single-byte range
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    std::size_t len = DecodeUtf8(p + i, n - i, cp);
+    if (len == 0) return {};
+    std::string code;
+    AppendCode(code, cp, t);
+    std::size_t codeLen = 0;
+    const auto* c = reinterpret_cast<const unsigned char*>(code.data());
+    if (DecodeCp936(c, code.size(), t, codeLen) != cp) return std::string(utf8.substr(i, len));
+    i += len;
+  }
+  return {};
+}
+
 std::string Utf8ToCp936(std::string_view utf8) {
   const Tables& t = CodePage();
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());

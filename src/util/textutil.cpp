@@ -154,10 +154,6 @@ std::string IncludeBackslash(std::string_view path) {
   return std::string(path) + "/";
 }
 
-}  // namespace zoqa
-
-namespace zoqa {
-
 std::string ReplaceText(std::string_view text, std::string_view from, std::string_view to,
                         bool ignoreCase) {
   if (from.empty()) return std::string(text);
@@ -180,6 +176,18 @@ std::string ReplaceText(std::string_view text, std::string_view from, std::strin
   }
   out.append(text.substr(pos));
   return out;
+}
+
+std::string JoinCrLf(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
 }
 
 }  // namespace zoqa

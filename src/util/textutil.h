@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zoqa {
 
@@ -56,13 +57,13 @@ std::string TextBetween(std::string_view start, std::string_view end, std::strin
 // or all-blank path is returned unchanged.
 std::string IncludeBackslash(std::string_view path);
 
-}  // namespace zoqa
-
-namespace zoqa {
-
 // Every occurrence of `from` (found character-aware, left to right, without rescanning the
 // replaced text) replaced by `to`; ASCII letters compare without case when `ignoreCase`.
 std::string ReplaceText(std::string_view text, std::string_view from, std::string_view to,
                         bool ignoreCase);
+
+// The lines joined into one text, each followed by CR LF: how lists are stored, put on the
+// clipboard and cleaned for export.
+std::string JoinCrLf(const std::vector<std::string>& lines);
 
 }  // namespace zoqa

@@ -11,6 +11,7 @@
 #include "harvest/companyinfo.h"
 #include "platform/appdir.h"
 #include "store/keylist.h"
+#include "store/sqlitedatabase.h"
 #include "store/storefile.h"
 #include "support/testsupport.h"
 #include "util/codepage.h"
@@ -51,6 +52,13 @@ class CliStoreTest : public ::testing::Test {
       }
     }
     SetAppDirOverride("");
+  }
+
+  // Runs `statements` on the program directory's database file, creating it when missing.
+  void OnDataFile(const std::vector<std::string>& statements) {
+    std::filesystem::create_directories(home.File("Data"));
+    TSQLiteDatabase db(home.File("Data/users"), 0);
+    for (const std::string& sql : statements) db.Execute(sql);
   }
 
   test::TempDir home;
@@ -133,6 +141,99 @@ TEST_F(CliStoreTest, FailedExportsAndBadArguments) {
   EXPECT_EQ(Run({"add", ""}).exitCode, 2);
   EXPECT_EQ(Run({"add", "a", "b"}).exitCode, 2);
   EXPECT_EQ(Run({"clear", "now"}).exitCode, 2);
+}
+
+TEST_F(CliStoreTest, KeywordsTheCodePageCannotHoldAreRefused) {
+  for (const char* keyword : {"\xF0\x9F\x98\x80"
+                              "abc",
+                              "\xE2\x9C\x93"
+                              "abc"}) {
+    auto refused = Run({"add", keyword});
+    EXPECT_EQ(refused.exitCode, 2) << keyword;
+    EXPECT_THAT(refused.err, HasSubstr(std::string(keyword).substr(0, 3)));
+    EXPECT_EQ(refused.out, "");
+  }
+  EXPECT_EQ(Run({"list"}).out, "");  // nothing was stored
+  EXPECT_EQ(Run({"add", "?abc"}).out, "1\n");
+  EXPECT_EQ(Run({"add", "·abc"}).out, "2\n");
+  EXPECT_EQ(Run({"delete",
+                 "\xE2\x9C\x93"
+                 "abc"})
+                .exitCode,
+            2);
+  EXPECT_EQ(JsonOf(Run({"list", "--json"})).size(), 2);
+}
+
+TEST_F(CliStoreTest, RowsWithoutIdsOfAnOlderFileArePrintedAsNull) {
+  OnDataFile({"create table tbl_key(ID int, KeyStr varchar(100), listcount int, lastpage int)",
+              "create table tbl_list(ListID int, ComName varchar(200), Addr text, weburl text, "
+              "EMail text, Tel text, mob text, stat int, keyid int)",
+              "insert into tbl_key values (1, 'with id', 1, 0)",
+              "insert into tbl_key values (NULL, 'without id', 0, 0)",
+              "insert into tbl_list(ListID, ComName, mob, keyid) values (NULL, 'Co', '139', 1)"});
+  auto list = Run({"list", "--json"});
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  QJsonArray keys = JsonOf(list);
+  ASSERT_EQ(keys.size(), 2);
+  // Ordered by id, the row without one first.
+  EXPECT_TRUE(keys[0].toObject()["id"].isNull());
+  EXPECT_EQ(keys[0].toObject()["keyword"].toString().toStdString(), "without id");
+  EXPECT_EQ(keys[1].toObject()["id"].toInt(), 1);
+
+  auto companies = Run({"companies", "with id", "--json"});
+  ASSERT_EQ(companies.exitCode, 0) << companies.err;
+  ASSERT_EQ(JsonOf(companies).size(), 1);
+  EXPECT_TRUE(JsonOf(companies)[0].toObject()["listId"].isNull());
+}
+
+TEST_F(CliStoreTest, DeletesThatLeaveTheKeywordAreReported) {
+  Run({"add", "kept"});
+  Run({"add", "other"});
+  OnDataFile({"create trigger keep before delete on tbl_key begin select raise(ignore); end"});
+  auto deleted = Run({"delete", "kept"});
+  EXPECT_EQ(deleted.exitCode, 1);
+  EXPECT_THAT(deleted.err, HasSubstr("kept"));
+  auto cleared = Run({"clear"});
+  EXPECT_EQ(cleared.exitCode, 1);
+  EXPECT_THAT(cleared.err, HasSubstr("2 keyword"));
+  EXPECT_EQ(JsonOf(Run({"list", "--json"})).size(), 2);
+
+  OnDataFile({"drop trigger keep"});
+  EXPECT_EQ(Run({"delete", "kept"}).exitCode, 0);
+  EXPECT_EQ(Run({"clear"}).exitCode, 0);
+  EXPECT_EQ(Run({"list"}).out, "");
+}
+
+TEST_F(CliStoreTest, ExportWithoutFieldsIsAUsageError) {
+  Harvest("k", 1);
+  for (const char* format : {"txt", "xls"}) {
+    std::string file = home.File(std::string("none.") + format);
+    auto result = Run({"export", "k", file, "--fields", "", "--format", format});
+    EXPECT_EQ(result.exitCode, 2) << format;
+    EXPECT_THAT(result.err, HasSubstr("no field"));
+    EXPECT_FALSE(std::filesystem::exists(file));
+  }
+  EXPECT_EQ(Run({"export", "k", home.File("x"), "--fields", ",,"}).exitCode, 2);
+}
+
+TEST_F(CliStoreTest, UnknownCommandsAreNamedAndEveryErrorEndsItsLine) {
+  auto unknown = Run({"frobnicate"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_EQ(unknown.err.substr(0, 28), "unknown command: frobnicate\n");
+  EXPECT_THAT(unknown.err, HasSubstr("usage:"));
+
+  Run({"add", "empty"});
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"companies", "absent"},
+                                               {"delete", "absent"},
+                                               {"export", "empty", home.File("out.txt")},
+                                               {"add", "\xE2\x9C\x93"},
+                                               {"list", "--bogus"}}) {
+    auto result = Run(args);
+    EXPECT_NE(result.exitCode, 0) << args[0];
+    ASSERT_FALSE(result.err.empty()) << args[0];
+    EXPECT_EQ(result.err.back(), '\n') << args[0];
+    EXPECT_EQ(result.err.find("\n\n"), std::string::npos) << args[0];
+  }
 }
 
 TEST_F(CliStoreTest, DataFileWithoutTablesIsReported) {

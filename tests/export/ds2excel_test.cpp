@@ -81,7 +81,7 @@ TEST_F(DS2ExcelTest, SingleColumnTakesOneRowPerLine) {
 
 TEST_F(DS2ExcelTest, EmptyTitleLineStillWritesTheData) {
   EXPECT_EQ(SaveCells({"", "1", "2"}), (Cells{L(0, 0, "1"), L(1, 0, "2")}));
-  EXPECT_EQ(Save({}), BiffBof() + BiffCodePage() + BiffEof());
+  EXPECT_THROW(Save({}), std::runtime_error);  // no line at all is nothing to write
 }
 
 TEST_F(DS2ExcelTest, SplitsOnlyWhereACharacterStarts) {
@@ -125,6 +125,15 @@ TEST_F(DS2ExcelTest, FailsBeforeTouchingTheFileWhenRowsRunOut) {
 
   std::vector<std::string> wideTitle{std::string(TDS2Excel::kMaxColumns, '|') + "x"};
   EXPECT_THROW(TDS2Excel(wideTitle).SaveToFile(file_, true), std::runtime_error);
+}
+
+TEST_F(DS2ExcelTest, NoTextToWriteRaisesBeforeTouchingTheFile) {
+  test::WriteFileBytes(file_, "old");
+  for (const std::vector<std::string>& lines : {std::vector<std::string>{}, {"", ""}}) {
+    EXPECT_THROW(TDS2Excel(lines).SaveToFile(file_, true), std::runtime_error);
+    EXPECT_THROW(TDS2Excel(lines).SaveToFile(file_, false), std::runtime_error);
+  }
+  EXPECT_EQ(ReadFileBytes(file_), "old");
 }
 
 TEST_F(DS2ExcelTest, ReplacesAnExistingFileAndRaisesWhenItCannot) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "util/codepage.h"
+#include "util/textutil.h"
 
 namespace zoqa {
 namespace {
@@ -24,15 +25,30 @@ TEST(CleanValueTest, NeverCutsADoubleByteCharacter) {
   EXPECT_EQ(CleanValue("a|\x81\x7C|", "|"), "a\x81\x7C");
 }
 
+TEST(CleanValueTest, AStrayLeadByteHidesNoLineBreakOrSeparator) {
+  // No code page character ends in a byte below 0x40: a lead byte before one stands alone.
+  EXPECT_EQ(CleanValue("a\x86\r\n"
+                       "b\x86,"
+                       "c\x86\td",
+                       ","),
+            "a\x86"
+            "b\x86"
+            "c\x86\td");
+  EXPECT_EQ(CleanValue("a\x86\tb", "\t"),
+            "a\x86"
+            "b");
+  EXPECT_EQ(CleanList(JoinCrLf({"1\x86", "2\x86"}), "\t", ", "), "1\x86, 2\x86");
+}
+
 TEST(CleanListTest, JoinsEntriesWithTheListSeparator) {
-  const std::string text = ListText({"138", "139", "137"});
+  const std::string text = JoinCrLf({"138", "139", "137"});
   EXPECT_EQ(text, "138\r\n139\r\n137\r\n");
   EXPECT_EQ(CleanList(text, ",", ","), "138,139,137");
   EXPECT_EQ(CleanList(text, "\t", ", "), "138, 139, 137");
-  EXPECT_EQ(CleanList(ListText({"a,b", "c\td"}), ",", ","), "a,b,c\td");
-  EXPECT_EQ(CleanList(ListText({"a,b", "c\td"}), "\t", ", "), "a,b, cd");
-  EXPECT_EQ(CleanList(ListText({}), ",", ","), "");
-  EXPECT_EQ(CleanList(ListText({"", "x", ""}), ",", ","), "x");  // ends trimmed away
+  EXPECT_EQ(CleanList(JoinCrLf({"a,b", "c\td"}), ",", ","), "a,b,c\td");
+  EXPECT_EQ(CleanList(JoinCrLf({"a,b", "c\td"}), "\t", ", "), "a,b, cd");
+  EXPECT_EQ(CleanList(JoinCrLf({}), ",", ","), "");
+  EXPECT_EQ(CleanList(JoinCrLf({"", "x", ""}), ",", ","), "x");  // ends trimmed away
 }
 
 class ExportLinesTest : public ::testing::Test {

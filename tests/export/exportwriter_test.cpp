@@ -105,6 +105,16 @@ TEST_F(ExportWriterTest, FullDiskGivesFalse) {
   EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }
 
+TEST_F(ExportWriterTest, NoColumnsGiveNoSpreadsheetButAnEmptyTextFile) {
+  fields_ = TExportFields{};
+  const std::string sheet = dir_.File("none.xls");
+  EXPECT_FALSE(Write(sheet, false));
+  EXPECT_FALSE(std::filesystem::exists(sheet));
+  const std::string text = dir_.File("none.txt");
+  EXPECT_TRUE(Write(text, true));
+  EXPECT_EQ(ReadFileBytes(text), "");
+}
+
 TEST_F(ExportWriterTest, SpreadsheetBeyondTheRowLimitGivesFalse) {
   std::vector<const TComPanyInfo*> many(TDS2Excel::kMaxRows, &second_);
   const std::string file = dir_.File("big.xls");

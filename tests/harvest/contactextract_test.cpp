@@ -129,7 +129,12 @@ TEST(ContactExtract, BadPagesNeitherCrashNorHang) {
   EXPECT_FALSE(ExtractContacts(re, record, TPageText(Utf8ToCp936(garbage)), TEngineVariant::Baidu));
   // The raw bytes taken as code page text, NULs included.
   EXPECT_FALSE(ExtractContacts(re, record, TPageText(garbage), TEngineVariant::So360));
-  FindContactLink(re, TPageText(garbage), "h", TEngineVariant::Baidu);
+  EXPECT_EQ(FindContactLink(re, TPageText(garbage), "h", TEngineVariant::Baidu), "");
+  // A contact link among the garbage is still found, whatever bytes stand around it.
+  const std::string link = "<a href=/c>" + Cp936("联系我们") + "</a>";
+  for (auto variant : {TEngineVariant::Baidu, TEngineVariant::So360, TEngineVariant::Sogou}) {
+    EXPECT_EQ(FindContactLink(re, TPageText(garbage + link + garbage), "h", variant), "http://h/c");
+  }
 
   std::string anchors = "<title>A</title>";
   for (int i = 0; i < 20000; ++i) anchors += "<a href=\"/p" + std::to_string(i) + "\">x</a>\n";

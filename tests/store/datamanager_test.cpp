@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <filesystem>
+#include <locale>
+#include <sstream>
 
 #include "platform/appdir.h"
 #include "store/sqliteexception.h"
@@ -70,7 +73,35 @@ TEST_F(DataManagerTest, FieldAddedTwiceOccursTwice) {
   EXPECT_EQ(manager->SqlText, "update tbl_key set listcount=1,listcount=2");
 }
 
+// Makes the decimal separator a comma for the C++ streams and, where such a locale is
+// installed, for the C library too; restores both when it goes.
+class CommaDecimalLocale {
+ public:
+  CommaDecimalLocale()
+      : saved_(std::locale::global(std::locale(std::locale::classic(), new CommaPunct))),
+        savedC_(std::setlocale(LC_NUMERIC, nullptr)) {
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8", "de_DE", "fr_FR"}) {
+      if (std::setlocale(LC_NUMERIC, name) != nullptr) break;
+    }
+  }
+  ~CommaDecimalLocale() {
+    std::locale::global(saved_);
+    std::setlocale(LC_NUMERIC, savedC_.c_str());
+  }
+
+ private:
+  struct CommaPunct : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+  };
+  std::locale saved_;
+  std::string savedC_;
+};
+
 TEST_F(DataManagerTest, FloatsUseShortestFormWithPointWhateverTheLocale) {
+  CommaDecimalLocale comma;
+  std::ostringstream probe;
+  probe << 2.5;
+  ASSERT_EQ(probe.str(), "2,5");  // the locale is in force for stream formatting
   manager->Reset();
   manager->AddFloat("a", 2.5);
   manager->AddFloat("b", 0.1 + 0.2);
@@ -78,6 +109,10 @@ TEST_F(DataManagerTest, FloatsUseShortestFormWithPointWhateverTheLocale) {
   EXPECT_EQ(manager->Fields()[0].Value, "2.5");
   EXPECT_EQ(manager->Fields()[1].Value, "0.3");
   EXPECT_EQ(manager->Fields()[2].Value, "-1e+20");
+  manager->Reset();
+  manager->AddFloat("adddate", 2.5);
+  manager->InsertInto("tbl_key");
+  EXPECT_EQ(Single("select typeof(adddate) || ' ' || (adddate * 2) from tbl_key"), "real 5.0");
 }
 
 TEST_F(DataManagerTest, FailedWritesAreDroppedQuietly) {

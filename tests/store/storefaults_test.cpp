@@ -6,6 +6,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include "store/sqlitedatabase.h"
 #include "store/sqliteexception.h"
 #include "storefixture.h"
 
@@ -79,24 +80,56 @@ TEST_F(StoreFaultsTest, CorruptFileIsReportedAndLeftAsItIs) {
   EXPECT_EQ(test::ReadFileBytes(DataFile()), garbage);
 }
 
+// The page number where `table` starts and the file's page size.
+std::pair<std::size_t, std::size_t> RootPage(const std::string& file, const std::string& table) {
+  TSQLiteDatabase db(file, 0);
+  auto root = db.Query("select rootpage from sqlite_master where name='" + table + "'");
+  auto size = db.Query("pragma page_size");
+  return {std::stoul(root.TextAt(0)), std::stoul(size.TextAt(0))};
+}
+
+// Overwrites every page but the first (the schema) whose number `damage` selects.
+void DamagePages(const std::string& file, const std::function<bool(std::size_t)>& damage,
+                 std::size_t pageSize) {
+  std::string bytes = test::ReadFileBytes(file);
+  for (std::size_t i = pageSize; i < bytes.size(); ++i) {
+    if (damage(i / pageSize + 1)) bytes[i] = static_cast<char>(i * 7);
+  }
+  test::WriteFileBytes(file, bytes);
+}
+
 TEST_F(StoreFaultsTest, DamagedPagesFailTheReadsNotTheProgram) {
   Open().AddKey("k");
   for (int i = 0; i < 50; ++i) store->AddCompany("k", Company("Co " + std::to_string(i), "1"));
   store.reset();
-  std::string bytes = test::ReadFileBytes(DataFile());
-  ASSERT_GT(bytes.size(), 4096u * 3);
-  for (std::size_t i = 4096; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
-  test::WriteFileBytes(DataFile(), bytes);
+  const std::string intact = test::ReadFileBytes(DataFile());
+  auto [keyRoot, pageSize] = RootPage(DataFile(), "tbl_key");
+  ASSERT_GT(intact.size(), pageSize * 3);
+
+  // The companies' pages damaged: the keywords still load, the companies' load fails and
+  // still ends with its notification.
+  DamagePages(
+      DataFile(), [&](std::size_t page) { return page != keyRoot; }, pageSize);
+  store = std::make_unique<TKeyListInfo>();
+  Attach();
+  store->LoadKeys();
+  ASSERT_NE(store->FindKey("k"), nullptr);
+  store->LoadCompanies("k");
+  EXPECT_TRUE(test::SpinUntil([&] { return loads == 1; }));
+  EXPECT_LT(store->FindKey("k")->Companies.Count(), 50u);
+  store.reset();
+
+  // The keywords' page damaged: reading them raises a clear error.
+  test::WriteFileBytes(DataFile(), intact);
+  DamagePages(
+      DataFile(), [&](std::size_t page) { return page == keyRoot; }, pageSize);
+  store = std::make_unique<TKeyListInfo>();
   try {
-    store = std::make_unique<TKeyListInfo>();
-    Attach();
     store->LoadKeys();
+    ADD_FAILURE() << "keywords read from a damaged page";
   } catch (const ESQLiteException& e) {
     EXPECT_THAT(e.what(), HasSubstr("Error [11]: The database disk image is malformed."));
-    return;
   }
-  store->LoadCompanies("k");  // a failing load still ends with its notification
-  EXPECT_TRUE(test::SpinUntil([&] { return loads == 1; }));
 }
 
 TEST_F(StoreFaultsTest, LockedDatabaseDropsWritesUntilReleased) {

@@ -43,9 +43,12 @@ TEST(CodePage, BadCodePageBytesBecomeQuestionMarks) {
                         "b"),
             "a?b");
   EXPECT_EQ(Cp936ToUtf8("ab\xB9"), "ab?");  // lead byte at the end
-  // A trail byte in the ASCII range stays with its lead byte: B9 40 is one character.
-  EXPECT_EQ(Cp936ToUtf8("\xB9\x40"), Cp936ToUtf8(std::string("\xB9\x40")));
+  // A trail byte in the ASCII range stays with its lead byte: B9 40 is one character, U+7B2F.
+  EXPECT_EQ(Cp936ToUtf8("\xB9\x40"), "\xE7\xAC\xAF");
   EXPECT_EQ(Utf8ToCp936(Cp936ToUtf8("\xB9\x40")), "\xB9\x40");
+  // A lead byte before a byte that cannot end a character is one "?", the next byte stays.
+  EXPECT_EQ(Cp936ToUtf8("\xB9\r\n"), "?\r\n");
+  EXPECT_EQ(Cp936ToUtf8("\x81\x7F"), "?\x7F");
 }
 
 TEST(CodePage, LeadByteRule) {
@@ -56,6 +59,13 @@ TEST(CodePage, LeadByteRule) {
   EXPECT_EQ(CharLength("\xB9\xE3", 0), 2u);
   EXPECT_EQ(CharLength("\xB9", 0), 1u);
   EXPECT_EQ(CharLength("a", 0), 1u);
+  // Only a trail byte completes a character; a lead byte before anything else stands alone.
+  EXPECT_EQ(CharLength("\x81\x40", 0), 2u);
+  EXPECT_EQ(CharLength("\x81\x7C", 0), 2u);
+  EXPECT_EQ(CharLength("\x86\r", 0), 1u);
+  EXPECT_EQ(CharLength("\x86,", 0), 1u);
+  EXPECT_EQ(CharLength("\x81\x7F", 0), 1u);
+  EXPECT_EQ(CharLength("\x81\xFF", 0), 1u);
 }
 
 }  // namespace
