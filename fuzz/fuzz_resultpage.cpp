@@ -1,0 +1,50 @@
+// A search result page through the harvesters' passes: the page decoded as a harvester does,
+// the Baidu result column with its certified and ordinary blocks, and the 360 and Sogou link
+// passes. Whatever the page holds, every result must carry what a crawler is started with.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "harvest/bodytext.h"
+#include "harvest/caijibaidu.h"
+#include "harvest/linkharvester.h"
+#include "util/textutil.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+void CheckLinks(const std::vector<std::string>& links) {
+  std::unordered_set<std::string> seen;
+  for (const std::string& link : links) {
+    Check(link.starts_with("http://"));
+    Check(link.find('"') == std::string::npos);
+    Check(seen.insert(zoqa::AsciiLower(link)).second);  // no link twice, whatever its case
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace zoqa;
+  static TRegExp re;
+  std::string_view body(reinterpret_cast<const char*>(data), size);
+  // A harvester decodes UTF-8 only; the raw bytes as code page text reach the passes too.
+  for (const TPageText& page : {DecodeBody(body, true), TPageText(Trim(body))}) {
+    TPageText column = TCaijiBaidu::ResultColumn(page);
+    for (const TBaiduResult& r : TCaijiBaidu::CertifiedResults(re, column)) {
+      Check(r.Certified == 1);
+      Check(r.Link.find('"') == std::string::npos && r.Link.find('\'') == std::string::npos);
+    }
+    for (const TBaiduResult& r : TCaijiBaidu::OrdinaryResults(re, column)) {
+      Check(!r.Link.empty());
+      Check(r.Certified <= 1);
+    }
+    CheckLinks(TLinkHarvester::PageLinks(re, eg360, page));
+    CheckLinks(TLinkHarvester::PageLinks(re, egSogou, page));
+  }
+  return 0;
+}
