@@ -1,5 +1,6 @@
 #include "harvest/fetchpage.h"
 
+#include <functional>
 #include <memory>
 
 #include "harvest/curlsupport.h"
@@ -14,58 +15,52 @@ constexpr std::size_t kMaxDownloadBytes = 512 * 1024 * 1024;
 constexpr long kDefaultTimeoutSeconds = 90;
 const char kDownloadUserAgent[] = "Mozilla/4.0 (compatible; Synapse)";
 
-struct TCurlDeleter {
-  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
-};
-using TCurlPtr = std::unique_ptr<CURL, TCurlDeleter>;
+// One GET with a new handle: `configure` sets what the call adds to the shared options. True
+// with the body in `out` when an HTTP exchange completed; `out` is untouched otherwise.
+bool GetOnce(const std::string& url, std::size_t limit, std::string& out,
+             const std::function<void(CURL*)>& configure) {
+  if (url.empty()) return false;
+  TCurlBody received;
+  received.limit = limit;
+  std::uint64_t epoch = StopEpoch();
+  std::unique_ptr<CURL, void (*)(CURL*)> curl(NewCurlHandle(received, &epoch), curl_easy_cleanup);
+  curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+  configure(curl.get());
+  if (curl_easy_perform(curl.get()) != CURLE_OK) return false;
+  out = std::move(received.data);
+  return true;
+}
 
 }  // namespace
 
 bool FetchPage(const std::string& url, std::string& body, const std::string& proxyHost,
                const std::string& proxyPort, int timeoutSeconds) {
-  if (url.empty()) return false;
-  TCurlBody received;
-  received.limit = kMaxPageBytes;
-  std::uint64_t epoch = StopEpoch();
-  TCurlPtr curl(NewCurlHandle(received, &epoch));
-  CURL* c = curl.get();
-  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
-  curl_easy_setopt(c, CURLOPT_USERAGENT, kBrowserUserAgent);
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
-  long seconds = timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds;
-  curl_easy_setopt(c, CURLOPT_TIMEOUT, seconds);
-  if (!proxyHost.empty() && !proxyPort.empty()) {
-    curl_easy_setopt(c, CURLOPT_PROXY, ("http://" + proxyHost + ":" + proxyPort).c_str());
-  }
-  if (curl_easy_perform(c) != CURLE_OK) return false;
-  body = std::move(received.data);
-  return true;
+  std::string proxy = "http://" + proxyHost + ":" + proxyPort;
+  return GetOnce(url, kMaxPageBytes, body, [&](CURL* c) {
+    curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+    curl_easy_setopt(c, CURLOPT_USERAGENT, kBrowserUserAgent);
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+    long seconds = timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds;
+    curl_easy_setopt(c, CURLOPT_TIMEOUT, seconds);
+    if (!proxyHost.empty() && !proxyPort.empty()) curl_easy_setopt(c, CURLOPT_PROXY, proxy.c_str());
+  });
 }
 
 bool FetchToStream(const std::string& url, std::int64_t rangeStart, std::string& stream,
                    const std::vector<std::string>& cookieLines) {
-  if (url.empty()) return false;
-  TCurlBody received;
-  received.limit = kMaxDownloadBytes;
-  std::uint64_t epoch = StopEpoch();
-  TCurlPtr curl(NewCurlHandle(received, &epoch));
-  CURL* c = curl.get();
-  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(c, CURLOPT_USERAGENT, kDownloadUserAgent);
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, 5000L);
-  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, 5L);
   std::string range = std::to_string(rangeStart) + "-";
-  if (rangeStart > 0) curl_easy_setopt(c, CURLOPT_RANGE, range.c_str());
   std::string cookies;
   for (const std::string& line : cookieLines) {
     if (!line.empty()) cookies += (cookies.empty() ? "" : "; ") + line;
   }
-  if (!cookies.empty()) curl_easy_setopt(c, CURLOPT_COOKIE, cookies.c_str());
-  if (curl_easy_perform(c) != CURLE_OK) return false;
-  stream = std::move(received.data);
-  return true;
+  return GetOnce(url, kMaxDownloadBytes, stream, [&](CURL* c) {
+    curl_easy_setopt(c, CURLOPT_USERAGENT, kDownloadUserAgent);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, 5000L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, 5L);
+    if (rangeStart > 0) curl_easy_setopt(c, CURLOPT_RANGE, range.c_str());
+    if (!cookies.empty()) curl_easy_setopt(c, CURLOPT_COOKIE, cookies.c_str());
+  });
 }
 
 }  // namespace zoqa
