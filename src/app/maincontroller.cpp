@@ -91,7 +91,26 @@ void TMainController::HarvestPageDone(const TCaiJiInfo& info) {
   int engine = eg360;
   if (info.EngineName == Cp936("百度")) engine = egBaidu;
   if (info.EngineName == Cp936("搜狗")) engine = egSogou;
-  if (!keyList_->SetLastPage(info.KeyWord, info.PagesDone, engine)) StopTask(info.KeyWord, true);
+  if (keyList_->SetLastPage(info.KeyWord, info.PagesDone, engine)) return;
+  if (keyList_->FindKey(info.KeyWord) == nullptr) {
+    StopOrphans(info.KeyWord);
+  } else {
+    StopTask(info.KeyWord, true);
+  }
+}
+
+// Tasks whose keyword left the store (the history was cleared while they ran) can store
+// nothing any more; they are stopped at their next page instead of searching on for ever.
+void TMainController::StopOrphans(const std::string& keyword) {
+  for (auto it = controllers_.begin(); it != controllers_.end();) {
+    TTaskCtl* ctl = it->first;
+    if (ctl->KeyWord == keyword && keyList_->FindKey(keyword) == nullptr) {
+      ctl->Stop();
+      it = controllers_.erase(it);
+    } else {
+      ++it;
+    }
+  }
 }
 
 // ---- store events and end reports
@@ -187,8 +206,14 @@ void TMainController::StopTask(const std::string& keyword, bool withStatus) {
   TKeyData* key = keyList_->RequestLoaded(keyword, paStop);
   if (key == nullptr) return;
   if (key->TaskCtl != nullptr) {
+    bool running = key->TaskCtl->HasRunning();
     key->TaskCtl->Stop();
-    if (withStatus) SetKeyItemStatus(keyword, Cp936("正在停止任务..."), false, kStopBtn, 0);
+    // Without a running harvester no end report will come to make the item startable again.
+    if (!running) {
+      RefreshKeyItem(keyword, 0, true, kStartBtn);
+    } else if (withStatus) {
+      SetKeyItemStatus(keyword, Cp936("正在停止任务..."), false, kStopBtn, 0);
+    }
   }
   Detach(key->TaskCtl);
   key->TaskCtl = nullptr;
@@ -207,6 +232,9 @@ bool TMainController::DeleteKeyword(const std::string& keyword) {
                              mkQuestion);
   if (answer == kMsgCancel) return false;
   StopTask(keyword, true);
+  // The grid lets go of the keyword's records before the store frees them.
+  TKeyData* key = keyList_->FindKey(keyword);
+  if (key != nullptr && key == keyList_->FindKey(currentKey_)) view_.ClearGrid();
   keyList_->DeleteKey(keyword);
   return true;
 }
@@ -226,10 +254,14 @@ bool TMainController::AddTask(const std::string& entryText) {
     return false;
   }
   view_.HideBackground();
-  if (keyList_->AddKey(keyword) == nullptr) {
+  TKeyData* key = keyList_->AddKey(keyword);
+  if (key == nullptr) {
     view_.ShowMsg(Cp936("任务添加失败！"), Cp936("提示"), mkInformation);
     return false;
   }
+  // The store finds keywords whatever their letter case; the task runs under the stored
+  // spelling, which every later report and page save is matched against.
+  keyword = key->KeyStr;
   int answer = view_.ShowMsg(
       Cp936("任务已添加成功：\r\n      点[确定]按钮立即搜索 \r\n      点[取消]继续添加任务"),
       Cp936("提示"), mkQuestion);
@@ -250,12 +282,13 @@ void TMainController::ClearHistory() {
       view_.ShowMsg(Cp936("清空会将所有搜索到的结果删除，确定要清空历史已搜索的历史记录吗？"),
                     Cp936("提示"), mkQuestion);
   if (answer == kMsgCancel) return;
-  // Running tasks go on; their controllers wait here for their end reports.
+  // The grid lets go of the records before the store frees them. Running tasks go on; their
+  // controllers wait here for their end reports.
+  view_.ClearGrid();
   for (const auto& key : keyList_->Keys()) key->TaskCtl = nullptr;
   keyList_->ClearAll();
   view_.RemoveAllKeyItems();
   itemStyles_.clear();
-  view_.ClearGrid();
 }
 
 void TMainController::SelectKeyword(const std::string& keyword) {

@@ -74,6 +74,7 @@ class TMainController : public THarvestSink {
   void RefreshKeyCount(const std::string& keyword);
   void ShowTotal();
   void Detach(TTaskCtl* ctl);
+  void StopOrphans(const std::string& keyword);
   std::string DateLine(const std::string& keyword) const;
 
   TView& view_;

@@ -28,9 +28,11 @@ std::vector<std::string> OwnDomains(TEngine engine) {
   return {settings->SogouDomain};
 }
 
+// Letter case is ignored: a link written in capitals still belongs to the engine.
 bool MentionsAny(const std::string& text, const std::vector<std::string>& domains) {
+  std::string lower = AsciiLower(text);
   for (const std::string& domain : domains) {
-    if (FindText(text, domain) != std::string::npos) return true;
+    if (FindText(lower, AsciiLower(domain)) != std::string::npos) return true;
   }
   return false;
 }

@@ -37,6 +37,9 @@ class THandOffEvent : public QEvent {
 }  // namespace
 
 bool THandOffReceiver::event(QEvent* e) {
+  // Before anything of the event is read: a hand-off was filled on the worker's thread (an
+  // event nobody released makes this a no-op).
+  HandOffAcquire(e);
   if (e->type() != HandOffType()) return QObject::event(e);
   static_cast<THandOffEvent*>(e)->Run();
   return true;

@@ -1,0 +1,460 @@
+// The main window's controller with reports fed as harvesters and crawlers send them: what
+// the window shows, in which order, and what the store keeps.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "appfixture.h"
+
+namespace zoqa::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+using ::testing::UnorderedElementsAre;
+using Strings = std::vector<std::string>;
+
+const char kHint[] = "关键词可以是地区+产品，比如：广州 电子公司 或 上海 网络公司";
+const char kAdded[] =
+    "任务已添加成功：\r\n      点[确定]按钮立即搜索 \r\n      点[取消]继续添加任务";
+
+class ControllerTest : public AppTest {
+ protected:
+  // Opens the controller, adds `keyword` without starting it and shows it in the grid.
+  void OpenShowing(const std::string& keyword) {
+    Open();
+    view.Answers = {kMsgCancel};
+    ASSERT_TRUE(controller->AddTask(Cp936(keyword)));
+    controller->SelectKeyword(Cp936(keyword));
+    ASSERT_TRUE(WaitLoaded(keyword));
+    view.Clear();
+  }
+
+  // Starts `keyword` with no engine ticked: the task exists but runs no harvester.
+  void StartIdle(const std::string& keyword) {
+    view.Engines = {false, false, false};
+    controller->StartSearch(Cp936(keyword));
+    ASSERT_TRUE(WaitLoaded(keyword));
+    ASSERT_NE(Key(keyword)->TaskCtl, nullptr);
+  }
+};
+
+TEST(KeyDateText, WallClockSecondsWithoutTimeZone) {
+  EXPECT_EQ(FormatKeyDate(0), "1970-01-01 00:00:00");
+  EXPECT_EQ(FormatKeyDate(951782400 + 86399), "2000-02-29 23:59:59");
+  EXPECT_EQ(FormatKeyDate(1700000000), "2023-11-14 22:13:20");
+}
+
+TEST_F(ControllerTest, StoredKeywordsBecomeItemsAtOpening) {
+  Seed({{"广州 电子", {}}, {"上海 网络", {"上海甲公司"}}});
+  Open();
+  EXPECT_THAT(view.Calls,
+              ElementsAre("ClearGrid", "AddKeyItem 广州 电子|0条|" + DateLine("广州 电子"),
+                          "SetTotalLabel 当前已采集记录：0条", "ClearGrid",
+                          "AddKeyItem 上海 网络|1条|" + DateLine("上海 网络"),
+                          "SetTotalLabel 当前已采集记录：1条"));
+  EXPECT_EQ(view.ItemOrder(), (Strings{"广州 电子", "上海 网络"}));
+  EXPECT_EQ(controller->ItemStyle(Cp936("广州 电子")), kStartBtn);
+  EXPECT_EQ(controller->CurrentKey(), "");
+}
+
+TEST_F(ControllerTest, AddTaskCommand) {
+  Open();
+  // Only blanks and control characters: nothing is added.
+  EXPECT_FALSE(controller->AddTask(Cp936(" \t \r\n")));
+  EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 1|关键词不能为空！"));
+  EXPECT_TRUE(Store().Keys().empty());
+
+  // A new keyword, trimmed; Cancel on the question starts nothing.
+  view.Clear();
+  view.Answers = {kMsgCancel};
+  EXPECT_TRUE(controller->AddTask(Cp936("  广州 电子\t")));
+  EXPECT_THAT(view.Calls,
+              ElementsAre("HideBackground", "ClearGrid",
+                          "AddKeyItem 广州 电子|0条|" + DateLine("广州 电子"),
+                          "SetTotalLabel 当前已采集记录：0条", std::string("ShowMsg 4|") + kAdded));
+  EXPECT_EQ(Key("广州 电子")->TaskCtl, nullptr);
+  EXPECT_FALSE(Key("广州 电子")->Loaded);
+
+  // The same keyword again with OK and no engine ticked: no second item; once its (empty)
+  // company list is in memory the keyword is on show and its item runs, with nothing started.
+  view.Clear();
+  view.Engines = {false, false, false};
+  EXPECT_TRUE(controller->AddTask(Cp936("广州 电子")));
+  EXPECT_THAT(view.Calls, ElementsAre("HideBackground", std::string("ShowMsg 4|") + kAdded));
+  ASSERT_TRUE(WaitLoaded("广州 电子"));
+  EXPECT_THAT(view.Calls,
+              ElementsAre("HideBackground", std::string("ShowMsg 4|") + kAdded, "ShowLoading 0",
+                          "HideBackground", "FillGrid 0", "SetTotalLabel 当前已采集记录：0条",
+                          "SetRecordCountLabel 共 0 条记录",
+                          "SetItemDate 广州 电子|" + DateLine("广州 电子"),
+                          "SetItemButton 广州 电子|0|1|stopbtn", "SetStatusBar "));
+  EXPECT_EQ(controller->CurrentKey(), Cp936("广州 电子"));
+  ASSERT_NE(Key("广州 电子")->TaskCtl, nullptr);
+  EXPECT_FALSE(Key("广州 电子")->TaskCtl->HasRunning());
+  EXPECT_EQ(view.ItemOrder(), Strings{"广州 电子"});
+  EXPECT_EQ(controller->ItemStyle(Cp936("广州 电子")), kStopBtn);
+  EXPECT_EQ(world.Count(), 0);
+}
+
+// The keyword as typed may differ in letter case from the stored one; the store finds the
+// stored keyword, and the task must then run under the stored spelling, or the item never
+// shows the run and the end report's page is written to no row.
+TEST_F(ControllerTest, AddTaskInOtherLetterCaseRunsTheStoredKeyword) {
+  Open();
+  view.Answers = {kMsgCancel};
+  ASSERT_TRUE(controller->AddTask(Cp936("abc 电子")));
+  controller->SelectKeyword(Cp936("abc 电子"));
+  ASSERT_TRUE(WaitLoaded("abc 电子"));
+  view.Engines = {false, false, false};
+  ASSERT_TRUE(controller->AddTask(Cp936("ABC 电子")));
+  ASSERT_TRUE(WaitLoaded("abc 电子"));
+  EXPECT_EQ(view.ItemOrder(), Strings{"abc 电子"});
+  EXPECT_EQ(view.Item("abc 电子")->Style, kStopBtn);
+  ASSERT_NE(Key("abc 电子")->TaskCtl, nullptr);
+  EXPECT_EQ(Key("abc 电子")->TaskCtl->KeyWord, "abc " + Cp936("电子"));
+}
+
+TEST_F(ControllerTest, SelectingAKeywordShowsItsCompaniesAndTip) {
+  Seed({{"广州 电子", {"甲公司", "乙公司"}}, {"上海 网络", {}}});
+  Open();
+  view.Clear();
+  controller->SelectKeyword(Cp936("广州 电子"));
+  EXPECT_THAT(view.Calls, ElementsAre("ClearGrid", "ShowEntry 广州 电子", "HideBackground",
+                                      "ShowLoading 1", "SetStatusBar 当前已选择[广州 电子]",
+                                      std::string("SetTip 温馨提示|") + kHint));
+  EXPECT_TRUE(view.Loading());
+  ASSERT_TRUE(WaitLoaded("广州 电子"));
+  EXPECT_THAT(Strings(view.Calls.begin() + 6, view.Calls.end()),
+              ElementsAre("ShowLoading 0", "HideBackground", "FillGrid 2",
+                          "SetTotalLabel 当前已采集记录：2条", "SetRecordCountLabel 共 2 条记录"));
+  EXPECT_EQ(view.GridNames(), (Strings{"甲公司", "乙公司"}));
+
+  // Companies in memory: the grid is refilled within the selection.
+  view.Clear();
+  controller->SelectKeyword(Cp936("广州 电子"));
+  EXPECT_THAT(
+      view.Calls,
+      ElementsAre("ClearGrid", "ShowEntry 广州 电子", "HideBackground", "ShowLoading 1",
+                  "ShowLoading 0", "HideBackground", "FillGrid 2",
+                  "SetTotalLabel 当前已采集记录：2条", "SetRecordCountLabel 共 2 条记录",
+                  "SetStatusBar 当前已选择[广州 电子]", std::string("SetTip 温馨提示|") + kHint));
+
+  // A keyword whose task exists shows its last status line, or a default.
+  StartIdle("上海 网络");
+  view.Clear();
+  controller->SelectKeyword(Cp936("上海 网络"));
+  EXPECT_EQ(view.CallsStarting({"SetTip "}), Strings{"SetTip 正在搜索|正在搜索中..."});
+  ReportStatus("上海 网络", "正在获取搜索结果...");  // on show: the tip, not the store
+  EXPECT_EQ(view.TipText(), "正在获取搜索结果...");
+  controller->SelectKeyword(Cp936("广州 电子"));
+  ReportStatus("上海 网络", "正在分析采集结果...");
+  EXPECT_EQ(view.TipText(), kHint);
+  view.Clear();
+  controller->SelectKeyword(Cp936("上海 网络"));
+  EXPECT_EQ(view.CallsStarting({"SetTip "}), Strings{"SetTip 正在搜索|正在分析采集结果..."});
+
+  // A keyword that is not in the store: the loading indicator stays on. (A load still under
+  // way would take the grid when it ends: 上海 网络 has no companies, so each selection loads.)
+  ASSERT_TRUE(WaitLoaded("上海 网络"));
+  view.Clear();
+  controller->SelectKeyword(Cp936("不存在"));
+  PumpEvents(50);
+  EXPECT_THAT(view.Calls,
+              ElementsAre("ClearGrid", "ShowEntry 不存在", "HideBackground", "ShowLoading 1"));
+  EXPECT_EQ(controller->CurrentKey(), Cp936("不存在"));
+}
+
+TEST_F(ControllerTest, ExportWaitsForTheCompanies) {
+  Seed({{"广州 电子", {"甲公司"}}});
+  Open();
+  view.Clear();
+  controller->BeginExport(Cp936("广州 电子"));
+  EXPECT_THAT(view.Calls, ElementsAre("ShowLoading 1"));
+  ASSERT_TRUE(WaitLoaded("广州 电子"));
+  // The selection opens instead of a refill of the grid.
+  EXPECT_THAT(view.Calls,
+              ElementsAre("ShowLoading 1", "ShowLoading 0", "OpenExportSelection 广州 电子"));
+  EXPECT_EQ(controller->CurrentKey(), Cp936("广州 电子"));
+
+  view.Clear();
+  controller->KeyButtonClick(Cp936("广州 电子"), 4);
+  EXPECT_THAT(view.Calls, ElementsAre("OpenExportSelection 广州 电子"));
+
+  view.Clear();
+  controller->ExportButton("");
+  EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 1|请先在左侧选择一个关键词！"));
+  // A keyword typed but never added: nothing to export, the indicator shows.
+  view.Clear();
+  controller->ExportButton(Cp936("没有这个词"));
+  PumpEvents(50);
+  EXPECT_THAT(view.Calls, ElementsAre("ShowLoading 1"));
+}
+
+TEST_F(ControllerTest, CompanyReports) {
+  OpenShowing("广州 电子");
+  view.Answers = {kMsgCancel};
+  controller->AddTask(Cp936("上海 网络"));
+  view.Clear();
+
+  ReportCompany("广州 电子", "甲公司");
+  EXPECT_THAT(view.Calls,
+              ElementsAre("SetTipText 获取[甲公司]获取成功！", "CompanyStored 广州 电子|甲公司",
+                          "SetItemCount 广州 电子|1条",
+                          "SetItemDate 广州 电子|" + DateLine("广州 电子"), "AppendGridRow 甲公司",
+                          "SetTotalLabel 当前已采集记录：1条", "SetRecordCountLabel 共 1 条记录"));
+
+  // Another keyword: its item counts, the tip and the grid stay; the line waits in the store.
+  view.Clear();
+  ReportCompany("上海 网络", "乙公司");
+  EXPECT_THAT(view.Calls,
+              ElementsAre("CompanyStored 上海 网络|乙公司", "SetItemCount 上海 网络|1条",
+                          "SetItemDate 上海 网络|" + DateLine("上海 网络")));
+  EXPECT_EQ(U8(Key("上海 网络")->StatusText), "获取[乙公司]获取成功！");
+  EXPECT_EQ(view.GridNames(), Strings{"甲公司"});
+
+  // A name stored under any keyword, a company without a mobile number: the line only.
+  view.Clear();
+  ReportCompany("广州 电子", "乙公司");
+  ReportCompany("广州 电子", "无手机", "");
+  EXPECT_THAT(view.Calls, ElementsAre("SetTipText 获取[乙公司]获取成功！",
+                                      "SetTipText 获取[无手机]获取成功！"));
+
+  // A company without a name is stored under a single blank.
+  view.Clear();
+  ReportCompany("广州 电子", "");
+  EXPECT_EQ(view.Calls.front(), "SetTipText 获取[ ]获取成功！");
+  EXPECT_EQ(view.GridNames(), (Strings{"甲公司", " "}));
+  EXPECT_EQ(view.Calls.back(), "SetRecordCountLabel 共 2 条记录");
+
+  // A keyword that has left the store: nothing at all.
+  view.Clear();
+  ReportCompany("已删除", "丙公司");
+  ReportStatus("已删除", "正在获取搜索结果...");
+  ReportPage("已删除", "百度", 1);
+  EXPECT_THAT(view.Calls, IsEmpty());
+  EXPECT_EQ(Single("select count(*) from tbl_list"), "3");
+  EXPECT_EQ(Single("select count(*) from tbl_list where ComName='丙公司'"), "0");
+}
+
+TEST_F(ControllerTest, StatusLinesGoToTheTipOrTheStore) {
+  OpenShowing("广州 电子");
+  view.Answers = {kMsgCancel};
+  controller->AddTask(Cp936("上海 网络"));
+  view.Clear();
+  ReportStatus("广州 电子", "正在获取搜索结果...");
+  ReportStatus("上海 网络", "正在进入企业网站...");
+  ReportCrawlStatus("正在进入企业网站:http://www.a.com/");
+  EXPECT_THAT(view.Calls, ElementsAre("SetTipText 正在获取搜索结果...",
+                                      "SetStatusBar 正在进入企业网站:http://www.a.com/"));
+  EXPECT_EQ(U8(Key("上海 网络")->StatusText), "正在进入企业网站...");
+  EXPECT_EQ(Key("广州 电子")->StatusText, "");
+}
+
+// Every report runs inside its own guard: a store query that fails ends that report only.
+TEST_F(ControllerTest, AFailingReportEndsItsOwnHandlingOnly) {
+  OpenShowing("广州 电子");
+  Store().Manager().Database().Execute("alter table tbl_list rename to tbl_gone");
+  ReportCompany("广州 电子", "甲公司");
+  ReportStatus("广州 电子", "正在分析采集结果...");
+  EXPECT_THAT(view.Calls,
+              ElementsAre("SetTipText 获取[甲公司]获取成功！", "SetTipText 正在分析采集结果..."));
+  Store().Manager().Database().Execute("alter table tbl_gone rename to tbl_list");
+  ReportCompany("广州 电子", "甲公司");
+  EXPECT_EQ(view.GridNames(), Strings{"甲公司"});
+}
+
+TEST_F(ControllerTest, PageReportsStopTheTaskOnTheFourthWithoutNewCompany) {
+  OpenShowing("广州 电子");
+  StartIdle("广州 电子");
+  ReportCompany("广州 电子", "甲公司");
+  view.Clear();
+  // Three reports of any engines are taken and saved per engine...
+  ReportPage("广州 电子", "百度", 1);
+  ReportPage("广州 电子", "360", 1);
+  ReportPage("广州 电子", "百度", 2);
+  EXPECT_THAT(view.ItemCalls("广州 电子"), IsEmpty());
+  EXPECT_NE(Key("广州 电子")->TaskCtl, nullptr);
+  EXPECT_EQ(Single("select lastpage || ',' || sglastpage || ',' || s360lastpage from tbl_key"),
+            "2,0,1");
+  // ...the fourth stops the whole task and is not saved. This task runs no harvester, so no
+  // end report will come: the item is startable again at once.
+  ReportPage("广州 电子", "搜狗", 1);
+  EXPECT_THAT(view.ItemCalls("广州 电子"),
+              ElementsAre(StartsWith("SetItemDate 广州 电子|最后更新："),
+                          "SetItemButton 广州 电子|0|1|startbtn"));
+  EXPECT_EQ(Key("广州 电子")->TaskCtl, nullptr);
+  EXPECT_EQ(Single("select lastpage || ',' || sglastpage || ',' || s360lastpage from tbl_key"),
+            "2,0,1");
+
+  // A new company opens three more reports.
+  StartIdle("广州 电子");
+  ReportCompany("广州 电子", "乙公司");
+  for (int page = 3; page <= 5; ++page) ReportPage("广州 电子", "百度", page);
+  EXPECT_NE(Key("广州 电子")->TaskCtl, nullptr);
+  ReportPage("广州 电子", "百度", 6);
+  EXPECT_EQ(Key("广州 电子")->TaskCtl, nullptr);
+  EXPECT_EQ(Key("广州 电子")->LastPage, 5);
+}
+
+TEST_F(ControllerTest, StopAndPauseOfATaskWithoutHarvesters) {
+  OpenShowing("广州 电子");
+  // Not loaded, no task: stopping only notes the request.
+  view.Answers = {kMsgCancel};
+  controller->AddTask(Cp936("上海 网络"));
+  view.Clear();
+  controller->StopTask(Cp936("上海 网络"), true);
+  controller->PauseTask("");
+  controller->StopTask("", true);
+  EXPECT_THAT(view.Calls, IsEmpty());
+  EXPECT_EQ(Key("上海 网络")->PendingAction, paStop);
+
+  // Loaded, no task: the pause changes the item only.
+  controller->PauseTask(Cp936("广州 电子"));
+  EXPECT_THAT(view.ItemCalls("广州 电子"), ElementsAre("SetItemDate 广州 电子|任务已暂停...",
+                                                       "SetItemButton 广州 电子|0|1|startbtn"));
+}
+
+// A task that runs no harvester has nobody to report its end: stopping it must not leave its
+// item disabled in "正在停止任务..." for good.
+TEST_F(ControllerTest, StoppingATaskWithoutRunningHarvestersLeavesTheItemStartable) {
+  OpenShowing("广州 电子");
+  StartIdle("广州 电子");
+  controller->KeyButtonClick(Cp936("广州 电子"), 0);  // the task menu of a running item
+  controller->StopTask(Cp936("广州 电子"), true);
+  PumpEvents(200);
+  const auto* item = view.Item("广州 电子");
+  EXPECT_TRUE(item->Enabled);
+  EXPECT_EQ(item->Style, kStartBtn);
+}
+
+TEST_F(ControllerTest, ItemButtons) {
+  OpenShowing("广州 电子");
+  StartIdle("广州 电子");
+  view.Clear();
+  // A running item's start button opens the task menu.
+  controller->KeyButtonClick(Cp936("广州 电子"), 0);
+  EXPECT_THAT(view.Calls, ElementsAre("ShowTaskMenu 广州 电子"));
+  // Cancel on the delete question changes nothing.
+  view.Clear();
+  view.Answers = {kMsgCancel};
+  controller->KeyButtonClick(Cp936("广州 电子"), 1);
+  EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 4|确定要删除关键词 [广州 电子] 吗?"));
+  EXPECT_NE(Key("广州 电子")->TaskCtl, nullptr);
+  // OK stops the task first (it runs no harvester, so its item is idle at once), then
+  // removes keyword and item (the keyword is on show: the grid goes blank with it).
+  view.Clear();
+  controller->KeyButtonClick(Cp936("广州 电子"), 1);
+  EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 4|确定要删除关键词 [广州 电子] 吗?",
+                                      StartsWith("SetItemDate 广州 电子|最后更新："),
+                                      "SetItemButton 广州 电子|0|1|startbtn", "SetStatusBar ",
+                                      "ClearGrid", "RemoveKeyItem 广州 电子"));
+  EXPECT_EQ(Key("广州 电子"), nullptr);
+  EXPECT_EQ(Single("select count(*) from tbl_key"), "0");
+  EXPECT_TRUE(view.ItemOrder().empty());
+}
+
+TEST_F(ControllerTest, ClearHistoryCommand) {
+  Seed({{"广州 电子", {"甲公司"}}, {"上海 网络", {"乙公司"}}});
+  Open();
+  controller->SelectKeyword(Cp936("广州 电子"));
+  ASSERT_TRUE(WaitLoaded("广州 电子"));
+  view.Clear();
+  view.Answers = {kMsgCancel};
+  controller->ClearHistory();
+  EXPECT_EQ(view.Calls.size(), 1u);
+  EXPECT_EQ(Store().Keys().size(), 2u);
+
+  // The grid shows companies of a keyword that goes; the view repaints from its rows at every
+  // call, so it must let go of them before the store frees them.
+  view.Clear();
+  controller->ClearHistory();
+  ASSERT_EQ(view.Calls.size(), 3u);
+  EXPECT_EQ(view.Calls[0],
+            "ShowMsg 4|清空会将所有搜索到的结果删除，确定要清空历史已搜索的历史记录吗？");
+  EXPECT_THAT(Strings(view.Calls.begin() + 1, view.Calls.end()),
+              UnorderedElementsAre("RemoveAllKeyItems", "ClearGrid"));
+  EXPECT_EQ(view.GridRowCount(), 0);
+  EXPECT_TRUE(Store().Keys().empty());
+  EXPECT_EQ(Single("select count(*) from tbl_key") + Single("select count(*) from tbl_list"), "00");
+  // A keyword added afterwards starts from scratch.
+  view.Answers = {kMsgCancel};
+  controller->AddTask(Cp936("广州 电子"));
+  EXPECT_EQ(view.Item("广州 电子")->Count, "0条");
+}
+
+TEST_F(ControllerTest, GridDeleteCommand) {
+  Seed({{"广州 电子", {"甲公司", "乙公司"}}});
+  Open();
+  controller->SelectKeyword(Cp936("广州 电子"));
+  ASSERT_TRUE(WaitLoaded("广州 电子"));
+
+  view.Clear();
+  view.Answers = {kMsgCancel};
+  controller->DeleteCompany(*view.Row(0));
+  EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 4|确定要删除 [甲公司]？"));
+
+  // The grid lets go of its rows before the record is freed, then is refilled at once.
+  view.Clear();
+  controller->DeleteCompany(*view.Row(0));
+  EXPECT_THAT(
+      view.Calls,
+      ElementsAre("ShowMsg 4|确定要删除 [甲公司]？", "ClearGrid", "SetItemCount 广州 电子|1条",
+                  "SetItemDate 广州 电子|" + DateLine("广州 电子"), "ShowLoading 0",
+                  "HideBackground", "FillGrid 1", "SetTotalLabel 当前已采集记录：1条",
+                  "SetRecordCountLabel 共 1 条记录"));
+  EXPECT_EQ(view.GridNames(), Strings{"乙公司"});
+
+  // The last company: the grid is refilled, empty, when the new load ends.
+  view.Clear();
+  controller->DeleteCompany(*view.Row(0));
+  ASSERT_TRUE(WaitLoaded("广州 电子"));
+  EXPECT_THAT(
+      view.Calls,
+      ElementsAre("ShowMsg 4|确定要删除 [乙公司]？", "ClearGrid", "SetItemCount 广州 电子|0条",
+                  "SetItemDate 广州 电子|" + DateLine("广州 电子"), "ShowLoading 0",
+                  "HideBackground", "FillGrid 0", "SetTotalLabel 当前已采集记录：0条",
+                  "SetRecordCountLabel 共 0 条记录"));
+  EXPECT_EQ(Single("select count(*) from tbl_list"), "0");
+
+  // A record that was never stored has nothing to delete.
+  view.Clear();
+  TComPanyInfo unsaved = MakeCompany("广州 电子", "丁公司", "139");
+  controller->DeleteCompany(unsaved);
+  EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 4|确定要删除 [丁公司]？"));
+}
+
+// The grid's rows refer to the records of the keyword on show; deleting that keyword frees
+// them, so the grid must be emptied first (the view repaints from its rows at every call).
+TEST_F(ControllerTest, DeletingTheKeywordOnShowEmptiesTheGridFirst) {
+  Seed({{"广州 电子", {"甲公司", "乙公司"}}, {"上海 网络", {"丙公司"}}});
+  Open();
+  controller->SelectKeyword(Cp936("广州 电子"));
+  ASSERT_TRUE(WaitLoaded("广州 电子"));
+  ASSERT_EQ(view.GridRowCount(), 2);
+  view.Clear();
+  controller->KeyButtonClick(Cp936("广州 电子"), 1);
+  EXPECT_EQ(view.Count("ClearGrid"), 1);
+  EXPECT_EQ(view.Count("RemoveKeyItem 广州 电子"), 1);
+  EXPECT_EQ(view.GridRowCount(), 0);
+  EXPECT_EQ(view.ItemOrder(), Strings{"上海 网络"});
+  EXPECT_EQ(Single("select count(*) from tbl_list"), "1");
+}
+
+// A keyword deleted while its companies load: the load's end finds no keyword and leaves the
+// indicator as it is.
+TEST_F(ControllerTest, KeywordDeletedWhileItsCompaniesLoad) {
+  Seed({{"广州 电子", {"甲公司"}}});
+  Open();
+  controller->SelectKeyword(Cp936("广州 电子"));
+  ASSERT_TRUE(controller->DeleteKeyword(Cp936("广州 电子")));
+  view.Clear();
+  ASSERT_TRUE(PumpUntil([] { return TDataThread::Running() == 0; }, 20000));
+  PumpEvents(50);
+  EXPECT_THAT(view.Calls, IsEmpty());
+  EXPECT_EQ(controller->CurrentKey(), Cp936("广州 电子"));
+  EXPECT_TRUE(view.Loading());
+}
+
+}  // namespace
+}  // namespace zoqa::test

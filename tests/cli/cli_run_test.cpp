@@ -1,0 +1,606 @@
+// zoqa-cli run end to end: the real program harvests the loopback world started here, which
+// it reaches through the proxy named in the settings file of its program directory. The
+// program keeps its own request pacing (Baidu pages 2 s apart, its crawlers 1 s; 360 and
+// Sogou 3 s and 2 s), so every world is small: a couple of result pages with companies, then
+// pages without any, after which the stop rule ends the task by itself.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <set>
+#include <thread>
+#include <tuple>
+
+#include "harvest/beian.h"
+#include "harvest/engine.h"
+#include "support/loopbackworld.h"
+#include "support/testsupport.h"
+#include "support/webpages.h"
+#include "util/codepage.h"
+#include "util/textutil.h"
+
+namespace zoqa::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+void EnsureApp() {
+  static int argc = 1;
+  static char name[] = "test_cli";
+  static char* argv[] = {name, nullptr};
+  if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+}
+
+// The number after "&key" in a request target, or -1.
+int Param(const std::string& target, const std::string& key) {
+  std::size_t at = target.find("&" + key);
+  if (at == std::string::npos) return -1;
+  return std::atoi(target.c_str() + at + key.size() + 1);
+}
+
+// A company as `companies --json` shows it, for comparing runs.
+struct TStored {
+  std::string Name;
+  std::string Source;
+  int IsPay = 0;
+  int RenZheng = 0;
+  std::string Mobiles;
+  auto operator<=>(const TStored&) const = default;
+};
+
+void PrintTo(const TStored& c, std::ostream* os) {
+  *os << "{" << c.Name << ", " << c.Source << ", pay " << c.IsPay << ", v " << c.RenZheng << ", "
+      << c.Mobiles << "}";
+}
+
+struct TPages {
+  int Baidu = -1;
+  int Sogou = -1;
+  int So360 = -1;
+  bool operator==(const TPages&) const = default;
+};
+
+void PrintTo(const TPages& p, std::ostream* os) {
+  *os << "{baidu " << p.Baidu << ", sogou " << p.Sogou << ", 360 " << p.So360 << "}";
+}
+
+// One engine's answers for one keyword: result page i is pages[i]; after the last one come
+// result pages without results, or failures (404) with `wall`.
+struct TEngineScript {
+  std::vector<std::string> Pages;
+  bool Wall = false;
+  // The first search request gets the engine's human-verification answer.
+  bool VerifyFirst = false;
+  // Result pages from this index on are answered after SlowMs.
+  int SlowFrom = -1;
+  int SlowMs = 0;
+};
+
+struct TRun {
+  int ExitCode = -1;
+  std::string Out;
+  std::string Err;
+  double Seconds = 0;
+};
+
+class CliRunTest : public ::testing::Test {
+ protected:
+  CliRunTest() {
+    EnsureApp();
+    world.RoutePrefix("www.sogou.com", "/antispider/",
+                      TWorldResponse::Page("<html><body>请输入验证码</body></html>"));
+  }
+
+  // A program directory whose settings send every request through the world.
+  std::unique_ptr<TempDir> Home(bool shortBackoff = false) {
+    auto home = std::make_unique<TempDir>();
+    std::string cfg = "[net]\nProxy=" + world.ProxyAddress() + "\n";
+    if (shortBackoff) cfg += "[engine]\nVerifyBackoffSeconds=1\n";
+    WriteFileBytes(home->File("zqclient.cfg"), cfg);
+    return home;
+  }
+
+  // A company site whose home page links its contact page, known to the filing registry.
+  void AddSite(const std::string& host, const std::string& name, const std::string& mobile,
+               int delayMs = 0) {
+    TWorldResponse home = TWorldResponse::Page(CompanyHomePage(name + "首页", "/contact.html"));
+    home.DelayMs = delayMs;
+    world.Route(host, "/", home);
+    world.Route(host, "/contact.html",
+                TWorldResponse::Page(ContactPage(name, "020-87654321", mobile)));
+    world.Route(RegistryHost(), RegistryPath(RegistrableDomain(host)),
+                TWorldResponse::Page(RegistryPage(name, "")));
+  }
+
+  static std::string SearchPrefix(TEngine engine, const std::string& keyword) {
+    switch (engine) {
+      case egBaidu:
+        return "/s?wd=" + UrlEncode(Cp936(keyword), false);
+      case egSogou:
+        return "/web?query=" + UrlEncode(Cp936(keyword), false);
+      case eg360:
+        break;
+    }
+    return "/s?q=" + UrlEncode(keyword, false);
+  }
+
+  static std::string SearchHost(TEngine engine) {
+    return engine == egBaidu ? "www.baidu.com" : engine == egSogou ? "www.sogou.com" : "www.so.com";
+  }
+
+  // The page index a search request asks for.
+  static int PageIndex(TEngine engine, const std::string& target) {
+    switch (engine) {
+      case egBaidu: {
+        int pn = Param(target, "pn=");
+        return pn < 0 ? 0 : pn / 10;
+      }
+      case egSogou: {
+        int page = Param(target, "page=");
+        return page < 0 ? 0 : page - 1;
+      }
+      case eg360:
+        break;
+    }
+    int pn = Param(target, "pn=");
+    return pn < 0 ? 0 : pn - 1;
+  }
+
+  void Script(TEngine engine, const std::string& keyword, TEngineScript script) {
+    auto first = std::make_shared<std::atomic<bool>>(true);
+    world.RouteFn(
+        SearchHost(engine), SearchPrefix(engine, keyword),
+        [engine, script, first](const TWorldRequest& r) {
+          if (script.VerifyFirst && first->exchange(false)) return Verification(engine);
+          std::size_t page = static_cast<std::size_t>(PageIndex(engine, r.Target));
+          if (page < script.Pages.size()) {
+            TWorldResponse response = TWorldResponse::Page(script.Pages[page]);
+            if (script.SlowFrom >= 0 && page >= static_cast<std::size_t>(script.SlowFrom)) {
+              response.DelayMs = script.SlowMs;
+            }
+            return response;
+          }
+          if (script.Wall) return TWorldResponse::Page("gone", 404);
+          return TWorldResponse::Page(engine == egBaidu ? BaiduResultPage({}, {})
+                                                        : LinkResultPage({}));
+        });
+  }
+
+  static TWorldResponse Verification(TEngine engine) {
+    switch (engine) {
+      case egBaidu:
+        return TWorldResponse::Page(
+            "<html><head><title>百度安全验证</title></head><body>请完成下方验证</body></html>");
+      case egSogou:
+        return TWorldResponse::Redirect("http://www.sogou.com/antispider/?from=%2fweb");
+      case eg360:
+        break;
+    }
+    return TWorldResponse::Page("<html><body><p>为什么会出现验证码？</p></body></html>");
+  }
+
+  // The search requests for `keyword` on `engine`, as page indexes in order.
+  std::vector<int> Asked(TEngine engine, const std::string& keyword) const {
+    std::vector<int> pages;
+    for (const auto& r : world.Requests({SearchHost(engine), SearchPrefix(engine, keyword)})) {
+      pages.push_back(PageIndex(engine, r.Target));
+    }
+    return pages;
+  }
+
+  // Starts zoqa-cli in `home`; several can run at once.
+  std::unique_ptr<QProcess> Start(const TempDir& home, const std::vector<std::string>& args) {
+    QStringList list{"--home", QString::fromStdString(home.Path())};
+    for (const auto& a : args) list << QString::fromStdString(a);
+    auto process = std::make_unique<QProcess>();
+    process->start(QString::fromUtf8(ZOQA_CLI_PATH), list);
+    process->waitForStarted(30000);
+    process->closeWriteChannel();
+    timers_[process.get()].start();
+    return process;
+  }
+
+  TRun Finish(QProcess& process, int timeoutMs = 120000) {
+    TRun run;
+    if (!process.waitForFinished(timeoutMs)) {
+      process.kill();
+      process.waitForFinished();
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+      run.ExitCode = process.exitCode();
+    }
+    run.Seconds = timers_[&process].elapsed() / 1000.0;
+    run.Out = process.readAllStandardOutput().toStdString();
+    run.Err = process.readAllStandardError().toStdString();
+    return run;
+  }
+
+  TRun Run(const TempDir& home, const std::vector<std::string>& args) {
+    auto process = Start(home, args);
+    return Finish(*process);
+  }
+
+  std::set<TStored> Companies(const TempDir& home, const std::string& keyword) {
+    TRun run = Run(home, {"companies", keyword, "--json"});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    std::set<TStored> out;
+    for (const auto& value : QJsonDocument::fromJson(QByteArray::fromStdString(run.Out)).array()) {
+      QJsonObject o = value.toObject();
+      QStringList mobiles;
+      for (const auto& m : o["mobiles"].toArray()) mobiles << m.toString();
+      out.insert({o["name"].toString().toStdString(), o["source"].toString().toStdString(),
+                  o["isPay"].toInt(), o["renZheng"].toInt(), mobiles.join(",").toStdString()});
+    }
+    return out;
+  }
+
+  std::map<std::string, TPages> Pages(const TempDir& home) {
+    TRun run = Run(home, {"list", "--json"});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    std::map<std::string, TPages> out;
+    for (const auto& value : QJsonDocument::fromJson(QByteArray::fromStdString(run.Out)).array()) {
+      QJsonObject o = value.toObject();
+      out[o["keyword"].toString().toStdString()] = {o["lastPage"].toInt(), o["sgLastPage"].toInt(),
+                                                    o["s360LastPage"].toInt()};
+    }
+    return out;
+  }
+
+  TLoopbackWorld world;
+  std::map<QProcess*, QElapsedTimer> timers_;
+};
+
+const char kBaiduKey[] = "广州 电子";
+const char kSo360Key[] = "深圳 机械";
+const char kSogouKey[] = "上海 网络";
+
+// One keyword per engine, each with a certified or paid result, an ordinary one, one without
+// a mobile number (Baidu), and a second page whose company arrives last.
+class CliRunEachEngine : public CliRunTest {
+ protected:
+  CliRunEachEngine() {
+    Script(egBaidu, kBaiduKey,
+           {{BaiduResultPage(
+                 {{"恒达电子（认证）", "http://www.baidu.com/baidu.php?url=b1"}},
+                 {{"电器", "http://www.baidu.com/link?url=b2", true, "深圳某某电器有限公司"},
+                  {"无手机", "http://www.baidu.com/link?url=b3"}}),
+             BaiduResultPage({}, {{"力达机械", "http://www.baidu.com/link?url=b4"}})}});
+    world.Route("www.baidu.com", "/baidu.php?url=b1",
+                TWorldResponse::Redirect("http://www.b-hengda.com/"));
+    world.Route("www.baidu.com", "/link?url=b2", TWorldResponse::Redirect("http://www.b-dq.com/"));
+    world.Route("www.baidu.com", "/link?url=b3",
+                TWorldResponse::Redirect("http://www.b-nomob.com/"));
+    world.Route("www.baidu.com", "/link?url=b4",
+                TWorldResponse::Redirect("http://www.b-lida.com/"));
+    AddSite("www.b-hengda.com", "广州恒达电子有限公司", "13812345678");
+    AddSite("www.b-dq.com", "深圳某某电器有限公司", "13622223333");
+    AddSite("www.b-nomob.com", "广州无手机贸易有限公司", "");
+    AddSite("www.b-lida.com", "佛山力达机械有限公司", "15012345678", 400);
+
+    Script(eg360, kSo360Key,
+           {{LinkResultPage({Anchor("http://e.so.com/search/eclk?p=1&url=q1", "推广"),
+                             Anchor("http://www.q-lida.com/", "力达")}),
+             LinkResultPage({Anchor("http://www.q-third.com/", "第三")})}});
+    world.Route("e.so.com", "/search/eclk?p=1&url=q1",
+                TWorldResponse::Redirect("http://www.q-hengda.com/"));
+    AddSite("www.q-hengda.com", "深圳恒达机械有限公司", "13800001111");
+    AddSite("www.q-lida.com", "深圳力达机械有限公司", "13800002222");
+    AddSite("www.q-third.com", "深圳第三五金有限公司", "13800003333", 400);
+
+    Script(egSogou, kSogouKey,
+           {{LinkResultPage({Anchor("http://www.sogou.com/bill_cpc?v=1&k=s1", "推广"),
+                             Anchor("http://www.s-lida.com/", "力达")}),
+             LinkResultPage({Anchor("http://www.s-third.com/", "第三")})}});
+    world.Route("www.sogou.com", "/bill_cpc?v=1&k=s1",
+                TWorldResponse::Redirect("http://www.s-hengda.com/"));
+    AddSite("www.s-hengda.com", "上海恒达网络有限公司", "13900001111");
+    AddSite("www.s-lida.com", "上海力达网络有限公司", "13900002222");
+    AddSite("www.s-third.com", "上海第三网络有限公司", "13900003333", 400);
+  }
+};
+
+TEST_F(CliRunEachEngine, StopRuleEndsEachTaskAndASecondRunResumes) {
+  auto baiduHome = Home();
+  auto so360Home = Home();
+  auto sogouHome = Home();
+  auto baidu = Start(*baiduHome, {"run", "--engines", "baidu", "--max-seconds", "100", kBaiduKey});
+  auto so360 = Start(*so360Home, {"run", "--engines", "360", "--max-seconds", "100", kSo360Key});
+  auto sogou = Start(*sogouHome, {"run", "--engines", "sogou", "--max-seconds", "100", kSogouKey});
+  TRun baiduRun = Finish(*baidu);
+  TRun so360Run = Finish(*so360);
+  TRun sogouRun = Finish(*sogou);
+  for (const TRun* run : {&baiduRun, &so360Run, &sogouRun}) {
+    EXPECT_EQ(run->ExitCode, 0) << run->Err;
+    // Ended by the stop rule, long before the time limit.
+    EXPECT_LT(run->Seconds, 60) << run->Err;
+  }
+  EXPECT_THAT(baiduRun.Err, HasSubstr("广州 电子: 获取[佛山力达机械有限公司]获取成功！"));
+  EXPECT_THAT(baiduRun.Err, HasSubstr("广州 电子: 正在获取搜索结果..."));
+  EXPECT_THAT(baiduRun.Err, HasSubstr("安全验证页面：百度 0，搜狗 0，360 0"));
+
+  EXPECT_EQ(Companies(*baiduHome, kBaiduKey),
+            (std::set<TStored>{{"恒达电子（认证）", "百度", 1, 1, "13812345678"},
+                               {"深圳某某电器有限公司", "百度", 0, 1, "13622223333"},
+                               {"佛山力达机械有限公司", "百度", 0, 0, "15012345678"}}));
+  EXPECT_EQ(Companies(*so360Home, kSo360Key),
+            (std::set<TStored>{{"深圳恒达机械有限公司", "360", 1, 0, "13800001111"},
+                               {"深圳力达机械有限公司", "360", 0, 0, "13800002222"},
+                               {"深圳第三五金有限公司", "360", 0, 0, "13800003333"}}));
+  EXPECT_EQ(Companies(*sogouHome, kSogouKey),
+            (std::set<TStored>{{"上海恒达网络有限公司", "搜狗", 1, 0, "13900001111"},
+                               {"上海力达网络有限公司", "搜狗", 0, 0, "13900002222"},
+                               {"上海第三网络有限公司", "搜狗", 0, 0, "13900003333"}}));
+
+  // The last company came with page 2; three more page reports were taken and the fourth
+  // stopped the task, whose end saved the page it would have asked next.
+  std::vector<int> sixPages{0, 1, 2, 3, 4, 5};
+  EXPECT_EQ(Asked(egBaidu, kBaiduKey), sixPages);
+  EXPECT_EQ(Asked(eg360, kSo360Key), sixPages);
+  EXPECT_EQ(Asked(egSogou, kSogouKey), sixPages);
+  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{6, 0, 0}));
+  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 6}));
+  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 6, 0}));
+
+  // A second run resumes at the saved pages and, finding nothing new, stops after four.
+  baidu = Start(*baiduHome, {"run", "--engines", "baidu", kBaiduKey});
+  so360 = Start(*so360Home, {"run", "--engines", "360", kSo360Key});
+  sogou = Start(*sogouHome, {"run", "--engines", "sogou", kSogouKey});
+  for (QProcess* p : {baidu.get(), so360.get(), sogou.get()}) {
+    TRun run = Finish(*p);
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+  }
+  std::vector<int> resumed{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  EXPECT_EQ(Asked(egBaidu, kBaiduKey), resumed);
+  EXPECT_EQ(Asked(eg360, kSo360Key), resumed);
+  EXPECT_EQ(Asked(egSogou, kSogouKey), resumed);
+  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{10, 0, 0}));
+  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 10}));
+  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 10, 0}));
+  EXPECT_EQ(Companies(*baiduHome, kBaiduKey).size(), 3u);
+}
+
+TEST_F(CliRunTest, TwoKeywordsAtOnceOnAllEngines) {
+  // Each keyword's first page on each engine has a company of its own; both keywords' Baidu
+  // pages also lead to one shared company, which is stored once.
+  struct TKey {
+    std::string Keyword;
+    std::string Tag;
+    std::string Prefix;  // of its companies' names
+  };
+  std::vector<TKey> keys{{"北京 软件", "k1", "北京软件"}, {"天津 化工", "k2", "天津化工"}};
+  AddSite("www.shared-co.com", "北京共享科技有限公司", "13711110000");
+  std::set<std::string> expected{"北京共享科技有限公司"};
+  int n = 0;
+  for (const auto& [keyword, tag, prefix] : keys) {
+    std::string b = "www." + tag + "-b.com", q = "www." + tag + "-q.com",
+                s = "www." + tag + "-s.com";
+    AddSite(b, prefix + "百度有限公司", "1371111000" + std::to_string(++n));
+    AddSite(q, prefix + "三六零有限公司", "1371111000" + std::to_string(++n));
+    AddSite(s, prefix + "搜狗有限公司", "1371111000" + std::to_string(++n));
+    expected.insert({prefix + "百度有限公司", prefix + "三六零有限公司", prefix + "搜狗有限公司"});
+    Script(egBaidu, keyword,
+           {{BaiduResultPage(
+               {}, {{"共享", "http://www.shared-co.com/"}, {"甲", "http://" + b + "/"}})}});
+    Script(eg360, keyword, {{LinkResultPage({Anchor("http://" + q + "/", "乙")})}});
+    Script(egSogou, keyword, {{LinkResultPage({Anchor("http://" + s + "/", "丙")})}});
+  }
+  auto home = Home();
+  TRun run = Run(*home, {"run", "--json", "--max-seconds", "100", "北京 软件", "天津 化工"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_LT(run.Seconds, 60) << run.Err;
+
+  std::set<std::string> names;
+  std::multiset<std::string> all;
+  std::set<std::pair<std::string, std::string>> stored;
+  for (const auto& [keyword, tag, prefix] : keys) {
+    for (const TStored& c : Companies(*home, keyword)) {
+      names.insert(c.Name);
+      all.insert(c.Name);
+      stored.insert({keyword, c.Name});
+      std::string engine = c.Name.find("百度") != std::string::npos     ? "百度"
+                           : c.Name.find("搜狗") != std::string::npos   ? "搜狗"
+                           : c.Name.find("三六零") != std::string::npos ? "360"
+                                                                        : c.Source;
+      EXPECT_EQ(c.Source, engine) << c.Name;
+      if (c.Name != "北京共享科技有限公司") {
+        EXPECT_EQ(c.Name.rfind(prefix, 0), 0u) << c.Name;
+      }
+    }
+  }
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(all.size(), names.size()) << "a name was stored twice";
+
+  // --json: one object per stored company and line, with its keyword.
+  std::set<std::pair<std::string, std::string>> printed;
+  for (const QByteArray& line : QByteArray::fromStdString(run.Out).split('\n')) {
+    if (line.isEmpty()) continue;
+    QJsonObject o = QJsonDocument::fromJson(line).object();
+    ASSERT_FALSE(o.isEmpty()) << line.toStdString();
+    EXPECT_FALSE(o["mobiles"].toArray().isEmpty());
+    printed.insert({o["keyword"].toString().toStdString(), o["name"].toString().toStdString()});
+  }
+  EXPECT_EQ(printed, stored);
+
+  // Every engine reached its second page for both keywords before the stop rule ended them.
+  auto pages = Pages(*home);
+  for (const auto& [keyword, tag, prefix] : keys) {
+    EXPECT_GE(pages[keyword].Baidu, 1) << keyword;
+    EXPECT_GE(pages[keyword].Sogou, 1) << keyword;
+    EXPECT_GE(pages[keyword].So360, 1) << keyword;
+    // A page under way when another engine's report stopped the task is asked again.
+    int asked = static_cast<int>(Asked(egBaidu, keyword).size());
+    EXPECT_TRUE(pages[keyword].Baidu == asked || pages[keyword].Baidu == asked - 1) << keyword;
+  }
+}
+
+TEST_F(CliRunTest, TimeLimitStopsTheTasksAndSavesTheirPages) {
+  // Every page brings a new company, so only the time limit ends the run.
+  const std::string keyword = "重庆 火锅";
+  for (TEngine engine : {egBaidu, egSogou, eg360}) {
+    TEngineScript script;
+    for (int i = 0; i < 30; ++i) {
+      std::string host = "www.e" + std::to_string(engine) + "-" + std::to_string(i) + ".com";
+      AddSite(host, "重庆第" + std::to_string(engine * 100 + i) + "号有限公司",
+              "135" + std::to_string(10000000 + engine * 100 + i));
+      std::string url = "http://" + host + "/";
+      script.Pages.push_back(engine == egBaidu ? BaiduResultPage({}, {{"公司", url}})
+                                               : LinkResultPage({Anchor(url, "公司")}));
+    }
+    Script(engine, keyword, script);
+  }
+  auto home = Home();
+  TRun run = Run(*home, {"run", "--max-seconds", "6", keyword});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_GE(run.Seconds, 6);
+  EXPECT_LT(run.Seconds, 25);
+
+  // Each engine's end saved the page it would have asked next (a page asked in the very
+  // moment of the stop is asked again).
+  TPages saved = Pages(*home)[keyword];
+  auto expectSaved = [&](TEngine engine, int page) {
+    int asked = static_cast<int>(Asked(engine, keyword).size());
+    EXPECT_GE(page, 1) << engine;
+    EXPECT_TRUE(page == asked || page == asked - 1) << engine << ": " << page << " of " << asked;
+  };
+  expectSaved(egBaidu, saved.Baidu);
+  expectSaved(egSogou, saved.Sogou);
+  expectSaved(eg360, saved.So360);
+  // A crawler still under way at the stop is stopped with its harvester.
+  int pages = saved.Baidu + saved.Sogou + saved.So360;
+  int companies = static_cast<int>(Companies(*home, keyword).size());
+  EXPECT_LE(companies, pages);
+  EXPECT_GE(companies, pages - 3);
+
+  // The next run starts each engine at its saved page.
+  auto before = std::make_tuple(Asked(egBaidu, keyword).size(), Asked(egSogou, keyword).size(),
+                                Asked(eg360, keyword).size());
+  run = Run(*home, {"run", "--max-seconds", "2", keyword});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(Asked(egBaidu, keyword).at(std::get<0>(before)), saved.Baidu);
+  EXPECT_EQ(Asked(egSogou, keyword).at(std::get<1>(before)), saved.Sogou);
+  EXPECT_EQ(Asked(eg360, keyword).at(std::get<2>(before)), saved.So360);
+}
+
+TEST_F(CliRunTest, TermSignalStopsLikeTheTimeLimitAndASecondEndsAtOnce) {
+  // Endless companies on Baidu for both keywords; the second keyword's result pages after
+  // the first take four seconds, so its harvester ends only that long after a stop.
+  for (const auto& [keyword, tag] :
+       {std::pair<std::string, std::string>{"杭州 茶叶", "a"}, {"苏州 丝绸", "b"}}) {
+    TEngineScript script;
+    for (int i = 0; i < 30; ++i) {
+      std::string host = "www.sig-" + tag + std::to_string(i) + ".com";
+      AddSite(host, keyword.substr(0, 6) + "第" + std::to_string(i) + "号有限公司",
+              "133" + std::to_string(10000000 + i));
+      script.Pages.push_back(BaiduResultPage({}, {{"公司", "http://" + host + "/"}}));
+    }
+    if (tag == "b") {
+      script.SlowFrom = 1;
+      script.SlowMs = 4000;
+    }
+    Script(egBaidu, keyword, script);
+  }
+  auto onceHome = Home();
+  auto twiceHome = Home();
+  auto once = Start(*onceHome, {"run", "--engines", "baidu", "杭州 茶叶"});
+  auto twice = Start(*twiceHome, {"run", "--engines", "baidu", "苏州 丝绸"});
+  // Signals only once the program runs its tasks.
+  ASSERT_TRUE(world.WaitForCount({"www.baidu.com", SearchPrefix(egBaidu, "杭州 茶叶")}, 2, 30000));
+  ASSERT_TRUE(world.WaitForCount({"www.baidu.com", SearchPrefix(egBaidu, "苏州 丝绸")}, 2, 30000));
+  once->terminate();
+  twice->terminate();
+  // The second keyword's run still waits for its harvester's slow page; a second signal ends
+  // it at once, without the end report.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  QElapsedTimer sinceSecond;
+  sinceSecond.start();
+  twice->terminate();
+  TRun twiceRun = Finish(*twice);
+  EXPECT_EQ(twiceRun.ExitCode, 130) << twiceRun.Err;
+  EXPECT_LT(sinceSecond.elapsed(), 2500);
+
+  TRun onceRun = Finish(*once);
+  EXPECT_EQ(onceRun.ExitCode, 0) << onceRun.Err;
+  int saved = Pages(*onceHome)["杭州 茶叶"].Baidu;
+  int asked = static_cast<int>(Asked(egBaidu, "杭州 茶叶").size());
+  EXPECT_TRUE(saved == asked || saved == asked - 1) << saved << " of " << asked;
+  EXPECT_GE(saved, 1);
+}
+
+TEST_F(CliRunTest, ArgumentsAreChecked) {
+  auto home = Home();
+  TRun help = Run(*home, {"run", "--help"});
+  EXPECT_EQ(help.ExitCode, 0);
+  EXPECT_THAT(help.Out, HasSubstr("answered OK"));
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"run"},
+                                               {"run", "--engines", "bing", "k"},
+                                               {"run", "--max-seconds", "0", "k"},
+                                               {"run", "--max-seconds", "3x", "k"},
+                                               {"run", "--unknown", "k"}}) {
+    TRun run = Run(*home, args);
+    EXPECT_NE(run.ExitCode, 0) << args.back();
+    EXPECT_FALSE(run.Err.empty()) << args.back();
+  }
+  EXPECT_EQ(world.Count(), 0);
+}
+
+TEST_F(CliRunTest, VerificationPagesChangeNothingButTheTime) {
+  // Two result pages with a company each, then failures on which Baidu and 360 keep asking
+  // and Sogou gives up: no page report follows the last company, so the pages saved do not
+  // depend on how the engines' reports interleave. The time limit ends both runs.
+  auto scriptFor = [&](const std::string& keyword, const std::string& tag, bool verify) {
+    for (TEngine engine : {egBaidu, egSogou, eg360}) {
+      TEngineScript script;
+      script.Wall = true;
+      script.VerifyFirst = verify;
+      for (int i = 0; i < 2; ++i) {
+        std::string id = std::to_string(engine) + std::to_string(i);
+        std::string host = "www." + tag + id + ".com";
+        AddSite(host, "武汉验证" + id + "有限公司",
+                "1520000" + std::to_string(1000 + engine * 10 + i));
+        std::string url = "http://" + host + "/";
+        script.Pages.push_back(engine == egBaidu ? BaiduResultPage({}, {{"公司", url}})
+                                                 : LinkResultPage({Anchor(url, "公司")}));
+      }
+      Script(engine, keyword, script);
+    }
+  };
+  scriptFor("武汉 光谷", "plain", false);
+  scriptFor("武汉 验证", "check", true);
+  auto plainHome = Home(true);
+  auto checkHome = Home(true);
+  auto plain = Start(*plainHome, {"run", "--max-seconds", "15", "武汉 光谷"});
+  auto check = Start(*checkHome, {"run", "--max-seconds", "15", "武汉 验证"});
+  TRun plainRun = Finish(*plain);
+  TRun checkRun = Finish(*check);
+  ASSERT_EQ(plainRun.ExitCode, 0) << plainRun.Err;
+  ASSERT_EQ(checkRun.ExitCode, 0) << checkRun.Err;
+
+  EXPECT_THAT(checkRun.Err, HasSubstr("武汉 验证: 百度要求安全验证，1 秒后重试"));
+  EXPECT_THAT(checkRun.Err, HasSubstr("武汉 验证: 搜狗要求安全验证，1 秒后重试"));
+  EXPECT_THAT(checkRun.Err, HasSubstr("武汉 验证: 360要求安全验证，1 秒后重试"));
+  EXPECT_THAT(checkRun.Err, HasSubstr("安全验证页面：百度 1，搜狗 1，360 1"));
+  EXPECT_THAT(plainRun.Err, HasSubstr("安全验证页面：百度 0，搜狗 0，360 0"));
+  EXPECT_THAT(plainRun.Err, Not(HasSubstr("要求安全验证")));
+
+  std::set<TStored> plainCompanies = Companies(*plainHome, "武汉 光谷");
+  EXPECT_EQ(plainCompanies.size(), 6u);
+  EXPECT_EQ(Companies(*checkHome, "武汉 验证"), plainCompanies);
+  EXPECT_EQ(Pages(*plainHome)["武汉 光谷"], (TPages{2, 2, 2}));
+  EXPECT_EQ(Pages(*checkHome)["武汉 验证"], (TPages{2, 2, 2}));
+  // The verified page was asked again: one request more per engine, none skipped.
+  EXPECT_EQ(Asked(egSogou, "武汉 验证"), (std::vector<int>{0, 0, 1, 2}));
+  EXPECT_EQ(Asked(egSogou, "武汉 光谷"), (std::vector<int>{0, 1, 2}));
+}
+
+}  // namespace
+}  // namespace zoqa::test
