@@ -1,0 +1,70 @@
+// The company detail window: a frameless rounded panel (447 by 466) with a drop shadow that
+// shows one company's name, its site as a link, and its mobile numbers, QQ numbers and e-mail
+// addresses in three read-only boxes placed one below the other. The main window keeps one
+// instance and refills it on every double-click; closing it frees it.
+#pragma once
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+#include "harvest/companyinfo.h"
+
+namespace zoqa {
+
+class TCompanyDetailWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kPanelWidth = 447;
+  static constexpr int kPanelHeight = 466;
+  static constexpr int kShadow = 14;  // room for the shadow around the panel
+  static constexpr int kFirstBoxTop = 149;
+
+  enum TBoxKind { bkMobile, bkQQ, bkEmail };
+  // A box's height for a list of `count` entries.
+  static int BoxHeight(TBoxKind kind, std::size_t count);
+
+  explicit TCompanyDetailWindow(QWidget* owner);
+
+  // Fills and lays out the window from `company`; the texts are copied.
+  void ShowCompany(const TComPanyInfo& company);
+
+  // Parts, positioned relative to the panel.
+  QWidget* Panel() const { return panel_; }
+  QLabel* NameLabel() const { return name_; }
+  QLabel* UrlLabel() const { return url_; }
+  QLabel* FieldLabel(TBoxKind kind) const { return labels_[kind]; }
+  QPlainTextEdit* Box(TBoxKind kind) const { return boxes_[kind]; }
+  QLabel* AddressLabel() const { return addrLabel_; }
+  QLabel* AddressText() const { return addrText_; }
+  QToolButton* CloseButton() const { return close_; }
+  // The URL that a click on the link opens (code page 936).
+  const std::string& Url() const { return urlText_; }
+
+ signals:
+  void UrlClicked(const std::string& url);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  QWidget* panel_;
+  QToolButton* close_;
+  QLabel* name_;
+  QLabel* url_;
+  QLabel* labels_[3];
+  QPlainTextEdit* boxes_[3];
+  QLabel* addrLabel_;
+  QLabel* addrText_;
+  std::string urlText_;
+  QPoint dragOffset_;
+};
+
+}  // namespace zoqa

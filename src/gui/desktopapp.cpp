@@ -1,0 +1,90 @@
+#include "gui/desktopapp.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <cstdlib>
+#include <exception>
+#include <memory>
+
+#include "gui/artwork.h"
+#include "gui/mainwindow.h"
+#include "gui/singleinstance.h"
+#include "gui/stylesheet.h"
+#include "gui/widgetmessagebox.h"
+#include "harvest/enginesettings.h"
+#include "platform/appdir.h"
+#include "store/storefile.h"
+#include "util/codepage.h"
+#include "util/msgbox.h"
+
+namespace zoqa {
+namespace {
+
+bool EnvSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+std::string FailureText(const std::exception& e) {
+  std::string text = e.what();
+  return IsValidUtf8(text) ? Utf8ToCp936(text) : text;
+}
+
+// Installs the widget message box for the program's life.
+class TBoxInstall {
+ public:
+  TBoxInstall() { SetMessageBox(&box_); }
+  ~TBoxInstall() { SetMessageBox(nullptr); }
+
+ private:
+  TWidgetMessageBox box_;
+};
+
+}  // namespace
+
+bool DisplayAvailable() {
+  return EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY") || EnvSet("QT_QPA_PLATFORM");
+}
+
+int RunDesktopApp(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QStringList args = app.arguments();
+  int home = static_cast<int>(args.indexOf("--home"));
+  if (home > 0 && home + 1 < args.size()) SetAppDirOverride(args[home + 1].toStdString());
+
+  TSingleInstance instance;
+  if (!instance.Acquire()) {
+    // Another copy runs: it shows its window, this one ends without one.
+    instance.ActivateRunning();
+    return 0;
+  }
+
+  // The window hides to the tray on close; the program ends only when it closes for good.
+  app.setQuitOnLastWindowClosed(false);
+  app.setWindowIcon(AppIcon());
+  app.setStyleSheet(AppStyleSheet());
+  TBoxInstall box;
+
+  SetEngineSettings(LoadEngineSettings(AppDir() + "zqclient.cfg"));
+  std::unique_ptr<TMainWindow> window;
+  try {
+    // A first start finds no database: make an empty one, so the program opens working.
+    ProvisionStoreFile();
+    window = std::make_unique<TMainWindow>();
+  } catch (const std::exception& e) {
+    ShowMsg(FailureText(e), Cp936("提示"), mkError);
+    return 1;
+  }
+  QObject::connect(&instance, &TSingleInstance::ShowRequested, window.get(),
+                   &TMainWindow::ShowMainWindow);
+  QObject::connect(window.get(), &TMainWindow::Closed, &app, &QCoreApplication::quit);
+  window->FirstRunSetup();
+  window->show();
+  int status = app.exec();
+  window->ShutDown();
+  window.reset();
+  return status;
+}
+
+}  // namespace zoqa

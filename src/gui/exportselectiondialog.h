@@ -1,0 +1,54 @@
+// The export field selection window: the columns to export (company name, mobile numbers, QQ
+// numbers, e-mail, site), quick-select links for one-column contact lists and for everything,
+// and the text/spreadsheet choice. "确 定" hands the choice to the main window and closes;
+// "取 消" only closes. Every export request opens a window of its own, freed when it closes.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+
+#include <string>
+
+#include "export/exportfields.h"
+
+namespace zoqa {
+
+class TExportSelectionDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Quick-select links.
+  enum TQuickPick { qpQQ, qpMobile, qpEmail, qpAll };
+  // Boxes, in the order of the quick-select table.
+  enum TBox { bxCompany, bxQQ, bxMobile, bxEmail, bxAddress, bxUrl, bxText, bxExcel, bxCount };
+
+  TExportSelectionDialog(const std::string& keyword, QWidget* parent = nullptr);
+
+  const std::string& Keyword() const { return keyword_; }
+  QCheckBox* Box(TBox box) const { return boxes_[box]; }
+  QLabel* Link(TQuickPick pick) const { return links_[pick]; }
+  QPushButton* OkButton() const { return ok_; }
+  QPushButton* CancelButton() const { return cancel_; }
+
+  void QuickPick(TQuickPick pick);
+
+ signals:
+  // The user's choice; `asText` false means a spreadsheet.
+  void ExportChosen(const std::string& keyword, const TExportFields& fields, bool asText);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Confirm();
+
+  std::string keyword_;
+  QCheckBox* boxes_[bxCount];
+  QLabel* links_[4];
+  QPushButton* ok_;
+  QPushButton* cancel_;
+};
+
+}  // namespace zoqa

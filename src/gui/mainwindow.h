@@ -1,0 +1,167 @@
+// The main window: the keyword panel on the left, the result grid on the right, the status
+// line at the bottom, the tray icon and the help menu. It is the desktop's TView: the
+// controller, which it owns, tells it what to show, and it hands every user command to the
+// controller. Closing it hides it to the tray; the tray menu's "退出" ends the program.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QSettings>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/maincontroller.h"
+#include "app/view.h"
+#include "export/exportfields.h"
+
+namespace zoqa {
+
+class TBackdrop;
+class TCompanyDetailWindow;
+class TKeywordPanel;
+class TLoadingOverlay;
+class TResultGrid;
+
+class TMainWindow : public QMainWindow, public TView {
+  Q_OBJECT
+
+ public:
+  static constexpr int kClientWidth = 1007;
+  static constexpr int kClientHeight = 647;
+  static constexpr int kVersionCheckDelayMs = 180000;
+
+  // Builds the window and opens the store, listing every stored keyword. Raises what the
+  // store raises when its file cannot be opened (ESQLiteException).
+  explicit TMainWindow(QWidget* parent = nullptr);
+  ~TMainWindow() override;
+
+  TMainController& Controller() { return *controller_; }
+  const QString& AppName() const { return appName_; }
+  QSettings& Settings() { return *ini_; }
+
+  // The first-start steps: the desktop and menu launchers once (then `first` = 1 in the
+  // settings), and the record of the install path. A launcher that cannot be written is
+  // reported in a message box; the next start tries again.
+  void FirstRunSetup();
+
+  // Shows, restores from minimised and raises the window (tray, later starts).
+  void ShowMainWindow();
+  // The exit confirmation; on OK the window closes for good.
+  void RequestExit();
+  // Asks for the file, writes the keyword's export and reports the outcome.
+  void ExportKeyword(const std::string& keyword, const TExportFields& fields, bool asText);
+  // Stops every worker and waits briefly for their end, then closes the store. After this the
+  // window is an empty shell. Called once the event loop has ended; safe to call twice.
+  void ShutDown();
+
+  bool CanExit() const { return canExit_; }
+  bool TrayAvailable() const { return trayAvailable_; }
+  // Whether closing hides to the tray (the desktop's tray by default).
+  void SetTrayAvailable(bool available);
+
+  // How the export asks for a file name (the proposed name, the format) and how it shows a
+  // written file; tests and other front-ends replace them.
+  using SaveFileAsker = std::function<QString(const QString& proposed, bool asText)>;
+  using FileRevealer = std::function<void(const QString& path)>;
+  void SetSaveFileAsker(SaveFileAsker asker) { askSaveFile_ = std::move(asker); }
+  void SetFileRevealer(FileRevealer revealer) { revealFile_ = std::move(revealer); }
+
+  // Parts, for tests and the screenshot program.
+  TKeywordPanel* Panel() const { return panel_; }
+  TResultGrid* Grid() const { return grid_; }
+  TLoadingOverlay* Overlay() const { return overlay_; }
+  TBackdrop* Backdrop() const { return backdrop_; }
+  TCompanyDetailWindow* DetailWindow() const;
+  QLabel* StatusLabel() const { return status_; }
+  QLabel* TotalLabel() const { return total_; }
+  QLabel* RecordCountLabel() const { return recordCount_; }
+  QSystemTrayIcon* Tray() const { return tray_; }
+  QMenu* TrayMenu() const { return trayMenu_; }
+
+  // Opens the detail window for a row of the grid (the double-click).
+  void OpenDetails(int row);
+  // The grid's delete command for a row.
+  void DeleteRow(int row);
+
+  // TView
+  void AddKeyItem(const std::string& keyword, const std::string& countText,
+                  const std::string& dateText) override;
+  void SetItemButton(const std::string& keyword, int tag, bool enabled,
+                     const std::string& style) override;
+  void SetItemDate(const std::string& keyword, const std::string& text) override;
+  void SetItemCount(const std::string& keyword, const std::string& text) override;
+  void RemoveKeyItem(const std::string& keyword) override;
+  void RemoveAllKeyItems() override;
+  void ShowEntry(const std::string& keyword) override;
+  void SetTip(const std::string& title, const std::string& text) override;
+  void SetTipText(const std::string& text) override;
+  void SetStatusBar(const std::string& text) override;
+  void SetTotalLabel(const std::string& text) override;
+  void SetRecordCountLabel(const std::string& text) override;
+  void ClearGrid() override;
+  void FillGrid(const TCompanyList& list) override;
+  void AppendGridRow(const TComPanyInfo& company) override;
+  int GridRowCount() const override;
+  void ShowLoading(bool on) override;
+  void HideBackground() override;
+  int ShowMsg(const std::string& text, const std::string& caption, int kind) override;
+  void ShowTaskMenu(const std::string& keyword) override;
+  void OpenExportSelection(const std::string& keyword) override;
+  bool EngineChecked(int engine) const override;
+
+ signals:
+  // The window has closed for good: the program should end.
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  void BuildWidgets();
+  void BuildMenus();
+  void BuildTray();
+  void ConnectPanel();
+  void CreateDesktopShortcut();
+  bool ConfirmExit();
+  // Runs a user command; a failure is shown in the error box.
+  void Command(const std::function<void()>& command);
+
+  // The service link (configuration fetch, notice window, version check and the help
+  // menu's pages) plugs in here; until it exists these do nothing.
+  void StartConfigFetch() {}
+  void OpenNotice() {}
+  void StartVersionCheck() {}
+  void OpenServicePage(const char* /*page*/) {}
+
+  TKeywordPanel* panel_ = nullptr;
+  TResultGrid* grid_ = nullptr;
+  TLoadingOverlay* overlay_ = nullptr;
+  TBackdrop* backdrop_ = nullptr;
+  QLabel* recordCount_ = nullptr;
+  QLabel* status_ = nullptr;
+  QLabel* total_ = nullptr;
+  QSystemTrayIcon* tray_ = nullptr;
+  QMenu* trayMenu_ = nullptr;
+  QPointer<TCompanyDetailWindow> detail_;
+
+  bool canExit_ = false;
+  bool trayAvailable_ = false;
+  QString appName_;
+  std::unique_ptr<QSettings> ini_;
+  std::unique_ptr<TMainController> controller_;
+  QTimer configTimer_;   // retries of the configuration fetch (off until the service link)
+  QTimer noticeTimer_;   // opens the service notice after a configuration was handled
+  QTimer versionTimer_;  // starts the version check 180 s after start
+  SaveFileAsker askSaveFile_;
+  FileRevealer revealFile_;
+};
+
+}  // namespace zoqa

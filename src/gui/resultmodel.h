@@ -1,0 +1,52 @@
+// The result grid's rows: each row refers to a company record the store owns, and every cell
+// is computed from that record when the view asks for it. The model keeps only the row ->
+// record table, so refilling it with a keyword of any size is one pass over pointers.
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include <string>
+#include <vector>
+
+#include "harvest/companyinfo.h"
+#include "store/companylist.h"
+
+namespace zoqa {
+
+class TResultModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  enum Column { colBadge, colName, colMobile, colQQ, colEmail, colSource, colCount };
+  // The cell's text exactly as computed (code page 936 decoded, carriage returns kept); the
+  // display role shows it without the carriage returns.
+  static constexpr int kCellTextRole = Qt::UserRole + 1;
+
+  using QAbstractTableModel::QAbstractTableModel;
+
+  // Cell texts of a record (code page 936).
+  static std::string NameCell(const TComPanyInfo& company);
+  static std::string MobileCell(const TComPanyInfo& company);
+  static std::string QQCell(const TComPanyInfo& company);
+  static std::string EmailCell(const TComPanyInfo& company);
+  static std::string SourceCell(const TComPanyInfo& company);
+  // 0 paid badge, 1 certified badge, 2 empty.
+  static int BadgeKind(const TComPanyInfo& company);
+
+  void Clear();
+  void Fill(const TCompanyList& list);
+  void Append(const TComPanyInfo& company);
+  // The record of a row; nullptr for a row outside the grid.
+  const TComPanyInfo* Record(int row) const;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ private:
+  std::vector<const TComPanyInfo*> rows_;
+};
+
+}  // namespace zoqa

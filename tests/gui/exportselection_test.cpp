@@ -1,0 +1,162 @@
+// The export field selection window's boxes and links, and the export it starts from the
+// main window: save dialog, overwrite question, the file and the closing messages.
+#include <QFile>
+
+#include "gui/exportselectiondialog.h"
+#include "guifixture.h"
+#include "support/testsupport.h"
+
+namespace zoqa::test {
+namespace {
+
+using Dlg = TExportSelectionDialog;
+
+std::vector<bool> States(const Dlg& d) {
+  std::vector<bool> states;
+  for (int b = 0; b < Dlg::bxCount; ++b)
+    states.push_back(d.Box(static_cast<Dlg::TBox>(b))->isChecked());
+  return states;
+}
+
+TEST(ExportSelection, OpensWithEverythingButTextChecked) {
+  Dlg d(Cp936("广州 电子公司"));
+  EXPECT_EQ(d.windowTitle(), Q("导出字段选择"));
+  EXPECT_EQ(d.size(), QSize(250, 248));
+  EXPECT_EQ(States(d), (std::vector<bool>{true, true, true, true, true, true, false, true}));
+  d.show();
+  EXPECT_FALSE(d.Box(Dlg::bxAddress)->isVisible());
+}
+
+TEST(ExportSelection, FormatBoxesExcludeEachOtherOnlyWhenChecked) {
+  Dlg d("k");
+  d.show();
+  QTest::mouseClick(d.Box(Dlg::bxText), Qt::LeftButton, {}, QPoint(6, 8));
+  EXPECT_TRUE(d.Box(Dlg::bxText)->isChecked());
+  EXPECT_FALSE(d.Box(Dlg::bxExcel)->isChecked());
+  QTest::mouseClick(d.Box(Dlg::bxExcel), Qt::LeftButton, {}, QPoint(6, 8));
+  EXPECT_FALSE(d.Box(Dlg::bxText)->isChecked());
+  EXPECT_TRUE(d.Box(Dlg::bxExcel)->isChecked());
+  // Unchecking leaves the other alone: both may end up off.
+  QTest::mouseClick(d.Box(Dlg::bxExcel), Qt::LeftButton, {}, QPoint(6, 8));
+  EXPECT_FALSE(d.Box(Dlg::bxText)->isChecked());
+  EXPECT_FALSE(d.Box(Dlg::bxExcel)->isChecked());
+}
+
+TEST(ExportSelection, QuickLinksSetAllEightBoxes) {
+  Dlg d("k");
+  d.show();
+  using V = std::vector<bool>;
+  //                       name   QQ     mobile email  addr   url    txt    excel
+  const V qq{false, true, false, false, false, false, true, false};
+  const V mobile{false, false, true, false, false, false, true, false};
+  const V email{false, false, false, true, false, false, true, false};
+  const V all{true, true, true, true, true, true, false, true};
+  QTest::mouseClick(d.Link(Dlg::qpQQ), Qt::LeftButton);
+  EXPECT_EQ(States(d), qq);
+  QTest::mouseClick(d.Link(Dlg::qpAll), Qt::LeftButton);
+  EXPECT_EQ(States(d), all);
+  QTest::mouseClick(d.Link(Dlg::qpMobile), Qt::LeftButton);
+  EXPECT_EQ(States(d), mobile);
+  QTest::mouseClick(d.Link(Dlg::qpEmail), Qt::LeftButton);
+  EXPECT_EQ(States(d), email);
+  EXPECT_EQ(d.Link(Dlg::qpMobile)->text(), Q("手机"));
+  EXPECT_TRUE(d.Link(Dlg::qpMobile)->font().underline());
+}
+
+TEST(ExportSelection, OkHandsOverTheChoiceWithoutTheAddressAndCancelDoesNot) {
+  auto* d = new Dlg(Cp936("广州 电子公司"));
+  QPointer<Dlg> alive(d);
+  d->show();
+  QTest::mouseClick(d->Link(Dlg::qpAll), Qt::LeftButton);
+  int calls = 0;
+  TExportFields got;
+  bool gotText = true;
+  QObject::connect(d, &Dlg::ExportChosen,
+                   [&](const std::string& keyword, const TExportFields& f, bool asText) {
+                     ++calls;
+                     EXPECT_EQ(keyword, Cp936("广州 电子公司"));
+                     got = f;
+                     gotText = asText;
+                   });
+  QTest::mouseClick(d->OkButton(), Qt::LeftButton);
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(got.company && got.qq && got.mobile && got.email && got.url);
+  EXPECT_FALSE(got.location);
+  EXPECT_FALSE(gotText);
+  EXPECT_TRUE(PumpUntil([&] { return alive.isNull(); }, 5000));  // freed on close
+
+  auto* c = new Dlg("k");
+  QPointer<Dlg> cancelled(c);
+  c->show();
+  QObject::connect(c, &Dlg::ExportChosen, [&] { ++calls; });
+  QTest::mouseClick(c->CancelButton(), Qt::LeftButton);
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(PumpUntil([&] { return cancelled.isNull(); }, 5000));
+}
+
+using Export = GuiTest;
+
+TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
+  Seed({{"广州 电子公司", {"甲公司", "乙公司"}}});
+  Open();
+  QString proposed;
+  bool proposedText = false;
+  QString target = QString::fromStdString(dir.File("out.txt"));
+  window->SetSaveFileAsker([&](const QString& name, bool asText) {
+    proposed = name;
+    proposedText = asText;
+    return target;
+  });
+  QStringList revealed;
+  window->SetFileRevealer([&](const QString& path) { revealed << path; });
+
+  ClickButton("广州 电子公司", 4);
+  Dlg* d = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (d = window->findChild<Dlg*>()) != nullptr; }));
+  QTest::mouseClick(d->Link(Dlg::qpMobile), Qt::LeftButton);
+  box.answers = {kMsgOk};
+  QTest::mouseClick(d->OkButton(), Qt::LeftButton);
+  EXPECT_EQ(proposed, Q("广州 电子公司.txt"));
+  EXPECT_TRUE(proposedText);
+  EXPECT_EQ(ReadFileBytes(target.toStdString()), "13800000000\r\n13800000001\r\n");
+  EXPECT_EQ(box.Last(), "数据导出成功，是否打开文件保存目录？");
+  EXPECT_EQ(revealed, QStringList{target});
+
+  // The file exists now: Cancel on the overwrite question leaves it as it is.
+  WriteFileBytes(target.toStdString(), "keep");
+  box.answers = {kMsgCancel};
+  window->ExportKeyword(Cp936("广州 电子公司"),
+                        TExportFields{true, false, false, false, false, false}, true);
+  EXPECT_EQ(box.Last(), "文件已存在，是否覆盖？");
+  EXPECT_EQ(ReadFileBytes(target.toStdString()), "keep");
+
+  // A spreadsheet is proposed under ".xls".
+  target = QString::fromStdString(dir.File("out.xls"));
+  box.answers = {kMsgCancel};
+  window->ExportKeyword(Cp936("广州 电子公司"), TExportFields{true, true, true, true, false, true},
+                        false);
+  EXPECT_EQ(proposed, Q("广州 电子公司.xls"));
+  EXPECT_FALSE(proposedText);
+  EXPECT_TRUE(QFile::exists(target));
+  EXPECT_EQ(revealed.size(), 1);
+}
+
+TEST_F(Export, KeywordWithoutCompaniesFailsWithoutAFile) {
+  Seed({{"空关键词", {}}});
+  Open();
+  QString target = QString::fromStdString(dir.File("none.txt"));
+  window->SetSaveFileAsker([&](const QString&, bool) { return target; });
+  window->ExportKeyword(Cp936("空关键词"), TExportFields{true, true, true, true, false, true},
+                        true);
+  EXPECT_EQ(box.Last(), "数据导出失败！");
+  EXPECT_FALSE(QFile::exists(target));
+
+  // A cancelled save dialog does nothing at all.
+  box.shown.clear();
+  window->SetSaveFileAsker([](const QString&, bool) { return QString(); });
+  window->ExportKeyword(Cp936("空关键词"), TExportFields{}, true);
+  EXPECT_TRUE(box.shown.empty());
+}
+
+}  // namespace
+}  // namespace zoqa::test
