@@ -34,7 +34,7 @@ cmake --build "$tsan_build" -j "$(nproc)" --target "${tsan_targets[@]}"
   tsan_options="halt_on_error=1:second_deadlock_stack=1:die_after_fork=0"
   TSAN_OPTIONS="$tsan_options:suppressions=$root/tests/gui/tsan-qt.supp" \
     ctest --output-on-failure -j "$(nproc)" --timeout 900 \
-    -E '_NOT_BUILT$|^ContactExtract\.|^RegExp\.|^CodePage'
+    -E '_NOT_BUILT$|^gui_screenshots$|^ContactExtract\.|^RegExp\.|^CodePage'
 )
 
 # Fuzz smoke pass: the libFuzzer targets build (clang, build-fuzz/) and run briefly.
