@@ -21,6 +21,7 @@
 #include "store/storefile.h"
 #include "support/harvestrecorder.h"
 #include "support/loopbackworld.h"
+#include "support/storeseed.h"
 #include "support/testsupport.h"
 #include "support/webpages.h"
 #include "util/codepage.h"
@@ -106,26 +107,12 @@ class AppTest : public ::testing::Test {
 
   // Stores keywords and companies before the controller opens, as an earlier run left them.
   void Seed(const std::vector<std::pair<std::string, std::vector<std::string>>>& keywords) {
-    TKeyListInfo store;
-    store.LoadKeys();
-    int mobile = 0;
-    for (const auto& [keyword, names] : keywords) {
-      store.AddKey(Cp936(keyword));
-      for (const auto& name : names) {
-        store.AddCompany(Cp936(keyword),
-                         MakeCompany(keyword, name, "1380000000" + std::to_string(mobile++)));
-      }
-    }
+    SeedStore(keywords);
   }
 
   static TComPanyInfo MakeCompany(const std::string& keywordUtf8, const std::string& nameUtf8,
                                   const std::string& mobile) {
-    TComPanyInfo company;
-    company.SetName(Cp936(nameUtf8));
-    company.KeyWord = Cp936(keywordUtf8);
-    if (!mobile.empty()) company.AddMobile(mobile);
-    company.Source = Cp936("百度");
-    return company;
+    return test::MakeCompany(keywordUtf8, nameUtf8, mobile);
   }
 
   // Reports as harvesters and crawlers send them.

@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "app/maincontroller.h"
+#include "support/storeseed.h"
 
 namespace zoqa::test {
 namespace {
@@ -74,25 +75,11 @@ GuiTest::~GuiTest() {
 
 TComPanyInfo GuiTest::MakeCompany(const std::string& keyword, const std::string& name,
                                   const std::string& mobile) {
-  TComPanyInfo company;
-  company.SetName(Cp936(name));
-  company.KeyWord = Cp936(keyword);
-  if (!mobile.empty()) company.AddMobile(mobile);
-  company.Source = Cp936("百度");
-  return company;
+  return test::MakeCompany(keyword, name, mobile);
 }
 
 void GuiTest::Seed(const std::vector<std::pair<std::string, std::vector<std::string>>>& keywords) {
-  TKeyListInfo store;
-  store.LoadKeys();
-  int mobile = 0;
-  for (const auto& [keyword, names] : keywords) {
-    store.AddKey(Cp936(keyword));
-    for (const auto& name : names) {
-      store.AddCompany(Cp936(keyword),
-                       MakeCompany(keyword, name, "1380000000" + std::to_string(mobile++)));
-    }
-  }
+  SeedStore(keywords);
 }
 
 TMainWindow& GuiTest::Open() {
