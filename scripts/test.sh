@@ -22,7 +22,7 @@ ctest --output-on-failure -j "$(nproc)" --timeout 900
 # which they run), with their tests run by ctest. ctest lists the other programs' tests as
 # not built; those are left out.
 tsan_build="${ZOQA_TSAN_BUILD_DIR:-$root/build-tsan}"
-tsan_targets=(test_harvest test_store test_app test_cli test_gui zoqa-cli zoqa)
+tsan_targets=(test_platform test_harvest test_store test_service test_app test_cli test_gui zoqa-cli zoqa)
 cmake -S "$root" -B "$tsan_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOQA_TSAN=ON \
   -DZOQA_SANITIZE=OFF -DZOQA_BUILD_BENCH=OFF
 cmake --build "$tsan_build" -j "$(nproc)" --target "${tsan_targets[@]}"

@@ -14,6 +14,7 @@
 #include "gui/widgetmessagebox.h"
 #include "harvest/enginesettings.h"
 #include "platform/appdir.h"
+#include "service/servicesettings.h"
 #include "store/storefile.h"
 #include "util/codepage.h"
 #include "util/msgbox.h"
@@ -67,6 +68,7 @@ int RunDesktopApp(int argc, char** argv) {
   TBoxInstall box;
 
   SetEngineSettings(LoadEngineSettings(AppDir() + "zqclient.cfg"));
+  SetServiceSettings(LoadServiceSettings(AppDir() + "zqclient.cfg"));
   std::unique_ptr<TMainWindow> window;
   try {
     // A first start finds no database: make an empty one, so the program opens working.

@@ -16,6 +16,7 @@
 #include <exception>
 
 #include "app/clientversion.h"
+#include "app/servicelink.h"
 #include "gui/artwork.h"
 #include "gui/backdrop.h"
 #include "gui/companydetailwindow.h"
@@ -25,10 +26,20 @@
 #include "gui/keywordpanel.h"
 #include "gui/loadingoverlay.h"
 #include "gui/resultgrid.h"
+#include "gui/servicewindows.h"
+#include "gui/toolstrip.h"
+#include "gui/updatewindow.h"
 #include "harvest/workerthread.h"
 #include "platform/appdir.h"
 #include "platform/desktopshortcut.h"
 #include "platform/installpath.h"
+#include "platform/mainthreadport.h"
+#include "platform/processes.h"
+#include "service/autoupdate.h"
+#include "service/handover.h"
+#include "service/servicepages.h"
+#include "service/servicesettings.h"
+#include "service/updatethread.h"
 #include "util/codepage.h"
 #include "util/msgbox.h"
 #include "util/textutil.h"
@@ -86,23 +97,7 @@ TMainWindow::TMainWindow(QWidget* parent) : QMainWindow(parent) {
   // The store opens and every stored keyword becomes an item before the window shows.
   controller_ = std::make_unique<TMainController>(*this);
 
-  versionTimer_.setSingleShot(true);
-  versionTimer_.setInterval(kVersionCheckDelayMs);
-  connect(&versionTimer_, &QTimer::timeout, this, [this] { StartVersionCheck(); });
-  versionTimer_.start();
-  // The harvesting engine's pacing and crawler locks are process-wide objects of the engine.
-  configTimer_.setInterval(kTimerMs);
-  connect(&configTimer_, &QTimer::timeout, this, [this] {
-    configTimer_.stop();
-    StartConfigFetch();
-  });
-  noticeTimer_.setInterval(kTimerMs);
-  connect(&noticeTimer_, &QTimer::timeout, this, [this] {
-    noticeTimer_.stop();
-    OpenNotice();
-  });
-  StartConfigFetch();
-  configTimer_.stop();
+  StartService();
 
   QString title = appName_ + " V" + kClientVersion;
   setWindowTitle(title);
@@ -117,6 +112,115 @@ TMainWindow::TMainWindow(QWidget* parent) : QMainWindow(parent) {
 
 TMainWindow::~TMainWindow() {
   ShutDown();
+}
+
+// ---- service link
+
+void TMainWindow::StartService() {
+  port_ = TMainThreadPort::Create();
+  versionTimer_.setSingleShot(true);
+  versionTimer_.setInterval(kVersionCheckDelayMs);
+  connect(&versionTimer_, &QTimer::timeout, this, [this] { StartVersionCheck(); });
+  noticeTimer_.setSingleShot(true);
+  noticeTimer_.setInterval(kTimerMs);
+  connect(&noticeTimer_, &QTimer::timeout, this, [this] { OpenNotice(); });
+  // Without a configuration host the program works on its own: no fetch, no version check,
+  // no service pages and no companion tools.
+  service_ = std::make_unique<TServiceLink>(*this);
+  if (!service_->Start()) {
+    service_.reset();
+    return;
+  }
+  versionTimer_.start();
+  for (QAction* action : serviceActions_) action->setEnabled(true);
+  tools_->show();
+}
+
+void TMainWindow::OpenNotice() {
+  if (!service_) return;
+  contactUser_ = ToCp936(ini_->value("config/p").toString());
+  OpenNoticeWindow(NoticePageUrl(service_->ServiceBaseUrl(), kClientVersion));
+}
+
+void TMainWindow::StartVersionCheck() {
+  if (!service_ || !port_ || port_->Closed()) return;
+  // The window does not act on the notice; the check's request is its only effect.
+  TUpdateThread::Start(
+      port_, [](int, const TGetUpInfo&) {}, kClientVersion);
+}
+
+void TMainWindow::OpenServicePage(const std::string& page) {
+  if (!service_) return;
+  const std::string& base = service_->ServiceBaseUrl();
+  if (page == "contact") {
+    OpenContactWindow(base, contactUser_);
+  } else if (page == "feedback") {
+    OpenFeedbackPage(base);
+  } else {
+    OpenDescriptionWindow(base);
+  }
+}
+
+TUpdateWindow* TMainWindow::UpdateWindow() const {
+  return updateWindow_.data();
+}
+
+void TMainWindow::OpenUpdateWindow() {
+  if (!updateWindow_) updateWindow_ = new TUpdateWindow(this);
+  updateWindow_->show();
+  updateWindow_->raise();
+}
+
+void TMainWindow::StartUpdate(std::unique_ptr<TUpDateInfo> info) {
+  if (!port_ || port_->Closed()) return;
+  // A later document's offer replaces an earlier one that is still downloading.
+  update_ = std::make_unique<TAutoUpdate>(
+      port_, [this](int wParam, std::int64_t lParam) { UpdateMessage(wParam, lParam); },
+      std::move(info));
+  update_->Start();
+}
+
+void TMainWindow::StopVersionCheck() {
+  versionTimer_.stop();
+}
+
+void TMainWindow::ArmDeferredStartup() {
+  noticeTimer_.start();
+}
+
+void TMainWindow::EndProcess() {
+  canExit_ = true;
+  if (tray_) tray_->hide();
+  emit Closed();
+}
+
+void TMainWindow::UpdateMessage(int wParam, std::int64_t lParam) {
+  switch (wParam) {
+    case 1:
+      OpenUpdateWindow();
+      break;
+    case 2:
+      if (updateWindow_) updateWindow_->SetProgress(static_cast<int>(lParam));
+      break;
+    case 5:
+      HandOver();
+      break;
+    default:
+      break;  // a failed download: the update ends here, the window stays open
+  }
+}
+
+void TMainWindow::HandOver() {
+  WriteUpLog(AppDir(), AppExeName());
+  StartUpdater(AppDir());
+  tray_->hide();
+  QCoreApplication::processEvents();
+  // The store is closed and the workers stopped before the process goes, so nothing that
+  // was harvested is lost; then every copy of this program ends, this one included.
+  ShutDown();
+  KillProcessByName(AppExeName());
+  canExit_ = true;
+  emit Closed();
 }
 
 // ---- building
@@ -169,19 +273,26 @@ void TMainWindow::BuildWidgets() {
   statusBar()->setSizeGripEnabled(false);
   statusBar()->addWidget(total_);
   statusBar()->addWidget(status_, 1);
+  tools_ = new TToolStrip(
+      [this](int which) { return service_ ? service_->ToolUrl(which) : std::string(); }, this);
+  tools_->setObjectName("toolStrip");
+  statusBar()->addPermanentWidget(tools_);
+  tools_->hide();  // shown once the service link is on
 }
 
 void TMainWindow::BuildMenus() {
   QMenu* help = menuBar()->addMenu(QString::fromUtf8("帮助中心(&H)"));
   help->setObjectName("helpMenu");
-  // The pages behind these come with the service link; until then they are shown disabled.
+  // The pages behind these come from the service; without the service link they are shown
+  // disabled.
   const std::pair<const char*, const char*> items[] = {
       {"联系我们", "contact"}, {"优化建议", "feedback"}, {"软件介绍", "description"}};
   for (const auto& [caption, page] : items) {
     QAction* action = help->addAction(QString::fromUtf8(caption));
-    const char* which = page;
+    std::string which = page;
     connect(action, &QAction::triggered, this, [this, which] { OpenServicePage(which); });
     action->setEnabled(false);
+    serviceActions_.push_back(action);
   }
 }
 
@@ -290,6 +401,10 @@ void TMainWindow::CreateDesktopShortcut() {
 
 void TMainWindow::ShutDown() {
   if (!controller_) return;
+  // Nothing of the service link reaches the window any more; a running download stops.
+  if (port_) port_->Close();
+  update_.reset();
+  service_.reset();
   // Running harvesters and crawlers end before what they report to goes.
   StopAllWorkers();
   TWorkerThread::WaitAllEnded(kShutdownWaitMs, [] { QCoreApplication::processEvents(); });

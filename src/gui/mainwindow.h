@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/maincontroller.h"
+#include "app/serviceview.h"
 #include "app/view.h"
 #include "export/exportfields.h"
 
@@ -26,9 +27,15 @@ class TBackdrop;
 class TCompanyDetailWindow;
 class TKeywordPanel;
 class TLoadingOverlay;
+class TMainThreadPort;
 class TResultGrid;
+class TServiceLink;
+class TAutoUpdate;
+class TToolStrip;
+class TUpdateThread;
+class TUpdateWindow;
 
-class TMainWindow : public QMainWindow, public TView {
+class TMainWindow : public QMainWindow, public TView, public TServiceView {
   Q_OBJECT
 
  public:
@@ -83,6 +90,16 @@ class TMainWindow : public QMainWindow, public TView {
   QLabel* RecordCountLabel() const { return recordCount_; }
   QSystemTrayIcon* Tray() const { return tray_; }
   QMenu* TrayMenu() const { return trayMenu_; }
+  TToolStrip* ToolStrip() const { return tools_; }
+  TUpdateWindow* UpdateWindow() const;
+  // The service link; nullptr when it is off (no configuration host).
+  TServiceLink* Service() const { return service_.get(); }
+  bool VersionCheckArmed() const { return versionTimer_.isActive(); }
+  bool DeferredStartupArmed() const { return noticeTimer_.isActive(); }
+
+  // The update window message: 1 opens the progress window, 2 sets its bar to `lParam`, 5
+  // hands over to the updater and ends the program; other codes are ignored.
+  void UpdateMessage(int wParam, std::int64_t lParam);
 
   // Opens the detail window for a row of the grid (the double-click).
   void OpenDetails(int row);
@@ -115,6 +132,13 @@ class TMainWindow : public QMainWindow, public TView {
   void OpenExportSelection(const std::string& keyword) override;
   bool EngineChecked(int engine) const override;
 
+  // TServiceView
+  void OpenUpdateWindow() override;
+  void StartUpdate(std::unique_ptr<TUpDateInfo> info) override;
+  void StopVersionCheck() override;
+  void ArmDeferredStartup() override;
+  void EndProcess() override;
+
  signals:
   // The window has closed for good: the program should end.
   void Closed();
@@ -134,12 +158,13 @@ class TMainWindow : public QMainWindow, public TView {
   // Runs a user command; a failure is shown in the error box.
   void Command(const std::function<void()>& command);
 
-  // The service link (configuration fetch, notice window, version check and the help
-  // menu's pages) plugs in here; until it exists these do nothing.
-  void StartConfigFetch() {}
-  void OpenNotice() {}
-  void StartVersionCheck() {}
-  void OpenServicePage(const char* /*page*/) {}
+  // The service link: the configuration fetch, the deferred start-up that opens the
+  // notice, the periodic version check, the help menu's pages and the update hand-over.
+  void StartService();
+  void OpenNotice();
+  void StartVersionCheck();
+  void OpenServicePage(const std::string& page);
+  void HandOver();
 
   TKeywordPanel* panel_ = nullptr;
   TResultGrid* grid_ = nullptr;
@@ -151,15 +176,21 @@ class TMainWindow : public QMainWindow, public TView {
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   QPointer<TCompanyDetailWindow> detail_;
+  QPointer<TUpdateWindow> updateWindow_;
+  TToolStrip* tools_ = nullptr;
+  QList<QAction*> serviceActions_;
 
   bool canExit_ = false;
   bool trayAvailable_ = false;
   QString appName_;
   std::unique_ptr<QSettings> ini_;
   std::unique_ptr<TMainController> controller_;
-  QTimer configTimer_;   // retries of the configuration fetch (off until the service link)
-  QTimer noticeTimer_;   // opens the service notice after a configuration was handled
-  QTimer versionTimer_;  // starts the version check 180 s after start
+  std::shared_ptr<TMainThreadPort> port_;  // the service link's workers reach the window here
+  std::unique_ptr<TServiceLink> service_;
+  std::unique_ptr<TAutoUpdate> update_;
+  std::string contactUser_;  // the distributor code, `p` of [config]
+  QTimer noticeTimer_;       // opens the service notice after a configuration was handled
+  QTimer versionTimer_;      // starts the version check 180 s after start
   SaveFileAsker askSaveFile_;
   FileRevealer revealFile_;
 };

@@ -42,6 +42,24 @@ void ForEachProcess(Visit visit) {
   }
 }
 
+// True for a process that has ended but whose parent has not collected it yet.
+bool IsZombie(const fs::path& procDir) {
+  std::ifstream stat(procDir / "stat");
+  std::string line;
+  if (!std::getline(stat, line)) return true;  // gone meanwhile
+  std::size_t close = line.rfind(')');
+  return close == std::string::npos || close + 2 >= line.size() || line[close + 2] == 'Z';
+}
+
+// The executable path without the mark the kernel adds once the file was replaced.
+std::string WithoutDeletedMark(std::string exe) {
+  const std::string mark = " (deleted)";
+  if (exe.size() > mark.size() && exe.compare(exe.size() - mark.size(), mark.size(), mark) == 0) {
+    exe.resize(exe.size() - mark.size());
+  }
+  return exe;
+}
+
 bool Terminate(pid_t id) {
   return kill(id, SIGKILL) == 0;
 }
@@ -66,6 +84,22 @@ bool KillProcessByName(const std::string& name) {
   std::stable_partition(matches.begin(), matches.end(), [self](pid_t id) { return id != self; });
   for (pid_t id : matches) result = Terminate(id);
   return result;
+}
+
+bool ProcessRunning(const std::string& name) {
+  const std::string wanted = AsciiUpper(name);
+  const pid_t self = getpid();
+  bool running = false;
+  ForEachProcess([&](pid_t id, const fs::path& dir) {
+    if (id == self) return true;
+    std::string exe = WithoutDeletedMark(ExecutableOf(dir));
+    if (exe.empty()) return true;
+    if (wanted == AsciiUpper(exe) || wanted == AsciiUpper(fs::path(exe).filename().string())) {
+      running = !IsZombie(dir);
+    }
+    return !running;
+  });
+  return running;
 }
 
 bool KillProcessById(pid_t id) {

@@ -11,6 +11,11 @@ namespace zoqa {
 // outcome of the last attempt, false when no process matched.
 bool KillProcessByName(const std::string& name);
 
+// True when a live process other than the calling one has an executable whose file name or
+// full path equals `name`, ignoring the case of ASCII letters; processes that have ended but
+// were not yet collected by their parent do not count.
+bool ProcessRunning(const std::string& name);
+
 // Ends the process with the id; false when there is none or it cannot be ended.
 bool KillProcessById(pid_t id);
 

@@ -4,6 +4,7 @@
 // The download keeps itself alive while it runs and frees itself when it ends.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,6 +29,18 @@ struct TDownloadRequest {
   int MessageCode = 0;            // the window message of the progress reports
 };
 
+// Downloads above this size fail (status 0).
+inline constexpr std::int64_t kMaxDownloadBytes = std::int64_t{512} << 20;
+
+// The progress of `received` of `total` bytes in percent, rounded to the nearest integer
+// (ties to even) and kept within 0 to 100; -1 when no total is known.
+int ProgressPercent(std::int64_t received, std::int64_t total);
+
+// The program a download starts: `target` with ".exe" for its last four characters, or, when
+// that file does not exist but the same path without ".exe" does, that one (programs here
+// carry no extension).
+std::string ProgramToRun(const std::string& target);
+
 class TDownIdHttp : public TWorkerThread {
  public:
   // Receives (message code, wParam, lParam) on the port's thread: wParam 2 with the percent.
@@ -50,11 +63,19 @@ class TDownIdHttp : public TWorkerThread {
   void Finished() override;
 
  private:
+  TDownloadStatus Download();
+  std::string Fetch();
+  TDownloadStatus Install();
+  void ReportProgress(std::int64_t received, std::int64_t total);
+  static int OnProgress(void* self, std::int64_t total, std::int64_t received, std::int64_t,
+                        std::int64_t);
+
   TDownloadRequest request_;
   std::shared_ptr<TMainThreadPort> port_;
   TMessageHandler onMessage_;
   TDoneHandler onDone_;
   std::atomic<TDownloadStatus> status_{dsNotDone};
+  int lastPercent_ = -1;  // the last percent reported; the worker thread only
 };
 
 }  // namespace zoqa

@@ -1,0 +1,88 @@
+// The main window's side of the service link: the update window and its messages, and how
+// the window looks with the link off and on.
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QProgressBar>
+
+#include "app/servicelink.h"
+#include "gui/toolstrip.h"
+#include "gui/updatewindow.h"
+#include "guifixture.h"
+#include "service/desutil.h"
+#include "service/servicesettings.h"
+#include "support/loopbackworld.h"
+
+namespace zoqa::test {
+namespace {
+
+using ServiceWindow = GuiTest;
+
+QList<QAction*> HelpItems(TMainWindow& w) {
+  return w.menuBar()->findChild<QMenu*>("helpMenu")->actions();
+}
+
+TEST_F(ServiceWindow, UpdateMessagesDriveTheProgressWindowWhichRefusesToClose) {
+  TMainWindow& w = Open();
+  EXPECT_EQ(w.UpdateWindow(), nullptr);
+  w.UpdateMessage(2, 40);  // progress before the window exists changes nothing
+  w.UpdateMessage(1, 0);
+  TUpdateWindow* up = w.UpdateWindow();
+  ASSERT_NE(up, nullptr);
+  EXPECT_TRUE(up->isVisible());
+  EXPECT_EQ(up->windowTitle(), Q("程序正在升级..."));
+  EXPECT_EQ(up->size(), QSize(TUpdateWindow::kClientWidth, TUpdateWindow::kClientHeight));
+  w.UpdateMessage(2, 37);
+  EXPECT_EQ(up->Bar()->value(), 37);
+  // A failed download's status is ignored: the window stays as it is.
+  w.UpdateMessage(0, 0);
+  w.UpdateMessage(255, 0);
+  EXPECT_TRUE(up->isVisible());
+  EXPECT_EQ(up->Bar()->value(), 37);
+  // Neither a close request nor Escape closes it.
+  up->close();
+  QTest::keyClick(up, Qt::Key_Escape);
+  EXPECT_TRUE(up->isVisible());
+  // A second "open" keeps the one window.
+  w.UpdateMessage(1, 0);
+  EXPECT_EQ(w.UpdateWindow(), up);
+}
+
+TEST_F(ServiceWindow, WithoutAConfigurationHostNothingOfTheServiceRuns) {
+  SetServiceSettings(TServiceSettings{});
+  TMainWindow& w = Open();
+  EXPECT_EQ(w.Service(), nullptr);
+  EXPECT_FALSE(w.VersionCheckArmed());
+  EXPECT_FALSE(w.ToolStrip()->isVisible());
+  for (QAction* a : HelpItems(w)) EXPECT_FALSE(a->isEnabled());
+}
+
+TEST_F(ServiceWindow, WithTheLinkOnTheDocumentIsAppliedAndTheNoticeArmed) {
+  TLoopbackWorld world;
+  TEngineSettings engine = *EngineSettings();
+  engine.Proxy = world.ProxyAddress();
+  SetEngineSettings(engine);
+  TServiceSettings service;
+  service.ConfigHost = "cfg.zoqa.test";
+  service.ServiceHost = "pages.zoqa.test";
+  SetServiceSettings(service);
+  world.Route("cfg.zoqa.test", "/soft/kwrt/config.txt",
+              TWorldResponse::Page(EncipherStream(
+                  "<zq><system><zqmailurl>http://dl.zoqa.test/m.zip</zqmailurl></system></zq>",
+                  "qmv3k8rtw")));
+  TMainWindow& w = Open();
+  ASSERT_NE(w.Service(), nullptr);
+  EXPECT_TRUE(w.ToolStrip()->isVisible());
+  for (QAction* a : HelpItems(w)) EXPECT_TRUE(a->isEnabled());
+  // The document switches the service pages on, names the first tool's download and arms
+  // the deferred start-up; it said nothing about versions, so the version check stays armed.
+  ASSERT_TRUE(PumpUntil([&] { return !w.Service()->ServiceBaseUrl().empty(); }, 20000));
+  EXPECT_EQ(w.Service()->ServiceBaseUrl(), "http://pages.zoqa.test/");
+  EXPECT_EQ(w.Service()->ToolUrl(0), "http://dl.zoqa.test/m.zip");
+  EXPECT_TRUE(w.VersionCheckArmed());
+  EXPECT_TRUE(w.DeferredStartupArmed());
+  SetServiceSettings(TServiceSettings{});
+}
+
+}  // namespace
+}  // namespace zoqa::test
