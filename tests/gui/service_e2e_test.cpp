@@ -107,7 +107,13 @@ TEST(ServiceEndToEnd, UpdatesItselfThroughTheUpdaterAndComesBackAsTheNewVersion)
 
   // The new version writes its marker when the updater starts it.
   std::string marker = copy.Path(copy.Name() + ".marker");
-  ASSERT_TRUE(PumpUntil([&] { return Exists(marker); }, 120000))
+  // Its line is complete once it ends in a line break.
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        std::string text = Exists(marker) ? ReadFileBytes(marker) : std::string();
+        return !text.empty() && text.back() == '\n';
+      },
+      120000))
       << copy.Process().readAllStandardError().toStdString();
   EXPECT_EQ(ReadFileBytes(marker).substr(0, 4), "new ");
   EXPECT_TRUE(PumpUntil([&] { return copy.Process().state() == QProcess::NotRunning; }, 10000));
