@@ -57,7 +57,13 @@ TEST_F(ServiceWindow, WithoutAConfigurationHostNothingOfTheServiceRuns) {
   for (QAction* a : HelpItems(w)) EXPECT_FALSE(a->isEnabled());
 }
 
+// Puts the service link back off when a test ends, however it ends.
+struct TServiceOff {
+  ~TServiceOff() { SetServiceSettings(TServiceSettings{}); }
+};
+
 TEST_F(ServiceWindow, WithTheLinkOnTheDocumentIsAppliedAndTheNoticeArmed) {
+  TServiceOff off;
   TLoopbackWorld world;
   TEngineSettings engine = *EngineSettings();
   engine.Proxy = world.ProxyAddress();
@@ -81,7 +87,6 @@ TEST_F(ServiceWindow, WithTheLinkOnTheDocumentIsAppliedAndTheNoticeArmed) {
   EXPECT_EQ(w.Service()->ToolUrl(0), "http://dl.zoqa.test/m.zip");
   EXPECT_TRUE(w.VersionCheckArmed());
   EXPECT_TRUE(w.DeferredStartupArmed());
-  SetServiceSettings(TServiceSettings{});
 }
 
 }  // namespace
