@@ -93,6 +93,9 @@ class TFakeTool {
   ~TFakeTool() {
     stop_ = true;
     thread_->wait();
+    // QThread's wait is invisible to ThreadSanitizer; this load orders the thread's last
+    // accesses before the object goes.
+    while (!done_.load()) std::this_thread::yield();
   }
   std::vector<std::string> Lines() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -101,6 +104,11 @@ class TFakeTool {
 
  private:
   void Serve(const QString& path, int answer) {
+    Listen(path, answer);
+    done_ = true;
+  }
+
+  void Listen(const QString& path, int answer) {
     QLocalServer server;
     QLocalServer::removeServer(path);
     server.listen(path);
@@ -126,6 +134,7 @@ class TFakeTool {
   std::unique_ptr<QThread> thread_;
   std::atomic<bool> ready_{false};
   std::atomic<bool> stop_{false};
+  std::atomic<bool> done_{false};
   mutable std::mutex mutex_;
   std::vector<std::string> lines_;
 };
