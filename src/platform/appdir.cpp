@@ -40,6 +40,14 @@ std::string AppExeName() {
   return std::filesystem::path(AppExePath()).filename().string();
 }
 
+std::string AppExeDir() {
+  return WithSlash(std::filesystem::path(AppExePath()).parent_path().string());
+}
+
+bool FolderWritable(const std::string& dir) {
+  return !dir.empty() && access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
 void SetAppDirOverride(const std::string& dir) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_override = dir;
@@ -52,7 +60,7 @@ std::string AppDir() {
   }
   if (const char* home = std::getenv("ZOQA_HOME"); home && *home) return WithSlash(home);
   std::string exeDir = std::filesystem::path(AppExePath()).parent_path().string();
-  if (!exeDir.empty() && access(exeDir.c_str(), W_OK) == 0) return WithSlash(exeDir);
+  if (FolderWritable(exeDir)) return WithSlash(exeDir);
   return WithSlash(UserDataDir());
 }
 

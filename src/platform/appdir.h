@@ -17,6 +17,13 @@ std::string AppExeName();
 // The executable's full path ("/proc/self/exe" resolved).
 std::string AppExePath();
 
+// The executable's own folder with a trailing "/", whatever the program directory is: the
+// updater and the update files live there, since an update replaces the executable.
+std::string AppExeDir();
+
+// True when the calling user may create and replace files in `dir`.
+bool FolderWritable(const std::string& dir);
+
 // Makes AppDir() answer `dir` from now on (the --home option). An empty text removes it.
 void SetAppDirOverride(const std::string& dir);
 

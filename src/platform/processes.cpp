@@ -1,6 +1,7 @@
 #include "platform/processes.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -60,6 +61,13 @@ std::string WithoutDeletedMark(std::string exe) {
   return exe;
 }
 
+// True when the process belongs to the calling user (the owner of its /proc entry is the
+// process's effective user).
+bool OwnedByUs(const fs::path& procDir) {
+  struct stat st;
+  return ::stat(procDir.c_str(), &st) == 0 && st.st_uid == ::geteuid();
+}
+
 bool Terminate(pid_t id) {
   return kill(id, SIGKILL) == 0;
 }
@@ -86,12 +94,26 @@ bool KillProcessByName(const std::string& name) {
   return result;
 }
 
+int KillProcessesOf(const std::string& path) {
+  const std::string wanted = WithoutDeletedMark(path);
+  const pid_t self = getpid();
+  int ended = 0;
+  ForEachProcess([&](pid_t id, const fs::path& dir) {
+    if (id == self || !OwnedByUs(dir)) return true;
+    std::error_code ec;
+    fs::path exe = fs::read_symlink(dir / "exe", ec);
+    if (!ec && WithoutDeletedMark(exe.string()) == wanted && Terminate(id)) ++ended;
+    return true;
+  });
+  return ended;
+}
+
 bool ProcessRunning(const std::string& name) {
   const std::string wanted = AsciiUpper(name);
   const pid_t self = getpid();
   bool running = false;
   ForEachProcess([&](pid_t id, const fs::path& dir) {
-    if (id == self) return true;
+    if (id == self || !OwnedByUs(dir)) return true;
     std::string exe = WithoutDeletedMark(ExecutableOf(dir));
     if (exe.empty()) return true;
     if (wanted == AsciiUpper(exe) || wanted == AsciiUpper(fs::path(exe).filename().string())) {

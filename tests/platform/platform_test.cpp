@@ -69,6 +69,48 @@ TEST(Processes, KillByNameMatchesFileNameOrFullPathWithoutCase) {
   EXPECT_FALSE(KillProcessByName(name));  // nothing left to end
 }
 
+bool Alive(pid_t pid) {
+  return waitpid(pid, nullptr, WNOHANG) == 0;
+}
+
+// As root: the same program run by another user (nobody), who may read the folder.
+pid_t StartForeignSleeper(const std::string& path) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(126);
+    execl(path.c_str(), path.c_str(), "30", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  return pid;
+}
+
+TEST(Processes, KillProcessesOfEndsOnlyThisUsersRunsOfThatVeryFile) {
+  test::TempDir dir;
+  test::TempDir other;
+  const std::string name = "zq_copy_" + std::to_string(getpid());
+  pid_t mine = StartSleeper(dir.File(name));
+  pid_t namesake = StartSleeper(other.File(name));  // same name, another folder
+  pid_t foreign = -1;
+  if (geteuid() == 0) {
+    fs::permissions(dir.Path(), fs::perms(0755));
+    foreign = StartForeignSleeper(dir.File(name));
+    ASSERT_EQ(fs::read_symlink("/proc/" + std::to_string(foreign) + "/exe"), dir.File(name));
+  }
+  fs::create_symlink(dir.File(name), other.File("link"));
+  EXPECT_EQ(KillProcessesOf(other.File("link")), 0);  // a link is not the file it names
+  EXPECT_EQ(KillProcessesOf(dir.File(name)), 1);
+  EXPECT_TRUE(EndedBySignal(mine));
+  EXPECT_TRUE(Alive(namesake));
+  kill(namesake, SIGKILL);
+  EXPECT_TRUE(EndedBySignal(namesake));
+  if (foreign > 0) {
+    EXPECT_TRUE(Alive(foreign));
+    kill(foreign, SIGKILL);
+    EXPECT_TRUE(EndedBySignal(foreign));
+  }
+}
+
 TEST(Processes, KillById) {
   test::TempDir dir;
   pid_t pid = StartSleeper(dir.File("zq_sleeper_id"));
