@@ -8,6 +8,11 @@
 #include "util/msgbox.h"
 
 namespace zoqa {
+namespace {
+
+const char kUpdateFolderReadOnly[] = "程序所在的目录不可写，无法自动升级到新版本";
+
+}  // namespace
 
 TServiceLink::TServiceLink(TServiceView& view, TUpdaterFiles files)
     : view_(view), files_(std::move(files)), port_(TMainThreadPort::Create()) {
@@ -28,7 +33,7 @@ bool TServiceLink::Start() {
 }
 
 std::string TServiceLink::ConfigUrl() const {
-  return "http://" + ServiceSettings()->ConfigHost + "/soft/kwrt/config.txt";
+  return ServiceSettings()->Scheme() + ServiceSettings()->ConfigHost + "/soft/kwrt/config.txt";
 }
 
 const std::string& TServiceLink::ToolUrl(int index) const {
@@ -85,7 +90,7 @@ void TServiceLink::Apply(const TConfigDocument& document) {
       ApplyConfigDocument(document.Root(), kClientVersion, kFirstToolCode, kSecondToolCode, files_);
   if (effects.HasVersion) view_.StopVersionCheck();
   if (effects.HasSystem) {
-    serviceBaseUrl_ = "http://" + ServiceSettings()->ServiceHost + "/";
+    serviceBaseUrl_ = ServiceSettings()->Scheme() + ServiceSettings()->ServiceHost + "/";
     toolUrls_[0] = effects.FirstToolUrl;
     toolUrls_[1] = effects.SecondToolUrl;
   }
@@ -93,6 +98,13 @@ void TServiceLink::Apply(const TConfigDocument& document) {
 }
 
 void TServiceLink::OfferUpdate(const TUpDateInfo& info) {
+  // An update replaces the executable in its own folder; where that cannot be written the
+  // program goes on as it is and says so once.
+  if (!files_.FolderWritable()) {
+    if (!updateRefused_) view_.SetStatusBar(Cp936(kUpdateFolderReadOnly));
+    updateRefused_ = true;
+    return;
+  }
   if (info.Forced) {
     view_.ShowMsg(Cp936("您的客户端版本太低，服务端已不支持，需升级到最新版本才能正常使用！"),
                   Cp936("提示"), mkInformation);

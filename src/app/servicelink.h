@@ -41,12 +41,13 @@ class TServiceLink {
   // the failure path. Fetches call it; tests may too.
   void HandleConfig(const std::string& stream);
 
-  // "http://" + ServiceHost + "/" once a document with a `system` element was applied; empty
-  // before. Every service page's address starts with it.
+  // "http://" (with RequireHttps "https://") + ServiceHost + "/" once a document with a
+  // `system` element was applied; empty before. Every service page's address starts with it.
   const std::string& ServiceBaseUrl() const { return serviceBaseUrl_; }
   // The download address of the first (0) or second (1) companion tool; empty otherwise.
   const std::string& ToolUrl(int index) const;
-  // Where the document is fetched from: "http://" + ConfigHost + "/soft/kwrt/config.txt".
+  // Where the document is fetched from: "http://" (with RequireHttps "https://") +
+  // ConfigHost + "/soft/kwrt/config.txt".
   std::string ConfigUrl() const;
   // Retries started so far (0 to 3).
   int RetriesMade() const { return retries_; }
@@ -68,6 +69,7 @@ class TServiceLink {
   QTimer retryTimer_;
   int retries_ = 0;
   bool ended_ = false;
+  bool updateRefused_ = false;  // the status bar said an update cannot be installed
   std::string serviceBaseUrl_;
   std::string toolUrls_[2];
 };

@@ -22,6 +22,9 @@ class TServiceView {
   // Hands the offer to a new update installer, which owns it from now on and starts at once.
   virtual void StartUpdate(std::unique_ptr<TUpDateInfo> info) = 0;
 
+  // Shows a line in the status bar (an update that cannot be installed says so there).
+  virtual void SetStatusBar(const std::string& text) = 0;
+
   // Stops the periodic version check's timer if it is running; a check already started
   // goes on.
   virtual void StopVersionCheck() = 0;

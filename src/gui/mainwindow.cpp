@@ -176,7 +176,7 @@ void TMainWindow::StartUpdate(std::unique_ptr<TUpDateInfo> info) {
   // A later document's offer replaces an earlier one that is still downloading.
   update_ = std::make_unique<TAutoUpdate>(
       port_, [this](int wParam, std::int64_t lParam) { UpdateMessage(wParam, lParam); },
-      std::move(info));
+      std::move(info), AppExeDir());
   update_->Start();
 }
 
@@ -211,14 +211,21 @@ void TMainWindow::UpdateMessage(int wParam, std::int64_t lParam) {
 }
 
 void TMainWindow::HandOver() {
-  WriteUpLog(AppDir(), AppExeName());
-  StartUpdater(AppDir());
+  // The update replaces the executable in its own folder, where the updater waits too.
+  const std::string folder = AppExeDir();
+  if (!WriteUpLog(folder, AppExeName()) || !StartUpdater(folder)) {
+    // Without an updater nothing would install the package: the program stays.
+    if (updateWindow_) updateWindow_->CloseForGood();
+    SetStatusBar(Cp936("无法启动升级程序，本次升级未完成"));
+    return;
+  }
   tray_->hide();
   QCoreApplication::processEvents();
   // The store is closed and the workers stopped before the process goes, so nothing that
-  // was harvested is lost; then every copy of this program ends, this one included.
+  // was harvested is lost. Other copies of this very executable are ended, since the updater
+  // waits for them; then the program ends by itself with status 0.
   ShutDown();
-  KillProcessByName(AppExeName());
+  KillProcessesOf(AppExePath());
   canExit_ = true;
   emit Closed();
 }

@@ -1,6 +1,5 @@
 #include "service/autoupdate.h"
 
-#include "platform/appdir.h"
 #include "platform/mainthreadport.h"
 #include "service/windowmessages.h"
 
@@ -14,10 +13,11 @@ constexpr char kUpdaterFile[] = "up.zip";
 }  // namespace
 
 TAutoUpdate::TAutoUpdate(std::shared_ptr<TMainThreadPort> port, TWindowHandler handler,
-                         std::unique_ptr<TUpDateInfo> info)
+                         std::unique_ptr<TUpDateInfo> info, std::string folder)
     : port_(std::move(port)),
       handler_(std::move(handler)),
-      info_(info ? std::move(info) : std::make_unique<TUpDateInfo>()) {}
+      info_(info ? std::move(info) : std::make_unique<TUpDateInfo>()),
+      folder_(std::move(folder)) {}
 
 TAutoUpdate::~TAutoUpdate() {
   alive_.reset();
@@ -48,7 +48,7 @@ void TAutoUpdate::Download(const std::string& url, const std::string& fileName, 
                            std::uint32_t crc, void (TAutoUpdate::*done)(TDownloadStatus)) {
   TDownloadRequest request;
   request.Url = url;
-  request.TargetFile = AppDir() + fileName;
+  request.TargetFile = folder_ + fileName;
   request.Unpack = unpack;
   request.ExpectedCrc = crc;
   request.MessageCode = kUpdateWindowMessage;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "service/downidhttp.h"
 #include "service/updateinfo.h"
@@ -20,16 +21,17 @@ class TAutoUpdate {
   // is copied into the downloads and may be destroyed on their threads.
   using TWindowHandler = std::function<void(int wParam, std::int64_t lParam)>;
 
-  // Lives on the port's thread, which runs every step of the chain.
+  // Lives on the port's thread, which runs every step of the chain. The files go to `folder`
+  // (with a trailing "/"), the folder of the executable the update replaces.
   TAutoUpdate(std::shared_ptr<TMainThreadPort> port, TWindowHandler handler,
-              std::unique_ptr<TUpDateInfo> info);
+              std::unique_ptr<TUpDateInfo> info, std::string folder);
   // Asks a download still running to stop; its completion no longer reaches this object.
   ~TAutoUpdate();
   TAutoUpdate(const TAutoUpdate&) = delete;
   TAutoUpdate& operator=(const TAutoUpdate&) = delete;
 
-  // Begins the chain: the package to "update.zip" in the program directory, then the updater
-  // archive "up.zip", unpacked there.
+  // Begins the chain: the package to "update.zip" in the folder, then the updater archive
+  // "up.zip", unpacked there.
   void Start();
 
   const TUpDateInfo& Info() const { return *info_; }
@@ -44,6 +46,7 @@ class TAutoUpdate {
   std::shared_ptr<TMainThreadPort> port_;
   TWindowHandler handler_;
   std::unique_ptr<TUpDateInfo> info_;
+  std::string folder_;
   std::weak_ptr<TDownIdHttp> download_;                    // the download running now, if any
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // expires with this object
 };

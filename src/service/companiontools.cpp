@@ -71,7 +71,8 @@ std::string ToolDisplayName(int t) {
 std::string ToolDownloadUrl(int t, const std::string& firstUrl, const std::string& secondUrl) {
   if (t == 0) return firstUrl;
   if (t == 1) return secondUrl;
-  return "http://" + ServiceSettings()->ServiceHost + "/soft/" + CompanionTool(t).Code + ".zip";
+  return ServiceSettings()->Scheme() + ServiceSettings()->ServiceHost + "/soft/" +
+         CompanionTool(t).Code + ".zip";
 }
 
 std::string LaunchToken() {

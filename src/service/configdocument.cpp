@@ -156,10 +156,13 @@ std::string ToolUrl(pugi::xml_node system, std::string_view code) {
   return ElementText(system.child(name.c_str()));
 }
 
-std::string UpdaterPath() {
+// The folder's links are resolved, the file name is kept as it is: running processes are
+// known by their resolved paths, and a link named "update.exe" must not lead elsewhere.
+std::string UpdaterPath(const std::string& folder) {
   std::error_code ec;
-  std::filesystem::path path = std::filesystem::weakly_canonical(AppDir() + "update.exe", ec);
-  return ec ? AppDir() + "update.exe" : path.string();
+  std::filesystem::path dir = std::filesystem::weakly_canonical(folder, ec);
+  if (ec) dir = folder;
+  return (dir / "update.exe").string();
 }
 
 }  // namespace
@@ -233,21 +236,26 @@ std::uint32_t ReadCrc(std::string_view text) {
   return negative ? 0u - value : value;
 }
 
-TUpdaterFiles DefaultUpdaterFiles() {
+TUpdaterFiles UpdaterFilesIn(const std::string& folder) {
+  const std::string path = UpdaterPath(folder);
   TUpdaterFiles files;
-  files.Exists = [] {
+  files.Exists = [path] {
     std::error_code ec;
-    return std::filesystem::is_regular_file(UpdaterPath(), ec);
+    return std::filesystem::is_regular_file(path, ec);
   };
-  files.FileVersion = [] { return GetFileVersion(UpdaterPath()); };
-  files.Remove = [] {
-    // Only the updater of this program directory: other programs' updaters share the name.
-    std::string path = UpdaterPath();
-    KillProcessByName(path);
+  files.FileVersion = [path] { return GetFileVersion(path); };
+  files.Remove = [path] {
+    // Only the updater of this folder: other programs' updaters share the name.
+    KillProcessesOf(path);
     std::error_code ec;
     std::filesystem::remove(path, ec);
   };
+  files.FolderWritable = [folder] { return FolderWritable(folder); };
   return files;
+}
+
+TUpdaterFiles DefaultUpdaterFiles() {
+  return UpdaterFilesIn(AppExeDir());
 }
 
 TConfigEffects ApplyConfigDocument(pugi::xml_node root, std::string_view clientVersion,

@@ -63,16 +63,22 @@ bool DottedNewer(std::string_view v, std::string_view w);
 // bits (two's complement) are used; 0 when empty or not a number.
 std::uint32_t ReadCrc(std::string_view text);
 
-// The updater program in the program directory, as the document's `zoqaupdate` element needs
-// it. Every member must be set.
+// The folder updates install into and the updater program in it, as the document's
+// `zoqaupdate` element and an offered update need them. Every member must be set.
 struct TUpdaterFiles {
   std::function<bool()> Exists;              // the file is there
   std::function<std::string()> FileVersion;  // "a.b.c.d" of the file
   std::function<void()> Remove;              // end its running processes, delete the file
+  std::function<bool()> FolderWritable;      // an update can be installed in the folder
 };
 
-// The updater at AppDir() + "update.exe": GetFileVersion, KillProcessByName("update.exe") and
-// file removal.
+// The updater at `folder` + "update.exe": GetFileVersion, KillProcessesOf and file removal.
+// A link of that name is never followed: it is removed itself, and the processes ended are
+// only those that run the file at exactly that path.
+TUpdaterFiles UpdaterFilesIn(const std::string& folder);
+
+// UpdaterFilesIn(AppExeDir()): an update replaces the executable, wherever the program
+// directory is.
 TUpdaterFiles DefaultUpdaterFiles();
 
 // What a document asks for.

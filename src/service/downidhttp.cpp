@@ -9,8 +9,10 @@
 
 #include "harvest/curlsupport.h"
 #include "platform/mainthreadport.h"
+#include "platform/replacefile.h"
 #include "platform/startprogram.h"
 #include "service/filecrc.h"
+#include "service/servicesettings.h"
 #include "service/zipunpack.h"
 #include "util/textutil.h"
 
@@ -29,24 +31,10 @@ struct TCurlCloser {
   void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
 
-bool IsHttpUrl(const std::string& url) {
-  return url.size() >= 7 && SameText(std::string_view(url).substr(0, 7), "http://");
-}
-
-// Writes `bytes` to `path`, replacing it only once the whole body is on disk.
+// Writes `bytes` to `path`, replacing it (never what a link of that name points to) only once
+// the whole body is on disk.
 void WriteFile(const std::string& path, const std::string& bytes) {
-  const std::string part = path + ".part";
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(part, ec);
-      throw std::runtime_error("cannot write " + path);
-    }
-  }
-  fs::rename(part, path);  // throws on failure
+  if (!ReplaceFile(path, bytes)) throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace
@@ -106,7 +94,7 @@ void TDownIdHttp::Finished() {
 }
 
 TDownloadStatus TDownIdHttp::Download() {
-  if (!IsHttpUrl(request_.Url)) return dsNotDone;
+  if (!ServiceSettings()->AllowsUrl(request_.Url)) return dsNotDone;
   std::string body = Fetch();
   if (Terminated()) return dsNotDone;
   WriteFile(request_.TargetFile, body);
@@ -127,6 +115,7 @@ std::string TDownIdHttp::Fetch() {
   std::unique_ptr<CURL, TCurlCloser> curl(NewCurlHandle(body, &epoch));
   CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_URL, request_.Url.c_str());
+  LimitServiceProtocols(c);
   curl_easy_setopt(c, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(c, CURLOPT_MAXREDIRS, kMaxRedirects);

@@ -20,7 +20,7 @@ class TMainThreadPort;
 enum TDownloadStatus : std::uint8_t { dsNotDone = 0, dsDone = 2, dsCrcMismatch = 255 };
 
 struct TDownloadRequest {
-  std::string Url;                // must begin with "http://" (letter case ignored)
+  std::string Url;                // an http(s) address the service settings allow
   std::string TargetFile;         // full path the body is written to
   bool Unpack = false;            // unpack the zip into the target's folder, then delete it
   bool Run = false;               // then start the target with ".exe" for its last 4 characters

@@ -6,6 +6,7 @@
 #include "harvest/curlsupport.h"
 #include "harvest/httpclient.h"
 #include "platform/mainthreadport.h"
+#include "service/servicesettings.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
 
@@ -19,13 +20,6 @@ constexpr long kConnectTimeoutMs = 10000;
 constexpr long kTotalTimeoutMs = 60000;
 constexpr long kMaxRedirects = 10;
 
-// Only absolute http and https addresses are requested: a page address without its host
-// (the service's base address not yet known) must not be guessed into some other request.
-bool IsWebUrl(const std::string& url) {
-  std::string lower = AsciiLower(url.substr(0, 8));
-  return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
-}
-
 }  // namespace
 
 std::string ReplyText(std::string_view body) {
@@ -36,12 +30,15 @@ std::string ReplyText(std::string_view body) {
 
 TGetResult GetServicePage(const std::string& url, std::uint64_t epoch) {
   TGetResult result;
-  if (!IsWebUrl(url)) return result;
+  // Only absolute http(s) addresses are requested: a page address without its host (the
+  // service's base address not yet known) must not be guessed into some other request.
+  if (!ServiceSettings()->AllowsUrl(url)) return result;
   TCurlBody body;
   body.limit = kMaxPageBytes;
   std::unique_ptr<CURL, void (*)(CURL*)> curl(NewCurlHandle(body, &epoch), curl_easy_cleanup);
   CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+  LimitServiceProtocols(c);
   curl_easy_setopt(c, CURLOPT_USERAGENT, kServiceUserAgent);
   curl_easy_setopt(c, CURLOPT_COOKIEFILE, "");  // cookies kept across the redirects
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);

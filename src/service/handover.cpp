@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/replacefile.h"
 #include "platform/startprogram.h"
 #include "util/textutil.h"
 
@@ -22,10 +23,7 @@ bool WriteUpLog(const std::string& dir, const std::string& exeName) {
   std::string name = exeName;
   std::size_t slash = name.find_last_of("/\\");
   if (slash != std::string::npos) name.erase(0, slash + 1);
-  std::ofstream out(InDir(dir, kUpLogFile), std::ios::binary | std::ios::trunc);
-  out << name << "\r\n";
-  out.close();
-  return static_cast<bool>(out);
+  return ReplaceFile(InDir(dir, kUpLogFile), name + "\r\n");
 }
 
 std::string ReadUpLog(const std::string& dir) {

@@ -5,6 +5,8 @@
 
 #include <mutex>
 
+#include "util/textutil.h"
+
 namespace zoqa {
 namespace {
 
@@ -18,6 +20,12 @@ void ReadText(QSettings& ini, const char* key, std::string& value) {
 
 }  // namespace
 
+bool TServiceSettings::AllowsUrl(std::string_view url) const {
+  std::string lower = AsciiLower(url.substr(0, 8));
+  if (lower.rfind("https://", 0) == 0) return true;
+  return !RequireHttps && lower.rfind("http://", 0) == 0;
+}
+
 TServiceSettings LoadServiceSettings(const std::string& path) {
   TServiceSettings s;
   QSettings ini(QString::fromStdString(path), QSettings::IniFormat);
@@ -27,10 +35,17 @@ TServiceSettings LoadServiceSettings(const std::string& path) {
   ReadText(ini, "VersionHost", s.VersionHost);
   ReadText(ini, "MessengerHost", s.MessengerHost);
   ReadText(ini, "AdminContact", s.AdminContact);
+  s.RequireHttps = ini.value("RequireHttps").toInt() != 0;
   ini.endGroup();
   if (s.ServiceHost.empty()) s.ServiceHost = s.ConfigHost;
   if (s.VersionHost.empty()) s.VersionHost = s.ConfigHost;
   return s;
+}
+
+void LimitServiceProtocols(CURL* curl) {
+  const char* protocols = ServiceSettings()->Protocols();
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, protocols);
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, protocols);
 }
 
 std::shared_ptr<const TServiceSettings> ServiceSettings() {

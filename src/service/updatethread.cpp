@@ -25,9 +25,12 @@ struct TCurlCloser {
   void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
 
-// The URL an item carries: what follows its first "=", when it contains "http://".
+// The URL an item carries: what follows its first "=", when it contains "http://" or
+// "https://".
 std::string ItemUrl(const std::string& item) {
-  if (item.find("http://") == std::string::npos) return {};
+  if (item.find("http://") == std::string::npos && item.find("https://") == std::string::npos) {
+    return {};
+  }
   std::string left;
   std::string right;
   SplitFirst(item, "=", left, right);
@@ -57,8 +60,8 @@ std::string UpdaterVersionText(const std::string& path) {
 
 std::string VersionQueryUrl(const std::string& host, const std::string& clientVersion,
                             const std::string& updaterVersion) {
-  return "http://" + host + "/version.aspx?sign=zoqa," + clientVersion + "|eupdate," +
-         updaterVersion;
+  return ServiceSettings()->Scheme() + host + "/version.aspx?sign=zoqa," + clientVersion +
+         "|eupdate," + updaterVersion;
 }
 
 std::shared_ptr<TUpdateThread> TUpdateThread::Start(std::shared_ptr<TMainThreadPort> port,
@@ -106,6 +109,7 @@ bool TUpdateThread::Get(const std::string& url, std::string& reply) const {
   std::unique_ptr<CURL, TCurlCloser> curl(NewCurlHandle(body, &epoch));
   CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+  LimitServiceProtocols(c);
   curl_easy_setopt(c, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);

@@ -21,15 +21,16 @@ struct TGetUpInfo {
 };
 
 // The offer of a version reply: items split at "`", each URL the part of its item after the
-// first "=" when the item contains "http://". None when the reply has fewer than two items or
-// no package URL.
+// first "=" when the item contains "http://" or "https://". None when the reply has fewer than
+// two items or no package URL.
 std::optional<TGetUpInfo> ParseVersionReply(std::string_view reply);
 
 // The version of the updater at `path` as the query sends it: the first two numbers of its
 // file version, "" when the file does not exist.
 std::string UpdaterVersionText(const std::string& path);
 
-// "http://" host "/version.aspx?sign=zoqa," client "|eupdate," updater.
+// "http://" (with RequireHttps "https://") host "/version.aspx?sign=zoqa," client "|eupdate,"
+// updater.
 std::string VersionQueryUrl(const std::string& host, const std::string& clientVersion,
                             const std::string& updaterVersion);
 

@@ -202,21 +202,70 @@ class TUnpacker {
     staged_.push_back({WriteTemp(entry, target), target, entry.Relative});
   }
 
-  // Renames every staged file over its target.
+  // Renames every staged file over its target. A file it replaces is first moved aside beside
+  // it, so that when a rename fails part-way every file replaced so far is put back.
   void Commit(std::vector<std::string>& files) {
-    for (std::size_t i = 0; i < staged_.size(); ++i) {
-      if (::rename(staged_[i].Temp.c_str(), staged_[i].Target.c_str()) != 0) {
-        std::string error = std::strerror(errno);
-        staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(i));
-        throw TUnpackError("cannot replace " + staged_[0].Target.string() + ": " + error);
+    std::vector<TReplaced> done;
+    for (const TStaged& s : staged_) {
+      fs::path backup;
+      int error = MoveAside(s.Target, backup);
+      if (error == 0 && ::rename(s.Temp.c_str(), s.Target.c_str()) != 0) {
+        error = errno;
+        if (!backup.empty()) ::rename(backup.c_str(), s.Target.c_str());
       }
-      files.push_back(staged_[i].Relative);
+      if (error != 0) {
+        std::string text = "cannot replace " + s.Target.string() + ": " + std::strerror(error);
+        throw TUnpackError(text + (RollBack(done) ? "; every file replaced before it was restored"
+                                                  : "; the files replaced before it could not "
+                                                    "all be restored"));
+      }
+      done.push_back({s.Target, backup});
     }
+    std::error_code ec;
+    for (const TReplaced& r : done) {
+      if (!r.Backup.empty()) fs::remove(r.Backup, ec);
+    }
+    for (const TStaged& s : staged_) files.push_back(s.Relative);
     staged_.clear();
     created_.clear();
   }
 
  private:
+  // A file renamed over its target, and where the file it replaced was moved ("" for none).
+  struct TReplaced {
+    fs::path Target;
+    fs::path Backup;
+  };
+
+  // Moves an existing `target` (whatever it is: a link is moved, not followed) to a new name
+  // beside it. Returns 0 or the errno of the failure.
+  static int MoveAside(const fs::path& target, fs::path& backup) {
+    struct stat st;
+    if (::lstat(target.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+    std::string name = (target.parent_path() / ".zoqa-backup-XXXXXX").string();
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) return errno;
+    ::close(fd);
+    if (::rename(target.c_str(), name.c_str()) != 0) {
+      int error = errno;
+      ::unlink(name.c_str());
+      return error;
+    }
+    backup = name;
+    return 0;
+  }
+
+  // Undoes the renames of `done`, last first; false when one could not be undone.
+  static bool RollBack(const std::vector<TReplaced>& done) {
+    bool ok = true;
+    for (auto it = done.rbegin(); it != done.rend(); ++it) {
+      int result = it->Backup.empty() ? ::unlink(it->Target.c_str())
+                                      : ::rename(it->Backup.c_str(), it->Target.c_str());
+      ok = ok && result == 0;
+    }
+    return ok;
+  }
+
   // Creates the folder and its missing parents; where existing links lead, the folder must
   // still lie inside the target folder.
   void MakeFolder(const fs::path& dir, mode_t mode) {

@@ -2,7 +2,8 @@
 // tools) into a folder: every entry is checked before anything is written, so an archive with
 // an entry that would land outside the folder is refused as a whole; files are written beside
 // their target first and renamed over it at the end, so a damaged entry leaves the folder as
-// it was and a running program can be replaced.
+// it was and a running program can be replaced; should one of those renames fail, the files
+// already replaced are put back, so the folder is never left half updated.
 #pragma once
 
 #include <string>

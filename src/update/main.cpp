@@ -1,13 +1,13 @@
 // zoqa-update: installs a downloaded client package. The program leaves "update.zip" and
-// "uplog.txt" (its own executable name) in the program directory, starts this updater and
-// ends itself; the updater waits until no process of that name runs, unpacks the package
-// over the program directory, deletes it and starts the program again.
+// "uplog.txt" (its own executable name) in the folder of its executable, which is also this
+// updater's folder, starts this updater and ends itself; the updater waits until no process
+// of this user runs that program, unpacks the package over the folder, deletes it and starts
+// the program again.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "platform/appdir.h"
 #include "platform/fileversion.h"
 #include "platform/processes.h"
+#include "platform/replacefile.h"
 #include "platform/startprogram.h"
 #include "service/handover.h"
 #include "service/zipunpack.h"
@@ -62,8 +63,9 @@ class TUpdateLog {
     Note("error: " + line);
   }
   void Write(const std::string& path) const {
-    std::ofstream out(path, std::ios::trunc);
-    for (const auto& line : lines_) out << line << "\n";
+    std::string text;
+    for (const auto& line : lines_) text += line + "\n";
+    zoqa::ReplaceFile(path, text);
   }
 
  private:
@@ -82,10 +84,10 @@ bool IsPlainFileName(const std::string& name) {
          name.find_first_of("/\\") == std::string::npos;
 }
 
-// Waits until no process runs `name`; false when it still runs after `seconds`.
-bool WaitForEnd(const std::string& name, int seconds) {
+// Waits until no process runs the program at `path`; false when it still runs after `seconds`.
+bool WaitForEnd(const std::string& path, int seconds) {
   auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (zoqa::ProcessRunning(name)) {
+  while (zoqa::ProcessRunning(path)) {
     if (std::chrono::steady_clock::now() >= until) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
@@ -111,9 +113,17 @@ bool InstallPackage(const std::string& dir, TUpdateLog& log) {
   return true;
 }
 
-int Run(const TOptions& options, TUpdateLog& log) {
-  if (!options.Home.empty()) zoqa::SetAppDirOverride(options.Home);
-  const std::string dir = zoqa::AppDir();
+// The folder to install into: --home when given, else this updater's own folder (not the
+// program directory that ZOQA_HOME may name), with its links resolved and a trailing "/".
+std::string InstallFolder(const TOptions& options) {
+  std::string dir = options.Home.empty() ? zoqa::AppExeDir() : options.Home;
+  std::error_code ec;
+  fs::path resolved = fs::weakly_canonical(dir, ec);
+  if (!ec) dir = resolved.string();
+  return dir.empty() || dir.back() == '/' ? dir : dir + "/";
+}
+
+int Run(const std::string& dir, const TOptions& options, TUpdateLog& log) {
   log.Note("program directory " + dir);
   const std::string name = zoqa::ReadUpLog(dir);
   if (!IsPlainFileName(name)) {
@@ -122,7 +132,7 @@ int Run(const TOptions& options, TUpdateLog& log) {
     return 1;
   }
   log.Note("program " + name);
-  if (!WaitForEnd(name, options.WaitSeconds)) {
+  if (!WaitForEnd(dir + name, options.WaitSeconds)) {
     log.Note("still running after " + std::to_string(options.WaitSeconds) +
              " s; installing anyway");
   }
@@ -145,12 +155,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   TUpdateLog log;
+  const std::string dir = InstallFolder(options);
   int code = 1;
   try {
-    code = Run(options, log);
+    code = Run(dir, options, log);
   } catch (const std::exception& e) {
     log.Error(e.what());
   }
-  log.Write(zoqa::AppDir() + kLogFile);
+  log.Write(dir + kLogFile);
   return code;
 }

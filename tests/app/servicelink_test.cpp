@@ -44,6 +44,9 @@ class TRecordingServiceView : public TServiceView {
     if (FailStartUpdate) throw std::runtime_error("installer failed");
     Updates.push_back(*info);
   }
+  void SetStatusBar(const std::string& text) override {
+    Calls.push_back("SetStatusBar " + Cp936ToUtf8(text));
+  }
   void StopVersionCheck() override { Calls.push_back("StopVersionCheck"); }
   void ArmDeferredStartup() override { Calls.push_back("ArmDeferredStartup"); }
   void EndProcess() override { Calls.push_back("EndProcess"); }
@@ -83,7 +86,8 @@ class ServiceLinkTest : public ::testing::Test {
                           [this] {
                             ++updaterRemoved;
                             updaterExists = false;
-                          }};
+                          },
+                          [this] { return folderWritable; }};
       link = std::make_unique<TServiceLink>(view, files);
     }
     return *link;
@@ -94,6 +98,7 @@ class ServiceLinkTest : public ::testing::Test {
   TLoopbackWorld world;
   TRecordingServiceView view;
   bool updaterExists = true;
+  bool folderWritable = true;
   int updaterRemoved = 0;
   std::unique_ptr<TServiceLink> link;
 };
@@ -199,6 +204,28 @@ TEST_F(ServiceLinkTest, ForcedUpdateIsAnnouncedFirst) {
               ElementsAre("StopVersionCheck", std::string("ShowMsg 提示|") + kForcedText + "|1",
                           "OpenUpdateWindow", "StartUpdate", "ArmDeferredStartup"));
   EXPECT_TRUE(view.Updates.at(0).Forced);
+}
+
+TEST_F(ServiceLinkTest, UpdateThatCannotBeInstalledIsReportedOnceAndTheProgramStays) {
+  folderWritable = false;
+  const std::string offer =
+      Document("<version><zoqa ver='3' force='1'>http://u/z</zoqa></version>");
+  Link().HandleConfig(offer);
+  Link().HandleConfig(offer);
+  EXPECT_THAT(
+      view.Calls,
+      ElementsAre("StopVersionCheck", "SetStatusBar 程序所在的目录不可写，无法自动升级到新版本",
+                  "ArmDeferredStartup", "StopVersionCheck", "ArmDeferredStartup"));
+  EXPECT_TRUE(view.Updates.empty());
+}
+
+TEST_F(ServiceLinkTest, RequireHttpsBuildsHttpsAddresses) {
+  TServiceSettings service = *ServiceSettings();
+  service.RequireHttps = true;
+  SetServiceSettings(service);
+  EXPECT_EQ(Link().ConfigUrl(), "https://cfg.zoqa.test/soft/kwrt/config.txt");
+  Link().HandleConfig(Document("<system/>"));
+  EXPECT_EQ(Link().ServiceBaseUrl(), "https://svc.zoqa.test/");
 }
 
 TEST_F(ServiceLinkTest, UpdaterAloneIsNoUpdate) {

@@ -38,7 +38,7 @@ class AutoUpdateTest : public ServiceTest {
   std::unique_ptr<TAutoUpdate> Installer(std::unique_ptr<TUpDateInfo> info) {
     return std::make_unique<TAutoUpdate>(
         port, [this](int wParam, std::int64_t lParam) { received.emplace_back(wParam, lParam); },
-        std::move(info));
+        std::move(info), AppFile(""));
   }
 
   // The messages other than progress, once one of them arrived and the workers ended.

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/appdir.h"
 #include "service/desutil.h"
 #include "support/testsupport.h"
 #include "util/codepage.h"
@@ -152,7 +151,8 @@ struct FakeUpdater {
             [this] {
               ++removed;
               exists = false;
-            }};
+            },
+            [] { return true; }};
   }
 };
 
@@ -261,11 +261,11 @@ TEST_F(ConfigApply, ChildrenApplyInDocumentOrder) {
   EXPECT_EQ(e.FirstToolUrl, "http://t/new");
 }
 
-TEST(ConfigUpdaterFiles, DefaultFilesWorkOnTheProgramDirectory) {
+TEST(ConfigUpdaterFiles, WorkOnTheFolderAndNeverFollowALink) {
   test::TempDir dir;
-  SetAppDirOverride(dir.Path());
-  TUpdaterFiles files = DefaultUpdaterFiles();
+  TUpdaterFiles files = UpdaterFilesIn(dir.Path());
   EXPECT_FALSE(files.Exists());
+  EXPECT_TRUE(files.FolderWritable());
   std::filesystem::create_directory(dir.File("update.exe"));
   EXPECT_FALSE(files.Exists());  // a directory is no program
   std::filesystem::remove(dir.File("update.exe"));
@@ -275,7 +275,14 @@ TEST(ConfigUpdaterFiles, DefaultFilesWorkOnTheProgramDirectory) {
   files.Remove();
   EXPECT_FALSE(std::filesystem::exists(dir.File("update.exe")));
   EXPECT_FALSE(files.Exists());
-  SetAppDirOverride("");
+
+  // An "update.exe" that links elsewhere: only the link goes, the file it names stays.
+  test::WriteFileBytes(dir.File("elsewhere"), "someone's program");
+  std::filesystem::create_symlink(dir.File("elsewhere"), dir.File("update.exe"));
+  files.Remove();
+  EXPECT_FALSE(std::filesystem::is_symlink(dir.File("update.exe")));
+  EXPECT_EQ(test::ReadFileBytes(dir.File("elsewhere")), "someone's program");
+  EXPECT_FALSE(UpdaterFilesIn(dir.File("missing")).FolderWritable());
 }
 
 }  // namespace

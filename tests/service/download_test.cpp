@@ -8,6 +8,7 @@
 
 #include "service/downidhttp.h"
 #include "service/filecrc.h"
+#include "service/servicesettings.h"
 #include "servicefixture.h"
 #include "support/zipbuilder.h"
 
@@ -102,10 +103,17 @@ TEST_F(DownloadTest, WritesTheBodyFollowingRedirectsWithProgress) {
 
 TEST_F(DownloadTest, RefusesOtherSchemesAndFailsOnHttpErrors) {
   world.Route("dl.zoqa.test", "/gone.bin", TWorldResponse::Page("not here", 404));
-  for (const char* url : {"", "https://dl.zoqa.test/x.bin", "ftp://dl.zoqa.test/x.bin",
+  world.Route("dl.zoqa.test", "/x.bin", TWorldResponse::Page("plain"));
+  for (const char* url : {"", "ftp://dl.zoqa.test/x.bin", "file:///etc/hostname",
                           "dl.zoqa.test/x.bin", "http:/dl.zoqa.test/gone.bin"}) {
     EXPECT_EQ(Run(To(url, "x.bin")), dsNotDone) << url;
   }
+  // With RequireHttps a plain-http address is refused before any request.
+  TServiceSettings httpsOnly;
+  httpsOnly.RequireHttps = true;
+  SetServiceSettings(httpsOnly);
+  EXPECT_EQ(Run(To("http://dl.zoqa.test/x.bin", "x.bin")), dsNotDone);
+  SetServiceSettings(TServiceSettings{});
   EXPECT_EQ(world.Count(), 0);
   EXPECT_EQ(Run(To("http://dl.zoqa.test/gone.bin", "gone.bin")), dsNotDone);
   EXPECT_FALSE(fs::exists(AppFile("gone.bin")));

@@ -27,6 +27,13 @@ TEST(HandOverTest, UpLogHoldsOnlyTheFileNameAndCrLf) {
   EXPECT_EQ(ReadFileBytes(dir.File("uplog.txt")), "zoqa.exe\r\n");
   EXPECT_EQ(ReadUpLog(dir.Path()), "zoqa.exe");
   EXPECT_FALSE(WriteUpLog(dir.File("no/such/folder"), "zoqa"));
+  // A link named "uplog.txt" is replaced, not written through.
+  WriteFileBytes(dir.File("other.txt"), "keep");
+  fs::remove(dir.File("uplog.txt"));
+  fs::create_symlink(dir.File("other.txt"), dir.File("uplog.txt"));
+  ASSERT_TRUE(WriteUpLog(dir.Path(), "zoqa"));
+  EXPECT_FALSE(fs::is_symlink(dir.File("uplog.txt")));
+  EXPECT_EQ(ReadFileBytes(dir.File("other.txt")), "keep");
 }
 
 TEST(HandOverTest, StartsTheUpdaterOfTheFolder) {
@@ -60,11 +67,12 @@ class UpdaterTest : public ::testing::Test {
     WriteUpLog(dir.Path(), name);
   }
 
-  // Runs the updater as the program starts it: no arguments, in its own folder.
+  // Runs the updater as the program starts it: no arguments, in its own folder. The program
+  // directory may be elsewhere; the update still goes where the executable is.
   int RunUpdater() {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("ZOQA_HOME");
+    env.insert("ZOQA_HOME", QString::fromStdString(elsewhere.Path()));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(QString::fromStdString(dir.Path()));
     process.start(QString::fromStdString(dir.File("update.exe")), {});
@@ -76,6 +84,7 @@ class UpdaterTest : public ::testing::Test {
   std::string Program() const { return dir.File(name); }
 
   TempDir dir;
+  TempDir elsewhere;
   std::string name;
   std::string errors;
 };
@@ -113,6 +122,24 @@ TEST_F(UpdaterTest, ARefusedPackageStaysAndTheOldProgramStartsAgain) {
   EXPECT_TRUE(fs::exists(dir.File("update.zip")));
   EXPECT_FALSE(fs::exists(fs::path(dir.Path()).parent_path() / "escaped.txt"));
   EXPECT_NE(ReadFileBytes(dir.File("update.log")).find("climbs out"), std::string::npos);
+}
+
+TEST_F(UpdaterTest, AReplacementFailingPartWayIsRolledBack) {
+  TZipBuilder package;
+  // The second file's name is too long for the file system: its rename fails after the
+  // program was replaced.
+  package.File(name, ReadFileBytes(ZOQA_FAKE_NEW_PATH), 0755).File(std::string(300, 'n'), "x");
+  package.WriteTo(dir.File("update.zip"));
+
+  EXPECT_NE(RunUpdater(), 0);
+  EXPECT_EQ(ReadFileBytes(Program()), ReadFileBytes(ZOQA_FAKE_OLD_PATH));
+  EXPECT_TRUE(IsExecutable(Program()));
+  EXPECT_NE(ReadFileBytes(dir.File("update.log")).find("restored"), std::string::npos);
+  EXPECT_TRUE(WaitForMarker(Program(), "old", 10000));  // the old program, whole, runs again
+  for (const auto& entry : fs::directory_iterator(dir.Path())) {
+    EXPECT_EQ(entry.path().filename().string().rfind(".zoqa-", 0), std::string::npos)
+        << entry.path();
+  }
 }
 
 TEST_F(UpdaterTest, RefusesANoteThatNamesAPath) {

@@ -30,6 +30,23 @@ TEST(ServiceSettings, TheLinkIsOffUntilAConfigurationHostIsSet) {
   TServiceSettings t = LoadServiceSettings(dir.File("two.cfg"));
   EXPECT_EQ(t.ServiceHost, "b.test");
   EXPECT_EQ(t.VersionHost, "c.test");
+  EXPECT_FALSE(t.RequireHttps);
+}
+
+TEST(ServiceSettings, RequireHttpsRefusesEveryPlainHttpAddress) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir.File("zqclient.cfg"), "[service]\nConfigHost=a.test\nRequireHttps=1\n");
+  TServiceSettings strict = LoadServiceSettings(dir.File("zqclient.cfg"));
+  TServiceSettings open;
+  ASSERT_TRUE(strict.RequireHttps);
+  EXPECT_EQ(strict.Scheme(), "https://");
+  EXPECT_EQ(open.Scheme(), "http://");
+  EXPECT_TRUE(open.AllowsUrl("HTTP://a.test/x") && open.AllowsUrl("https://a.test/x"));
+  EXPECT_FALSE(strict.AllowsUrl("http://a.test/x"));
+  EXPECT_TRUE(strict.AllowsUrl("HTTPS://a.test/x"));
+  for (const char* other : {"", "file:///etc/passwd", "ftp://a.test/x", "a.test/x", "https:/a"}) {
+    EXPECT_FALSE(open.AllowsUrl(other)) << other;
+  }
 }
 
 }  // namespace

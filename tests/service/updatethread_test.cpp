@@ -32,11 +32,15 @@ TEST(VersionReplyTest, TakesTheUrlsAfterTheFirstEqualsSign) {
   info = ParseVersionReply("a=http://a.test/p.zip`");  // a last, empty item
   ASSERT_TRUE(info);
   EXPECT_EQ(info->UpdaterUrl, "");
+  info = ParseVersionReply("a=https://a.test/p.zip`b=https://b.test/u.zip");
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->PackageUrl, "https://a.test/p.zip");
+  EXPECT_EQ(info->UpdaterUrl, "https://b.test/u.zip");
 }
 
 TEST(VersionReplyTest, OffersNothingWithoutTwoItemsAndAPackageUrl) {
   for (const char* reply :
-       {"", "   ", "a=http://a.test/p.zip", "a=https://a.test/p.zip`b=http://b.test/u.zip",
+       {"", "   ", "a=http://a.test/p.zip", "a=ftp://a.test/p.zip`b=http://b.test/u.zip",
         "nothing`new", "a=`b=http://b.test/u.zip"}) {
     EXPECT_FALSE(ParseVersionReply(reply)) << reply;
   }

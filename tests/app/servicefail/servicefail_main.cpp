@@ -31,6 +31,7 @@ class TPrintingView : public TServiceView {
   }
   void OpenUpdateWindow() override { Line("OpenUpdateWindow"); }
   void StartUpdate(std::unique_ptr<TUpDateInfo>) override { Line("StartUpdate"); }
+  void SetStatusBar(const std::string& text) override { Line("SetStatusBar " + Cp936ToUtf8(text)); }
   void StopVersionCheck() override { Line("StopVersionCheck"); }
   void ArmDeferredStartup() override { Line("ArmDeferredStartup"); }
   // The desktop's clean shut-down: leave the event loop, exit with status 0.
@@ -55,7 +56,8 @@ int main(int argc, char* argv[]) {
   SetServiceSettings(service);
 
   TPrintingView view;
-  TUpdaterFiles files{[] { return false; }, [] { return std::string(); }, [] {}};
+  TUpdaterFiles files{[] { return false; }, [] { return std::string(); }, [] {},
+                      [] { return true; }};
   int status = 2;
   {
     TServiceLink link(view, files);
