@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -42,6 +43,13 @@ class TBoxInstall {
   TWidgetMessageBox box_;
 };
 
+// A running copy holds the lock but did not answer: the user learns why no window opens.
+void ReportSilentCopy() {
+  const char text[] = "程序已经在运行，但它没有响应。请等它恢复，或结束它后再启动。";
+  std::fprintf(stderr, "zoqa: %s\n", text);
+  TWidgetMessageBox().Show(Cp936(text), Cp936("提示"), mkWarning);
+}
+
 }  // namespace
 
 bool DisplayAvailable() {
@@ -57,8 +65,12 @@ int RunDesktopApp(int argc, char** argv) {
   TSingleInstance instance;
   if (!instance.Acquire()) {
     // Another copy runs: it shows its window, this one ends without one.
-    instance.ActivateRunning();
+    if (!instance.ActivateRunning()) ReportSilentCopy();
     return 0;
+  }
+  if (!instance.Listening()) {
+    std::fprintf(stderr, "zoqa: cannot listen on %s: %s; later starts cannot show this window\n",
+                 qPrintable(instance.SocketPath()), qPrintable(instance.ListenError()));
   }
 
   // The window hides to the tray on close; the program ends only when it closes for good.

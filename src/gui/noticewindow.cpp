@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include "gui/guitext.h"
+#include "gui/noticeview.h"
 #include "gui/servicewindows.h"
 #include "platform/mainthreadport.h"
 #include "service/gethttp.h"
@@ -49,6 +50,10 @@ QString GuessText(const std::string& body) {
   return FromCp936(body);
 }
 
+bool IsWebScheme(const QUrl& url) {
+  return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+}
+
 }  // namespace
 
 QString DecodePage(const std::string& body, const std::string& contentType) {
@@ -88,7 +93,7 @@ TNoticeWindow::TNoticeWindow()
   close_->setGeometry(kWidth - kStripHeight, 0, kStripHeight, kStripHeight);
   connect(close_, &QToolButton::clicked, this, &QWidget::close);
 
-  browser_ = new QTextBrowser(this);
+  browser_ = new TNoticeView(this);
   browser_->setObjectName("noticeBrowser");
   browser_->setFrameShape(QFrame::NoFrame);
   browser_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -130,8 +135,7 @@ void TNoticeWindow::ShowPage(const QUrl& url, const TGetResult& result) {
   }
   page_ = url;
   newWindowLinks_.clear();
-  browser_->document()->setBaseUrl(url);
-  browser_->setHtml(MarkNewWindowLinks(DecodePage(result.Body, result.ContentType)));
+  browser_->ShowHtml(MarkNewWindowLinks(DecodePage(result.Body, result.ContentType)), url);
   if (!placed_) PlaceInCorner();
 }
 
@@ -141,7 +145,8 @@ void TNoticeWindow::FollowLink(const QUrl& link) {
     std::size_t index = link.path().toULongLong(&ok);
     if (!ok || index >= newWindowLinks_.size()) return;
     QUrl target = page_.resolved(QUrl(newWindowLinks_[index]));
-    OpenServiceUrl(ToCp936(target.toString(QUrl::FullyEncoded)));
+    // Only web addresses go to the browser: another scheme could start any handler.
+    if (IsWebScheme(target)) OpenServiceUrl(ToCp936(target.toString(QUrl::FullyEncoded)));
     return;
   }
   if (link.isRelative() && link.path().isEmpty() && link.hasFragment()) {
@@ -149,7 +154,7 @@ void TNoticeWindow::FollowLink(const QUrl& link) {
     return;
   }
   QUrl target = page_.resolved(link);
-  if (target.scheme() == "http" || target.scheme() == "https") Navigate(target);
+  if (IsWebScheme(target)) Navigate(target);
 }
 
 void TNoticeWindow::PlaceInCorner() {

@@ -2,11 +2,11 @@
 // an HTML view of the service's notice page below it. It stays on top without taking the
 // focus, waits off the screen until the first page has loaded and then sits in the
 // bottom-right corner of the work area. Links with a target (new-window links) open in the
-// user's browser; other links load inside. A page that cannot be loaded closes the window.
+// user's browser when they are http(s) addresses; other links load inside. A page that
+// cannot be loaded closes the window.
 #pragma once
 
 #include <QPointer>
-#include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
 #include <QWidget>
@@ -18,6 +18,7 @@
 namespace zoqa {
 
 class TMainThreadPort;
+class TNoticeView;
 struct TGetResult;
 
 class TNoticeWindow : public QWidget {
@@ -44,7 +45,7 @@ class TNoticeWindow : public QWidget {
   void FollowLink(const QUrl& link);
 
   bool Placed() const { return placed_; }
-  QTextBrowser* Browser() const { return browser_; }
+  TNoticeView* Browser() const { return browser_; }
   QToolButton* CloseButton() const { return close_; }
   const QUrl& PageUrl() const { return page_; }
 
@@ -54,7 +55,7 @@ class TNoticeWindow : public QWidget {
   // Rewrites the anchors that ask for a new window so that a click is recognisable.
   QString MarkNewWindowLinks(const QString& html);
 
-  QTextBrowser* browser_;
+  TNoticeView* browser_;
   QToolButton* close_;
   std::shared_ptr<TMainThreadPort> port_;
   QUrl page_;

@@ -6,6 +6,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <unistd.h>
+
 namespace zoqa {
 namespace {
 
@@ -17,7 +19,9 @@ const QByteArray kShown = "shown\n";
 TSingleInstance::TSingleInstance(const QString& name, const QString& dir, QObject* parent)
     : QObject(parent), name_(name), dir_(dir) {
   if (dir_.isEmpty()) dir_ = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  if (dir_.isEmpty()) dir_ = QDir::tempPath();
+  // Without a runtime directory, a folder of this user's own: the shared temporary folder
+  // may hold another user's lock and socket of the same name.
+  if (dir_.isEmpty()) dir_ = QDir::tempPath() + "/zoqa-" + QString::number(::getuid());
   QDir().mkpath(dir_);
   connect(&server_, &QLocalServer::newConnection, this, &TSingleInstance::Accept);
 }
@@ -36,7 +40,7 @@ bool TSingleInstance::Acquire() {
   }
   QLocalServer::removeServer(SocketPath());
   server_.setSocketOptions(QLocalServer::UserAccessOption);
-  server_.listen(SocketPath());
+  if (!server_.listen(SocketPath())) listenError_ = server_.errorString();
   return true;
 }
 

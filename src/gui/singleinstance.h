@@ -21,8 +21,12 @@ class TSingleInstance : public QObject {
                            const QString& dir = {}, QObject* parent = nullptr);
   ~TSingleInstance() override;
 
-  // True when this process is now the running copy (it holds the lock and listens).
+  // True when this process is now the running copy: it holds the lock, and listens unless
+  // Listening() says otherwise (later starts then cannot reach it).
   bool Acquire();
+  // True once Acquire listens; ListenError() tells why it does not.
+  bool Listening() const { return server_.isListening(); }
+  QString ListenError() const { return listenError_; }
   // Asks the running copy to show its window; true once it answered. Tries for `timeoutMs`,
   // since the running copy may still be starting.
   bool ActivateRunning(int timeoutMs = 5000);
@@ -39,6 +43,7 @@ class TSingleInstance : public QObject {
 
   QString name_;
   QString dir_;
+  QString listenError_;
   std::unique_ptr<QLockFile> lock_;
   QLocalServer server_;
 };

@@ -18,6 +18,8 @@ int TWidgetMessageBox::Show(const std::string& text, const std::string& caption,
   QMessageBox box(icon, FromCp936(caption), body, QMessageBox::NoButton,
                   QApplication::activeWindow());
   box.setObjectName("messageBox");
+  // Texts carry names and keywords as typed: markup in them is shown, never interpreted.
+  box.setTextFormat(Qt::PlainText);
   QPushButton* ok = box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
   QPushButton* cancel = nullptr;
   if (kind == mkQuestion) {

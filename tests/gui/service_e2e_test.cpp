@@ -1,8 +1,7 @@
 // The desktop program against a loopback imitation of the maker's service: it fetches and
 // applies the configuration document, opens the notice, updates itself through the updater
 // and comes back as the new version; without a configuration host it never asks the service.
-// Each test runs a copy of zoqa under a name of its own, since the update ends every process
-// of the program's name.
+// Each test runs a copy of zoqa under a name of its own.
 #include <QFile>
 #include <QProcess>
 
@@ -29,17 +28,19 @@ std::string Crc(const std::string& bytes) {
   return std::to_string(crc);
 }
 
-// A program directory holding a copy of zoqa and its settings, and the running copy.
+// A folder holding a copy of zoqa, its settings (in the same folder, or with `homeElsewhere`
+// in a program directory of their own given by ZOQA_HOME), and the running copy.
 class TInstalledCopy {
  public:
-  explicit TInstalledCopy(const TLoopbackWorld& world, bool linkOn) {
+  explicit TInstalledCopy(const TLoopbackWorld& world, bool linkOn, bool homeElsewhere = false)
+      : homeElsewhere_(homeElsewhere) {
     static std::atomic<int> counter{0};
     name_ = "zqe" + std::to_string(getpid() % 100000) + "x" + std::to_string(++counter);
     EXPECT_TRUE(QFile::copy(ZOQA_GUI_PATH, Q(Path(name_))));
     QFile(Q(Path(name_))).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     std::string cfg = "[config]\nfirst=1\n[net]\nProxy=" + world.ProxyAddress() + "\n";
     if (linkOn) cfg += std::string("[service]\nConfigHost=") + kConfigHost + "\n";
-    WriteFileBytes(Path("zqclient.cfg"), cfg);
+    WriteFileBytes(Setting("zqclient.cfg"), cfg);
   }
   ~TInstalledCopy() {
     if (process_.state() != QProcess::NotRunning) {
@@ -49,12 +50,17 @@ class TInstalledCopy {
   }
 
   std::string Path(const std::string& file) const { return dir_.File(file); }
+  // A file of the program directory.
+  std::string Setting(const std::string& file) const {
+    return homeElsewhere_ ? programDir_.File(file) : Path(file);
+  }
   const std::string& Name() const { return name_; }
   QProcess& Process() { return process_; }
 
   void Start() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("ZOQA_HOME");
+    if (homeElsewhere_) env.insert("ZOQA_HOME", Q(programDir_.Path()));
     env.insert("QT_QPA_PLATFORM", "offscreen");
     QString home = QString::fromStdString(home_.Path());
     QDir().mkpath(home + "/run");
@@ -74,6 +80,8 @@ class TInstalledCopy {
 
   TempDir dir_;
   TempDir home_;
+  TempDir programDir_;
+  bool homeElsewhere_;
   std::string name_;
   QProcess process_;
 };
@@ -87,9 +95,19 @@ bool Exists(const std::string& path) {
   return QFile::exists(QString::fromStdString(path));
 }
 
+// The update goes to the executable's folder though the program directory is elsewhere; a
+// program of the same name in another folder is left running, and the old copy ends by
+// itself with status 0.
 TEST(ServiceEndToEnd, UpdatesItselfThroughTheUpdaterAndComesBackAsTheNewVersion) {
   TLoopbackWorld world;
-  TInstalledCopy copy(world, true);
+  TInstalledCopy copy(world, true, true);
+  TempDir otherFolder;
+  QFile::copy("/bin/sleep", QString::fromStdString(otherFolder.File(copy.Name())));
+  QFile(QString::fromStdString(otherFolder.File(copy.Name())))
+      .setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  QProcess namesake;
+  namesake.start(QString::fromStdString(otherFolder.File(copy.Name())), {"120"});
+  ASSERT_TRUE(namesake.waitForStarted(10000));
   std::string newClient = ReadFileBytes(ZOQA_FAKE_NEW_PATH);
   std::string package = TZipBuilder().File(copy.Name(), newClient, 0755).Bytes();
   std::string updater =
@@ -117,6 +135,11 @@ TEST(ServiceEndToEnd, UpdatesItselfThroughTheUpdaterAndComesBackAsTheNewVersion)
       << copy.Process().readAllStandardError().toStdString();
   EXPECT_EQ(ReadFileBytes(marker).substr(0, 4), "new ");
   EXPECT_TRUE(PumpUntil([&] { return copy.Process().state() == QProcess::NotRunning; }, 10000));
+  EXPECT_EQ(copy.Process().exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(copy.Process().exitCode(), 0);
+  EXPECT_EQ(namesake.state(), QProcess::Running);
+  namesake.kill();
+  namesake.waitForFinished(10000);
   EXPECT_EQ(ReadFileBytes(copy.Path(copy.Name())), newClient);
   EXPECT_EQ(ReadFileBytes(copy.Path("uplog.txt")), copy.Name() + "\r\n");
   EXPECT_FALSE(Exists(copy.Path("update.zip")));  // installed and removed by the updater
@@ -145,7 +168,7 @@ TEST(ServiceEndToEnd, RunsOnItsOwnWithoutAConfigurationHost) {
   TInstalledCopy copy(world, false);
   copy.Start();
   // The program is up once it made its database; the service was never asked.
-  ASSERT_TRUE(PumpUntil([&] { return Exists(copy.Path("Data/users")); }, 60000));
+  ASSERT_TRUE(PumpUntil([&] { return Exists(copy.Setting("Data/users")); }, 60000));
   PumpUntil([] { return false; }, 3000);
   EXPECT_EQ(copy.Process().state(), QProcess::Running);
   EXPECT_EQ(world.Count(), 0);

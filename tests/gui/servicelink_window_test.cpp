@@ -2,8 +2,13 @@
 // the window looks with the link off and on.
 #include <QAction>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProgressBar>
+#include <QSignalSpy>
+
+#include <filesystem>
 
 #include "app/servicelink.h"
 #include "gui/toolstrip.h"
@@ -46,6 +51,20 @@ TEST_F(ServiceWindow, UpdateMessagesDriveTheProgressWindowWhichRefusesToClose) {
   // A second "open" keeps the one window.
   w.UpdateMessage(1, 0);
   EXPECT_EQ(w.UpdateWindow(), up);
+}
+
+TEST_F(ServiceWindow, WithoutAnUpdaterToStartTheProgramStaysAndSaysSo) {
+  TMainWindow& w = Open();
+  QSignalSpy closed(&w, &TMainWindow::Closed);
+  w.UpdateMessage(1, 0);
+  QPointer<TUpdateWindow> up = w.UpdateWindow();
+  // The test program's folder holds no "update.exe".
+  w.UpdateMessage(5, 0);
+  std::filesystem::remove(AppExeDir() + "uplog.txt");
+  PumpEvents(50);
+  EXPECT_EQ(closed.count(), 0);
+  EXPECT_TRUE(up == nullptr || !up->isVisible());
+  EXPECT_EQ(w.findChild<QLabel*>("statusLabel")->text(), Q("无法启动升级程序，本次升级未完成"));
 }
 
 TEST_F(ServiceWindow, WithoutAConfigurationHostNothingOfTheServiceRuns) {

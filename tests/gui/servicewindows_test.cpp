@@ -6,10 +6,12 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <map>
@@ -17,9 +19,11 @@
 
 #include "gui/contactwindow.h"
 #include "gui/descriptionwindow.h"
+#include "gui/noticeview.h"
 #include "gui/noticewindow.h"
 #include "gui/toolinstallwindow.h"
 #include "gui/toolstrip.h"
+#include "gui/widgetmessagebox.h"
 #include "guifixture.h"
 #include "service/companiontools.h"
 #include "service/desutil.h"
@@ -302,6 +306,46 @@ TEST_F(ServiceWindowsTest, NoticeWaitsOffScreenThenSitsInTheCornerAndRoutesItsLi
   ASSERT_TRUE(PumpUntil([&] { return window->Browser()->toPlainText().contains("page two"); }));
   EXPECT_EQ(opened.size(), 1u);
   EXPECT_EQ(OpenCount<TNoticeWindow>(), 1);
+}
+
+TEST_F(ServiceWindowsTest, NoticeLoadsOnlyDataAndWebImagesAndOpensOnlyWebLinks) {
+  TempDir local;
+  WriteFileBytes(local.File("secret.png"), "local bytes");
+  web.Set("/img.png", "remote image", "image/png");
+  web.Set("/pop.aspx",
+          "<html><body><img src=\"/img.png\"><img src=\"file://" + local.File("secret.png") +
+              "\"><a target=\"_blank\" href=\"file:///etc/passwd\">local</a></body></html>",
+          "text/html");
+  OpenNoticeWindow(NoticePageUrl(web.Base(), "2.1"));
+  TNoticeWindow* window = TNoticeWindow::Latest();
+  ASSERT_TRUE(PumpUntil([&] { return window->Placed(); }));
+  TNoticeView* view = window->Browser();
+  auto image = [view](const QUrl& url) {
+    return view->document()->resource(QTextDocument::ImageResource, url).toByteArray();
+  };
+  EXPECT_EQ(image(QUrl::fromLocalFile(Q(local.File("secret.png").c_str()))), "");
+  EXPECT_EQ(image(QUrl("data:text/plain;base64,aGk=")), "hi");
+  ASSERT_TRUE(PumpUntil([&] { return image(QUrl("/img.png")) == "remote image"; }));
+  EXPECT_EQ(web.Count("/img.png"), 1);
+  emit view->anchorClicked(AnchorOf(view, "local"));
+  EXPECT_TRUE(opened.empty());
+}
+
+TEST(WidgetMessageBox, ShowsMarkupAsTyped) {
+  Qt::TextFormat format = Qt::RichText;
+  QString text;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      format = box->textFormat();
+      text = box->text();
+      box->accept();
+    }
+  });
+  poll.start(10);
+  TWidgetMessageBox().Show(Cp936("<b>广州</b> &amp;"), Cp936("提示"), mkInformation);
+  EXPECT_EQ(format, Qt::PlainText);
+  EXPECT_EQ(text, Q("<b>广州</b> &amp;"));
 }
 
 TEST_F(ServiceWindowsTest, NoticeThatCannotLoadCloses) {

@@ -1,5 +1,6 @@
 // One running copy per user: later starts of the program hand over to the running one and
 // end with status 0; a lock left by a copy that died does not block the next start.
+#include <QLocalServer>
 #include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -82,6 +83,41 @@ TEST(SingleInstance, TwoProgramsOnlyTheFirstStaysRunning) {
   EXPECT_EQ(first.state(), QProcess::Running);
   first.kill();
   first.waitForFinished(10000);
+}
+
+TEST(SingleInstance, ASocketThatCannotListenIsReported) {
+  TempDir run;
+  // A folder so deep that the socket's path is beyond what a local socket can take.
+  QString deep = QString::fromStdString(run.Path()) + "/" + QString(120, 'd');
+  TSingleInstance first("zoqaclient", deep);
+  ASSERT_TRUE(first.Acquire());
+  EXPECT_FALSE(first.Listening());
+  EXPECT_FALSE(first.ListenError().isEmpty());
+}
+
+TEST(SingleInstance, ARunningCopyThatDoesNotAnswerIsReported) {
+  TempDir run;
+  TempDir home;
+  QString dir = QString::fromStdString(run.Path());
+  QLockFile held(dir + "/zoqaclient.lock");
+  ASSERT_TRUE(held.tryLock(0));
+  QLocalServer silent;  // takes connections, never answers
+  ASSERT_TRUE(silent.listen(dir + "/zoqaclient.sock"));
+
+  QProcess second;
+  second.setProcessEnvironment(ProgramEnvironment(home, dir));
+  second.start(ZOQA_GUI_PATH, {});
+  ASSERT_TRUE(second.waitForStarted(10000));
+  QString errors;
+  PumpUntil(
+      [&] {
+        errors += QString::fromUtf8(second.readAllStandardError());
+        return errors.contains(Q("没有响应")) || second.state() == QProcess::NotRunning;
+      },
+      30000);
+  EXPECT_TRUE(errors.contains(Q("没有响应"))) << errors.toStdString();
+  second.kill();  // its message box waits for the user
+  second.waitForFinished(10000);
 }
 
 TEST(SingleInstance, LockOfACopyThatDiedIsTakenOver) {
