@@ -61,7 +61,7 @@ TEST_F(ServiceWindow, WithoutAnUpdaterToStartTheProgramStaysAndSaysSo) {
   // The test program's folder holds no "update.exe".
   w.UpdateMessage(5, 0);
   std::filesystem::remove(AppExeDir() + "uplog.txt");
-  PumpEvents(50);
+  QTest::qWait(50);
   EXPECT_EQ(closed.count(), 0);
   EXPECT_TRUE(up == nullptr || !up->isVisible());
   EXPECT_EQ(w.findChild<QLabel*>("statusLabel")->text(), Q("无法启动升级程序，本次升级未完成"));
