@@ -148,7 +148,7 @@ TEST_F(KeywordPanel, StopWhileTheCompaniesLoadLeavesTheItemIdle) {
   PumpUntil([] { return false; }, 300);
   EXPECT_EQ(Style(kw), "startbtn");
   EXPECT_EQ(TWorkerThread::Running(), 0);
-  EXPECT_EQ(web.Requests(), 0);
+  EXPECT_EQ(window->Controller().Store().FindKey(Cp936(kw))->TaskCtl, nullptr);
 }
 
 TEST_F(KeywordPanel, SelectingAKeywordLoadsItsCompaniesIntoTheGrid) {
