@@ -50,6 +50,7 @@ TMainController::~TMainController() {
 
 void TMainController::HarvestMessage(const THarvestMessage& message) {
   try {
+    if (FromClearedTask(message.Task)) return;
     switch (message.Kind) {
       case hkCompany:
         HarvestCompany(*message.Company);
@@ -91,26 +92,18 @@ void TMainController::HarvestPageDone(const TCaiJiInfo& info) {
   int engine = eg360;
   if (info.EngineName == Cp936("百度")) engine = egBaidu;
   if (info.EngineName == Cp936("搜狗")) engine = egSogou;
-  if (keyList_->SetLastPage(info.KeyWord, info.PagesDone, engine)) return;
-  if (keyList_->FindKey(info.KeyWord) == nullptr) {
-    StopOrphans(info.KeyWord);
-  } else {
-    StopTask(info.KeyWord, true);
-  }
+  if (!keyList_->SetLastPage(info.KeyWord, info.PagesDone, engine)) StopTask(info.KeyWord, true);
 }
 
-// Tasks whose keyword left the store (the history was cleared while they ran) can store
-// nothing any more; they are stopped at their next page instead of searching on for ever.
-void TMainController::StopOrphans(const std::string& keyword) {
-  for (auto it = controllers_.begin(); it != controllers_.end();) {
-    TTaskCtl* ctl = it->first;
-    if (ctl->KeyWord == keyword && keyList_->FindKey(keyword) == nullptr) {
-      ctl->Stop();
-      it = controllers_.erase(it);
-    } else {
-      ++it;
-    }
+// Tasks that ran when the history was cleared belong to keywords that are gone, even when a
+// keyword of the same name was added since: each is stopped at its next report, and what it
+// reports is dropped, so nothing of it reaches a new keyword.
+bool TMainController::FromClearedTask(std::uint64_t task) {
+  if (task == 0 || task >= clearedBefore_) return false;
+  for (const auto& [ctl, holder] : controllers_) {
+    if (ctl->Serial() == task) ctl->Stop();
   }
+  return true;
 }
 
 // ---- store events and end reports
@@ -155,13 +148,17 @@ void TMainController::CompanyAdded(const std::string& keyword, const TComPanyInf
 
 void TMainController::EngineDone(TTaskCtl& ctl, int engine, std::int32_t page,
                                  const std::string& keyword) {
-  RefreshKeyItem(keyword, 0, true, kStartBtn);
-  keyList_->SaveLastPageByKeyword(keyword, page, engine);
-  // A controller whose keyword left the store is let go once its last harvester ended.
+  // The page a task of a cleared keyword reached belongs to no keyword in the store.
+  bool cleared = ctl.Serial() < clearedBefore_;
+  if (!cleared) {
+    RefreshKeyItem(keyword, 0, true, kStartBtn);
+    keyList_->SaveLastPageByKeyword(keyword, page, engine);
+  }
+  // A controller detached from its keyword is let go once its last harvester ended.
   auto it = controllers_.find(&ctl);
   if (it == controllers_.end() || ctl.HasRunning()) return;
   TKeyData* key = keyList_->FindKey(ctl.KeyWord);
-  if (key == nullptr || key->TaskCtl != &ctl) controllers_.erase(it);
+  if (cleared || key == nullptr || key->TaskCtl != &ctl) controllers_.erase(it);
 }
 
 // ---- task commands
@@ -282,9 +279,10 @@ void TMainController::ClearHistory() {
       view_.ShowMsg(Cp936("清空会将所有搜索到的结果删除，确定要清空历史已搜索的历史记录吗？"),
                     Cp936("提示"), mkQuestion);
   if (answer == kMsgCancel) return;
-  // The grid lets go of the records before the store frees them. Running tasks go on; their
-  // controllers wait here for their end reports.
+  // The grid lets go of the records before the store frees them. Running tasks are stopped
+  // at their next report; their controllers wait here for their end reports.
   view_.ClearGrid();
+  clearedBefore_ = TTaskCtl::NextSerial();
   for (const auto& key : keyList_->Keys()) key->TaskCtl = nullptr;
   keyList_->ClearAll();
   view_.RemoveAllKeyItems();

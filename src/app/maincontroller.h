@@ -74,7 +74,7 @@ class TMainController : public THarvestSink {
   void RefreshKeyCount(const std::string& keyword);
   void ShowTotal();
   void Detach(TTaskCtl* ctl);
-  void StopOrphans(const std::string& keyword);
+  bool FromClearedTask(std::uint64_t task);
   std::string DateLine(const std::string& keyword) const;
 
   TView& view_;
@@ -83,6 +83,8 @@ class TMainController : public THarvestSink {
   std::map<std::string, std::string> itemStyles_;
   // Controllers attached to a keyword, and detached ones whose harvesters have not all ended.
   std::map<TTaskCtl*, std::shared_ptr<TTaskCtl>> controllers_;
+  // Controllers with a lower serial ran when the history was last cleared.
+  std::uint64_t clearedBefore_ = 0;
 };
 
 }  // namespace zoqa

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <sstream>
+#include <thread>
 
 #include "app/maincontroller.h"
 #include "cli/commands.h"
@@ -24,6 +25,7 @@
 #include "harvest/harvester.h"
 #include "harvest/workerthread.h"
 #include "platform/appdir.h"
+#include "store/datathread.h"
 #include "store/storefile.h"
 #include "util/codepage.h"
 
@@ -127,14 +129,12 @@ void OnSignal(int) {
   if (g_signals.fetch_add(1) >= 1) _exit(130);
 }
 
-// True once every keyword's task was started (its companies loaded and the start taken) and
-// every harvester has reported its end.
+// True once every keyword's start was taken, or cancelled by a stop while its companies
+// loaded, and every harvester has reported its end.
 bool AllEnded(TMainController& controller, const std::vector<std::string>& keywords) {
   for (const std::string& keyword : keywords) {
     TKeyData* key = controller.Store().FindKey(keyword);
-    if (key != nullptr && (!key->Loaded || key->Loading() || key->PendingAction == paStart)) {
-      return false;
-    }
+    if (key != nullptr && (!key->Loaded || key->PendingAction == paStart)) return false;
   }
   return THarvester::Unreported() == 0;
 }
@@ -149,12 +149,19 @@ void RunUntilEnded(TMainController& controller, const RunArgs& parsed) {
     bool timeUp = parsed.maxSeconds > 0 && Clock::now() >= deadline;
     if (!stopping && (timeUp || g_signals.load() > 0)) {
       stopping = true;
+      // A start still waiting for its keyword's companies is cancelled by the stop too.
       for (const std::string& keyword : parsed.keywords) controller.StopTask(keyword, true);
     }
     if (AllEnded(controller, parsed.keywords)) loop.quit();
   });
   timer.start(kPollMs);
   loop.exec();
+}
+
+void WaitLoadersEnded() {
+  for (int waited = 0; TDataThread::Running() > 0 && waited < kCrawlerWaitMs; waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 void PrintVerificationNote() {
@@ -184,7 +191,10 @@ int CmdRun(const Args& args) {
   // Crawlers still fetching were told to stop by their harvesters; cut their transfers short.
   StopAllWorkers();
   TWorkerThread::WaitAllEnded(kCrawlerWaitMs, [] { QCoreApplication::processEvents(); });
+  // Closing the store cuts short a load that a stop made needless.
   controller.reset();
+  WaitLoadersEnded();
+  ExitIfWorkersRun(0);
   return 0;
 }
 

@@ -59,16 +59,16 @@ std::size_t TCrawlerRegistry::Size() {
   return crawlers_.size();
 }
 
-std::shared_ptr<THarvester> THarvester::Start(TEngine engine, THarvestSink* sink,
+std::shared_ptr<THarvester> THarvester::Start(TEngine engine, std::shared_ptr<THarvestLink> link,
                                               const std::string& keyWord, int startPage,
                                               THarvesterEnd onEnd) {
   std::shared_ptr<THarvester> harvester;
   if (engine == egBaidu) {
-    harvester = std::make_shared<TCaijiBaidu>(sink->Link(), keyWord, startPage);
+    harvester = std::make_shared<TCaijiBaidu>(std::move(link), keyWord, startPage);
   } else if (engine == egSogou) {
-    harvester = std::make_shared<TCaijiSouGou>(sink->Link(), keyWord, startPage);
+    harvester = std::make_shared<TCaijiSouGou>(std::move(link), keyWord, startPage);
   } else {
-    harvester = std::make_shared<TCaiji360>(sink->Link(), keyWord, startPage);
+    harvester = std::make_shared<TCaiji360>(std::move(link), keyWord, startPage);
   }
   harvester->onEnd_ = std::move(onEnd);
   harvester->unreported_ = std::make_shared<TUnreportedCount>();
@@ -103,7 +103,7 @@ void THarvester::Finished() {
   auto count = std::move(unreported_);
   if (!onEnd_) return;
   auto self = std::static_pointer_cast<THarvester>(shared_from_this());
-  link_->Post([self, count, onEnd = std::move(onEnd_)] { onEnd(*self); });
+  link_->Port().Post([self, count, onEnd = std::move(onEnd_)] { onEnd(*self); });
 }
 
 void THarvester::Hold(bool hold) {

@@ -45,9 +45,9 @@ class TCrawlerRegistry {
 
 class THarvester : public TWorkerThread {
  public:
-  // Starts the harvester of `engine` for `keyWord` at page index `startPage`; its reports go
-  // to `sink`, and `onEnd` runs on the sink's thread when it has ended.
-  static std::shared_ptr<THarvester> Start(TEngine engine, THarvestSink* sink,
+  // Starts the harvester of `engine` for `keyWord` at page index `startPage`; its reports and
+  // its crawlers' go by `link`, and `onEnd` runs on the link's thread when it has ended.
+  static std::shared_ptr<THarvester> Start(TEngine engine, std::shared_ptr<THarvestLink> link,
                                            const std::string& keyWord, int startPage,
                                            THarvesterEnd onEnd);
 

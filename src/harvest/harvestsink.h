@@ -4,18 +4,15 @@
 // a worker that was waiting for it goes on at once.
 #pragma once
 
-#include <atomic>
-#include <functional>
+#include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "harvest/caijiinfo.h"
 #include "harvest/companyinfo.h"
+#include "platform/mainthreadport.h"
 
 namespace zoqa {
-
-class THandOffReceiver;
 
 // The kinds of harvesting report, with the numbers the window uses for them.
 enum THarvestKind { hkCompany = 0, hkStatus = 1, hkPageDone = 2, hkCrawlStatus = 3 };
@@ -27,30 +24,30 @@ struct THarvestMessage {
   const TComPanyInfo* Company = nullptr;  // hkCompany: the crawler's record
   const TCaiJiInfo* Info = nullptr;       // hkStatus, hkPageDone: the harvester's progress
   const std::string* Text = nullptr;      // hkCrawlStatus: the crawler's status line
+  // The task whose harvester or crawler sent the report, as the link it came by names it;
+  // 0 for a link that belongs to no task.
+  std::uint64_t Task = 0;
 };
 
 class THarvestSink;
 
 // The workers' way to a sink; they keep it as long as they live, the sink may go earlier.
+// Every link of a sink goes through the sink's one main-thread port.
 class THarvestLink {
  public:
-  // Runs the report on the sink's thread and waits until it was handled (or dropped because
-  // the sink went); false when the sink was already gone. Exceptions of the sink stop there.
+  THarvestLink(std::shared_ptr<TMainThreadPort> port, THarvestSink* sink, std::uint64_t task);
+
+  // Runs the report on the sink's thread, marked with the link's task, and waits until it was
+  // handled (or dropped because the sink went); false when the sink was already gone.
+  // Exceptions of the sink stop there.
   bool Send(const THarvestMessage& message);
-  // Queues `call` to run on the sink's thread; it is dropped when the sink goes first.
-  void Post(std::function<void()> call);
-  bool Closed() const { return closed_.load(); }
+  // The sink's port, for end notifications and other posted calls.
+  TMainThreadPort& Port() { return *port_; }
 
  private:
-  friend class THarvestSink;
-  THarvestLink(THarvestSink* sink, THandOffReceiver* receiver);
-  void Close();
-  void Deliver(const THarvestMessage& message);
-
-  std::mutex mutex_;  // held while posting, so the receiver cannot go in the middle
-  std::atomic<bool> closed_{false};
-  THarvestSink* sink_;  // read and cleared on the sink's thread only
-  THandOffReceiver* receiver_;
+  std::shared_ptr<TMainThreadPort> port_;
+  THarvestSink* sink_;  // used on the port's thread only, where the open port keeps it alive
+  std::uint64_t task_;
 };
 
 // Implemented by the receiver of harvesting reports (the main window's controller, tests).
@@ -66,7 +63,10 @@ class THarvestSink {
   // Handles one report on the sink's thread.
   virtual void HarvestMessage(const THarvestMessage& message) = 0;
 
+  // The link of reports that belong to no task.
   const std::shared_ptr<THarvestLink>& Link() const { return link_; }
+  // A link whose reports carry `task`, so the sink can tell whose they are.
+  std::shared_ptr<THarvestLink> TaskLink(std::uint64_t task);
 
  protected:
   // Ends all deliveries now; a derived class calls it first thing in its destructor when its
@@ -74,7 +74,7 @@ class THarvestSink {
   void CloseLink();
 
  private:
-  std::unique_ptr<THandOffReceiver> receiver_;
+  std::shared_ptr<TMainThreadPort> port_;
   std::shared_ptr<THarvestLink> link_;
 };
 

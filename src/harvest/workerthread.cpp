@@ -1,6 +1,9 @@
 #include "harvest/workerthread.h"
 
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace zoqa {
@@ -20,6 +23,12 @@ void StopAllWorkers() {
 
 std::uint64_t StopEpoch() {
   return g_stopEpoch.load();
+}
+
+void ExitIfWorkersRun(int status) {
+  if (TWorkerThread::Running() == 0) return;
+  std::fflush(nullptr);
+  _exit(status);
 }
 
 TWorkerThread::TWorkerThread()

@@ -18,6 +18,11 @@ void StopAllWorkers();
 // Increases with every StopAllWorkers; a worker or transfer compares it with the value it
 // saw when it began.
 std::uint64_t StopEpoch();
+// For the end of main, after the bounded wait for the workers: when some still run, ends the
+// process now with `status` (standard streams flushed), so that the destructors of globals
+// such as the code page tables and the engine settings never run under them. Returns when no
+// worker runs.
+void ExitIfWorkersRun(int status);
 
 class TWorkerThread : public std::enable_shared_from_this<TWorkerThread> {
  public:

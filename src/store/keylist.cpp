@@ -333,6 +333,9 @@ void TKeyListInfo::SetStatusText(const std::string& keyword, const std::string& 
 TKeyData* TKeyListInfo::RequestLoaded(const std::string& keyword, std::uint8_t action) {
   TKeyData* key = FindKey(keyword);
   if (key == nullptr) return nullptr;
+  // A stop also cancels a start that waits for the companies: the stop would find no task
+  // to stop, and the start would come once the load ends.
+  if (action == paStop && key->PendingAction == paStart) key->PendingAction = paNone;
   // Starting and exporting need the companies, so they also wait while a load still runs;
   // stopping does not.
   if (key->Loaded && (!key->loading_ || action == paStop)) return key;

@@ -1,6 +1,19 @@
 #include "store/taskctl.h"
 
+#include <atomic>
+
+#include "harvest/harvestsink.h"
+
 namespace zoqa {
+namespace {
+
+std::atomic<std::uint64_t> g_nextSerial{1};
+
+}  // namespace
+
+std::uint64_t TTaskCtl::NextSerial() {
+  return g_nextSerial.load();
+}
 
 std::shared_ptr<TTaskCtl> TTaskCtl::Create(bool runBaidu, bool runSogou, bool run360,
                                            THarvestSink* windowHandle, const std::string& keyWord) {
@@ -13,7 +26,8 @@ TTaskCtl::TTaskCtl(bool runBaidu, bool runSogou, bool run360, THarvestSink* wind
       RunSogou(runSogou),
       Run360(run360),
       KeyWord(keyWord),
-      windowHandle_(windowHandle) {}
+      windowHandle_(windowHandle),
+      serial_(g_nextSerial.fetch_add(1)) {}
 
 TTaskCtl::~TTaskCtl() {
   Stop();
@@ -36,7 +50,7 @@ void TTaskCtl::StartEngine(TEngine engine, const std::string& name, std::int32_t
   // The end report holds the controller, so a stopped controller still receives it.
   auto self = shared_from_this();
   auto harvester = THarvester::Start(
-      engine, windowHandle_, KeyWord, page,
+      engine, windowHandle_->TaskLink(serial_), KeyWord, page,
       [self, engine, name](THarvester& ended) { self->EngineEnded(engine, name, ended); });
   engines_.emplace_back(name, std::move(harvester));
 }

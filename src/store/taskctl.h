@@ -47,6 +47,11 @@ class TTaskCtl : public std::enable_shared_from_this<TTaskCtl> {
   // Tells every running harvester to end and forgets it; their end reports still come.
   void Stop();
   bool HasRunning() const { return !engines_.empty(); }
+  // Numbers controllers in creation order, from 1; their harvesters' and crawlers' reports
+  // carry it (THarvestMessage::Task).
+  std::uint64_t Serial() const { return serial_; }
+  // The serial the next controller will get: every controller made so far has a lower one.
+  static std::uint64_t NextSerial();
   // The running harvesters, in start order: "baidu", "sougou" or "360".
   const std::vector<TEngineEntry>& Engines() const { return engines_; }
 
@@ -58,6 +63,7 @@ class TTaskCtl : public std::enable_shared_from_this<TTaskCtl> {
   void EngineEnded(TEngine engine, const std::string& name, THarvester& harvester);
 
   THarvestSink* windowHandle_;
+  std::uint64_t serial_;
   std::vector<TEngineEntry> engines_;
 };
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "gui/desktopapp.h"
+#include "harvest/workerthread.h"
 #include "platform/fileversion.h"
 
 ZOQA_EMBED_FILE_VERSION(ZOQA_VERSION_MAJOR, ZOQA_VERSION_MINOR, ZOQA_VERSION_PATCH,
@@ -17,5 +18,7 @@ int main(int argc, char** argv) {
         stderr);
     return 1;
   }
-  return zoqa::RunDesktopApp(argc, argv);
+  int status = zoqa::RunDesktopApp(argc, argv);
+  zoqa::ExitIfWorkersRun(status);
+  return status;
 }

@@ -230,12 +230,49 @@ TEST_F(ControllerRunTest, HistoryClearedWhileATaskRuns) {
   EXPECT_TRUE(view.ItemOrder().empty());
   EXPECT_EQ(view.GridRowCount(), 0);
   // The task is not stopped by the clearing itself, but it can store nothing any more: its
-  // next page report stops it, even while its pages still bring companies.
+  // next report stops it, even while its pages still bring companies.
   EXPECT_TRUE(WaitQuiet(20000)) << BaiduSearches() << " result pages asked after the clearing";
   EXPECT_THAT(view.CallsStarting({"AddKeyItem", "AppendGridRow", "FillGrid"}), IsEmpty());
   EXPECT_TRUE(Store().Keys().empty());
   EXPECT_EQ(Single("select count(*) from tbl_key") + Single("select count(*) from tbl_list"), "00");
   EXPECT_EQ(controller->LiveControllers(), 0u);
+}
+
+// The keyword added again right after the clearing is a new keyword: the old task is stopped
+// at its next report, and none of its companies, pages or end reports reach the new one.
+TEST_F(ControllerRunTest, TaskOfAClearedKeywordNeverFeedsTheKeywordAddedAgain) {
+  SetGates(kEndlessPageMs, 10);
+  EndlessCompanies();
+  StartTask({true, false, false});
+  ASSERT_TRUE(WaitRows(2));
+  EmptyGrid();
+  controller->ClearHistory();
+  view.Answers = {kMsgCancel};
+  ASSERT_TRUE(controller->AddTask(Cp936(kKey)));
+  EXPECT_TRUE(WaitQuiet(20000)) << BaiduSearches() << " result pages asked after the clearing";
+  EXPECT_EQ(Key(kKey)->ListCount, 0);
+  EXPECT_EQ(Single("select count(*) from tbl_list"), "0");
+  EXPECT_EQ(Pages(), "0,0,0");
+  EXPECT_EQ(view.Item(kKey)->Style, kStartBtn);
+  EXPECT_EQ(view.Item(kKey)->Date, DateLine(kKey));
+  EXPECT_EQ(controller->LiveControllers(), 0u);
+}
+
+// A stop that comes while the companies load for a start leaves nothing to start.
+TEST_F(ControllerRunTest, StopWhileTheCompaniesLoadCancelsTheStart) {
+  Seed({{kKey, {"甲公司"}}});
+  EndlessCompanies();
+  view.Engines = {true, false, false};
+  Open();
+  controller->StartSearch(Cp936(kKey));
+  ASSERT_TRUE(Key(kKey)->Loading());
+  controller->StopTask(Cp936(kKey), true);
+  ASSERT_TRUE(WaitLoaded(kKey));
+  PumpEvents(300);
+  EXPECT_EQ(Key(kKey)->TaskCtl, nullptr);
+  EXPECT_EQ(controller->LiveControllers(), 0u);
+  EXPECT_EQ(BaiduSearches(), 0);
+  EXPECT_EQ(view.Item(kKey)->Style, kStartBtn);
 }
 
 // A task orphaned by "清空历史关键词" whose pages bring nothing ends too.

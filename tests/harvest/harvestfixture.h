@@ -69,7 +69,8 @@ class HarvestTest : public ::testing::Test {
 
   std::shared_ptr<THarvester> Start(TEngine engine, const std::string& keyWordUtf8,
                                     int startPage = 0) {
-    auto h = THarvester::Start(engine, &sink, Cp936(keyWordUtf8), startPage, sink.EndHandler());
+    auto h =
+        THarvester::Start(engine, sink.Link(), Cp936(keyWordUtf8), startPage, sink.EndHandler());
     harvesters.push_back(h);
     return h;
   }

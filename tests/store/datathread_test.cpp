@@ -86,9 +86,11 @@ TEST_F(DataThreadTest, PendingActionWaitsForTheHandOver) {
   EXPECT_TRUE(key->Loading());
   EXPECT_EQ(store.RequestLoaded("k", paStart), nullptr);  // still loading: waits too
   EXPECT_EQ(store.RequestLoaded("k", paStop), key);       // stopping needs no companies
+  EXPECT_EQ(key->PendingAction, paNone);                  // and cancels the waiting start
+  EXPECT_EQ(store.RequestLoaded("k", paExport), nullptr);
   ASSERT_TRUE(test::SpinUntil([&] { return loads == 1; }));
   EXPECT_EQ(key->Companies.Count(), 3u);
-  EXPECT_EQ(store.TakePendingAction("k"), paStart);
+  EXPECT_EQ(store.TakePendingAction("k"), paExport);
   EXPECT_EQ(store.TakePendingAction("k"), paNone);
   EXPECT_EQ(store.RequestLoaded("k", paExport), key);
   EXPECT_EQ(key->PendingAction, paNone);
