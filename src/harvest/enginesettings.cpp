@@ -41,6 +41,15 @@ void ReadMarkers(QSettings& ini, const char* key, std::vector<std::string>& valu
   if (!read.empty()) value = std::move(read);
 }
 
+// "classic,page" or "classic"; anything else keeps the default.
+void ReadReaders(QSettings& ini, const char* key, bool& pageReader) {
+  QStringList parts = ini.value(key).toStringList();
+  if (parts.size() == 1) parts = parts.front().split(',');
+  for (QString& p : parts) p = p.trimmed().toLower();
+  if (parts == QStringList{"classic"}) pageReader = false;
+  if (parts == QStringList{"classic", "page"}) pageReader = true;
+}
+
 void ReadNumber(QSettings& ini, const char* key, int& value) {
   bool ok = false;
   int read = ini.value(key).toInt(&ok);
@@ -63,6 +72,8 @@ TEngineSettings LoadEngineSettings(const std::string& path) {
   ReadList(ini, "EngineDomains", s.EngineDomains);
   ReadText(ini, "BeianHost", s.BeianHost);
   ReadText(ini, "SpiderUserAgent", s.SpiderUserAgent);
+  ReadText(ini, "BrowserUserAgent", s.BrowserUserAgent);
+  ReadReaders(ini, "PageReaders", s.PageReader);
   ReadMarkers(ini, "BaiduVerifyMarkers", s.BaiduVerifyMarkers);
   ReadMarkers(ini, "So360VerifyMarkers", s.So360VerifyMarkers);
   ReadMarkers(ini, "SogouVerifyMarkers", s.SogouVerifyMarkers);

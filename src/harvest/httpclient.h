@@ -10,13 +10,13 @@
 
 namespace zoqa {
 
-// Browser identity sent by every client but the filing lookup's.
-extern const char kBrowserUserAgent[];
+// Browser identity sent by every client but the filing lookup's: the settings' one.
+std::string BrowserUserAgent();
 // Largest response body taken from a web page.
 constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;
 
 struct THttpOptions {
-  std::string UserAgent = kBrowserUserAgent;
+  std::string UserAgent = BrowserUserAgent();
   long ConnectTimeoutMs = 5000;
   long ReadTimeoutMs = 5000;  // no byte for this long fails the request
   long TotalTimeoutMs = 90000;

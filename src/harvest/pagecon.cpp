@@ -35,6 +35,7 @@ std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
       new TCaijiPageCon(egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd)));
   crawler->title_ = para.Title;
   crawler->certified_ = para.Certified;
+  crawler->paid_ = para.Paid;
   crawler->http_.SetCookieHeader(para.CookieText);
   return crawler;
 }
@@ -78,19 +79,6 @@ void TCaijiPageCon::CrawlStatus(const std::string& text) {
   link_->Send(message);
 }
 
-std::string TCaijiPageCon::PaidMarker() const {
-  auto settings = EngineSettings();
-  switch (engine_) {
-    case egBaidu:
-      return settings->BaiduDomain + "/baidu.php";
-    case egSogou:
-      return settings->SogouDomain + "/bill_cpc?";
-    case eg360:
-      break;
-  }
-  return settings->So360ClickHost + "/search/eclk?";
-}
-
 void TCaijiPageCon::Execute() {
   CrawlStatus(Cp936("正在进入企业网站:") + linkUrl_);
   std::string body;
@@ -127,7 +115,7 @@ bool TCaijiPageCon::PrepareRecord() {
     return true;
   }
   record_.Source = EngineName(engine_);
-  record_.IsPay = FindText(linkUrl_, PaidMarker()) != std::string::npos ? 1 : 0;
+  record_.IsPay = IsPaidLink(engine_, linkUrl_) ? 1 : 0;
   record_.WebUrl = http_.LastUrl();
   if (IsEngineUrl(record_.WebUrl)) return false;
   record_.SetName(beian_.LookupIcp(record_.WebUrl));
@@ -142,7 +130,7 @@ void TCaijiPageCon::PrepareBaidu() {
   record_.RenZheng = certified_;
   record_.Source = EngineName(engine_);
   record_.SetName(title_);
-  record_.IsPay = FindText(linkUrl_, PaidMarker()) != std::string::npos ? 1 : 0;
+  record_.IsPay = paid_ || IsPaidLink(engine_, linkUrl_) ? 1 : 0;
 }
 
 void TCaijiPageCon::ReadContacts(const TPageText& page) {

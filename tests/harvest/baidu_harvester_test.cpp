@@ -23,10 +23,10 @@ TEST(BaiduSearchUrl, EncodesTheKeywordAsCodePage936AndCountsResults) {
 
 class BaiduBlocksTest : public ::testing::Test {
  protected:
-  std::vector<TBaiduResult> Certified(const std::string& page) {
+  std::vector<TResultLink> Certified(const std::string& page) {
     return TCaijiBaidu::CertifiedResults(re, TCaijiBaidu::ResultColumn(TPageText(Cp936(page))));
   }
-  std::vector<TBaiduResult> Ordinary(const std::string& page) {
+  std::vector<TResultLink> Ordinary(const std::string& page) {
     return TCaijiBaidu::OrdinaryResults(re, TCaijiBaidu::ResultColumn(TPageText(Cp936(page))));
   }
   TRegExp re;
