@@ -1,7 +1,8 @@
 #include "harvest/caijibaidu.h"
 
-#include <QSaveFile>
-#include <QString>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
 
 #include "harvest/bodytext.h"
 #include "harvest/enginesettings.h"
@@ -110,11 +111,21 @@ bool TCaijiBaidu::HarvestPage() {
 }
 
 void TCaijiBaidu::SaveLastPage(const std::string& text) {
-  // The file is written beside its final name and renamed over it.
-  QSaveFile file(QString::fromStdString(AppDir() + "2.txt"));
-  if (!file.open(QIODevice::WriteOnly)) return;
-  file.write(text.data(), static_cast<qint64>(text.size()));
-  file.commit();
+  // Each writer fills a file of its own beside the final name and renames it over that name,
+  // which replaces the file whole. The page is a plain dump: it is not synced to disk.
+  static std::atomic<std::uint64_t> serial{0};
+  std::string path = AppDir() + "2.txt";
+  std::string temp = path + "." + std::to_string(serial.fetch_add(1)) + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!out.flush()) {
+      out.close();
+      std::remove(temp.c_str());
+      return;
+    }
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) std::remove(temp.c_str());
 }
 
 TBaiduPage TCaijiBaidu::ReadPage(TRegExp& re, const TPageText& page) {

@@ -30,6 +30,13 @@ void ReadList(QSettings& ini, const char* key, std::vector<std::string>& value) 
   value = std::move(read);
 }
 
+// A browser identity: written in double quotes, as its ";" would start a comment otherwise;
+// unquoted commas, as in "(KHTML, like Gecko)", split it into parts joined again here.
+void ReadIdentity(QSettings& ini, const char* key, std::string& value) {
+  QString text = ini.value(key).toStringList().join(", ").trimmed();
+  if (!text.isEmpty()) value = text.toStdString();
+}
+
 // A list of any length whose entries may hold Chinese text; kept in code page 936.
 void ReadMarkers(QSettings& ini, const char* key, std::vector<std::string>& value) {
   QStringList parts = ini.value(key).toStringList();
@@ -72,7 +79,7 @@ TEngineSettings LoadEngineSettings(const std::string& path) {
   ReadList(ini, "EngineDomains", s.EngineDomains);
   ReadText(ini, "BeianHost", s.BeianHost);
   ReadText(ini, "SpiderUserAgent", s.SpiderUserAgent);
-  ReadText(ini, "BrowserUserAgent", s.BrowserUserAgent);
+  ReadIdentity(ini, "BrowserUserAgent", s.BrowserUserAgent);
   ReadReaders(ini, "PageReaders", s.PageReader);
   ReadMarkers(ini, "BaiduVerifyMarkers", s.BaiduVerifyMarkers);
   ReadMarkers(ini, "So360VerifyMarkers", s.So360VerifyMarkers);

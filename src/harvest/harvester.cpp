@@ -118,7 +118,8 @@ bool THarvester::CycleFailed(const std::string& what) {
     return true;
   }
   failuresInRow_ = 0;
-  Status(Cp936("第 ") + page + Cp936(" 页连续 ") + std::to_string(kFailuresPerPage) + Cp936(" 次出错，已跳过：") + what);
+  Status(Cp936("第 ") + page + Cp936(" 页连续 ") + std::to_string(kFailuresPerPage) +
+         Cp936(" 次出错，已跳过：") + what);
   PageDone();
   return true;
 }

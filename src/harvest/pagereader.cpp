@@ -71,9 +71,8 @@ class TXPath {
     std::vector<xmlNode*> nodes;
     if (expression.empty()) return nodes;
     context_->node = node;
-    std::unique_ptr<xmlXPathObject, TObjectFree> found(
-        xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.c_str()),
-                               context_.get()));
+    std::unique_ptr<xmlXPathObject, TObjectFree> found(xmlXPathEvalExpression(
+        reinterpret_cast<const xmlChar*>(expression.c_str()), context_.get()));
     if (!found || !found->nodesetval) return nodes;
     xmlNodeSet* set = found->nodesetval;
     nodes.assign(set->nodeTab, set->nodeTab + set->nodeNr);
@@ -138,22 +137,24 @@ TBlock ReadBlock(TEngine engine, TXPath& xpath, xmlNode* block, const TResultSel
   for (xmlNode* target : xpath.Select(block, s.Target)) {
     std::string url = Utf8ToCp936(NodeText(target));
     read.keys.push_back(LinkKey(url));
-    if (read.result.Link.empty() && IsHttpUrl(url) && !IsEngineUrl(url) && !IsEngineCopy(engine, url)) {
+    if (read.result.Link.empty() && IsHttpUrl(url) && !IsEngineUrl(url) &&
+        !IsEngineCopy(engine, url)) {
       read.result.Link = url;
     }
   }
   std::vector<xmlNode*> anchors = xpath.Select(block, s.Anchor);
   if (!anchors.empty()) {
     std::unique_ptr<xmlChar, TTextFree> href(xmlGetProp(anchors.front(), BAD_CAST "href"));
-    std::string link = href ? AbsoluteLink(engine, Utf8ToCp936(Trim(reinterpret_cast<char*>(
-                                                      href.get()))))
-                            : std::string();
+    std::string link =
+        href ? AbsoluteLink(engine, Utf8ToCp936(Trim(reinterpret_cast<char*>(href.get()))))
+             : std::string();
     read.keys.push_back(LinkKey(link));
     if (read.result.Link.empty()) read.result.Link = link;
   }
   std::vector<xmlNode*> titles = xpath.Select(block, s.Title);
   if (!titles.empty()) read.result.Title = Utf8ToCp936(NodeText(titles.front()));
-  read.result.Paid = IsPaidLink(engine, read.result.Link) || !xpath.Select(block, s.AdMarks).empty();
+  read.result.Paid =
+      IsPaidLink(engine, read.result.Link) || !xpath.Select(block, s.AdMarks).empty();
   read.result.Reader = TReader::Page;
   return read;
 }

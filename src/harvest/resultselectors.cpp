@@ -14,13 +14,15 @@ std::string HasClass(const std::string& name) {
 
 TResultSelectors Baidu() {
   TResultSelectors s;
-  s.Blocks = "//*[@id='content_left']/*[contains(@class, 'c-container') and "
-             "contains(@class, 'result')]";
+  s.Blocks =
+      "//*[@id='content_left']/*[contains(@class, 'c-container') and "
+      "contains(@class, 'result')]";
   s.Anchor = ".//h3//a[@href]";
   s.Title = ".//h3";
   s.Target = "@mu";
-  s.AdMarks = "descendant-or-self::*[@data-tuiguang or contains(@class, 'tuiguang')] | "
-              ".//*[normalize-space(text()) = '广告']";
+  s.AdMarks =
+      "descendant-or-self::*[@data-tuiguang or contains(@class, 'tuiguang')] | "
+      ".//*[normalize-space(text()) = '广告']";
   s.Redirectors = {"/link?url=", "/baidu.php?url="};
   return s;
 }

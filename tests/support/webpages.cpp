@@ -136,8 +136,8 @@ std::string So360TodayPage(const std::vector<TTodayResult>& results, const std::
 std::string SogouTodayPage(const std::vector<TTodayResult>& results, const std::string& paidLink) {
   std::string page = "<div class=\"results\">\n";
   if (!paidLink.empty()) {
-    page += "<div class=\"rb\"><h3 class=\"pt\"><a href=\"" + paidLink +
-            "\">推广公司</a></h3></div>\n";
+    page +=
+        "<div class=\"rb\"><h3 class=\"pt\"><a href=\"" + paidLink + "\">推广公司</a></h3></div>\n";
   }
   int id = 1;
   for (const auto& r : results) {
@@ -151,8 +151,9 @@ std::string SogouTodayPage(const std::vector<TTodayResult>& results, const std::
   page +=
       "<div class=\"vrwrap hint\"><h3 class=\"vr-title\"><a href=\"/web?query=related\">"
       "您是不是要找</a></h3></div>\n";
-  return TodayPage(page + "</div>\n<div id=\"pagebar_container\"><a href=\"/web?query=x&amp;"
-                          "page=2\">下一页</a></div>\n");
+  return TodayPage(page +
+                   "</div>\n<div id=\"pagebar_container\"><a href=\"/web?query=x&amp;"
+                   "page=2\">下一页</a></div>\n");
 }
 
 std::string Anchor(const std::string& href, const std::string& text, bool singleQuotes) {
