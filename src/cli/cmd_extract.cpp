@@ -3,9 +3,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cstdio>
-#include <stdexcept>
-
 #include "cli/commands.h"
 #include "cli/jsonout.h"
 #include "cli/pagefile.h"
@@ -67,13 +64,8 @@ QJsonObject ToJson(const TComPanyInfo& record, const std::string& link, bool wor
 
 int CmdExtract(const Args& args) {
   ExtractArgs parsed = Parse(args);
-  std::string raw;
-  try {
-    raw = ReadPageFile(parsed.file);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-    return 1;
-  }
+  // A file that cannot be read ends the command with its message and status 1.
+  std::string raw = ReadPageFile(parsed.file);
   TPageText page(DecodePage(raw));
   TRegExp re;
   std::string link = FindContactLink(re, page, Utf8ToCp936(parsed.host), parsed.variant);

@@ -3,9 +3,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cstdio>
-#include <stdexcept>
-
 #include "cli/commands.h"
 #include "cli/jsonout.h"
 #include "cli/pagefile.h"
@@ -58,13 +55,8 @@ QJsonObject ToJson(TEngine engine, const TResultLink& link) {
 
 int CmdResults(const Args& args) {
   ResultsArgs parsed = Parse(args);
-  std::string raw;
-  try {
-    raw = ReadPageFile(parsed.file);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-    return 1;
-  }
+  // A file that cannot be read ends the command with its message and status 1.
+  std::string raw = ReadPageFile(parsed.file);
   // The engine's hosts and the readers in use come from the settings file, as for `run`.
   SetEngineSettings(LoadEngineSettings(AppDir() + "zqclient.cfg"));
   TRegExp re;
