@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "harvest/httpclient.h"
 #include "util/codepage.h"
 
 namespace zoqa {
@@ -25,7 +26,7 @@ struct TEngineSettings {
   std::string BeianHost = "beian.miit.gov.cn";
   // The browser identity of every request but the filing lookup's; a current browser's
   // string helps when an engine answers with verification pages.
-  std::string BrowserUserAgent = "Mozilla/5.0 (Windows NT 6.1; rv:2.0) Gecko/20100101 Firefox/4.0";
+  std::string BrowserUserAgent = kBrowserUserAgent;
   // The readers of result pages: the classic patterns, and (true) after them the structural
   // reader. Written "classic,page" or "classic" in the settings file.
   bool PageReader = true;

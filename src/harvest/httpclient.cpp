@@ -9,6 +9,8 @@
 
 namespace zoqa {
 
+const char kBrowserUserAgent[] = "Mozilla/5.0 (Windows NT 6.1; rv:2.0) Gecko/20100101 Firefox/4.0";
+
 std::string BrowserUserAgent() {
   return EngineSettings()->BrowserUserAgent;
 }

@@ -10,7 +10,9 @@
 
 namespace zoqa {
 
-// Browser identity sent by every client but the filing lookup's: the settings' one.
+// The default browser identity, and the one of the settings that every client but the
+// filing lookup's sends.
+extern const char kBrowserUserAgent[];
 std::string BrowserUserAgent();
 // Largest response body taken from a web page.
 constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;

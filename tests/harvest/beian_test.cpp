@@ -71,7 +71,7 @@ TEST_F(BeianLookupTest, AsksTheRegistryForTheDomainAsASpider) {
   EXPECT_EQ(log[0].Target, "/search/gzdz.com");
   EXPECT_EQ(log[0].Referer, "http://" + RegistryHost() + "/");
   EXPECT_EQ(log[0].UserAgent, EngineSettings()->SpiderUserAgent);
-  EXPECT_NE(log[0].UserAgent, BrowserUserAgent());
+  EXPECT_NE(log[0].UserAgent, kBrowserUserAgent);
   EXPECT_EQ(log[1].Target, "/search/shop-b.com.cn");
 }
 

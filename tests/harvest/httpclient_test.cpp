@@ -35,7 +35,7 @@ TEST_F(HttpClientTest, FollowsRedirectsKeepsCookiesAndReportsTheFinalUrl) {
   auto again = world.Requests({"www.final.com", "/again"});
   ASSERT_EQ(again.size(), 1u);
   EXPECT_EQ(again[0].Cookie, "BAIDUID=abc");
-  EXPECT_EQ(again[0].UserAgent, BrowserUserAgent());
+  EXPECT_EQ(again[0].UserAgent, kBrowserUserAgent);
   EXPECT_TRUE(again[0].ViaProxy);
   EXPECT_FALSE(world.Requests({"www.start.com", "/go"})[0].HasCookie);
 
@@ -161,7 +161,7 @@ TEST_F(FetchPageTest, AnyCompletedExchangeIsContent) {
   auto log = world.Requests({"www.site.com", ""});
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].Version, "HTTP/1.0");
-  EXPECT_EQ(log[0].UserAgent, BrowserUserAgent());
+  EXPECT_EQ(log[0].UserAgent, kBrowserUserAgent);
   EXPECT_FALSE(log[0].HasCookie);
 }
 
