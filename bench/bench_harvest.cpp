@@ -9,6 +9,7 @@
 #include "harvest/caijibaidu.h"
 #include "harvest/contactextract.h"
 #include "harvest/linkharvester.h"
+#include "harvest/pagereader.h"
 
 namespace {
 
@@ -43,6 +44,26 @@ std::string BaiduPage() {
             "</h3><div class=\"c-abstract\">" + Filler(i + 1) +
             "</div><a class=\"m\" href=\"http://cache.baiducontent.com/c?m=" + n +
             "\">百度快照</a></div>\n";
+  }
+  page += "</div><div id=\"page\"><a href=\"/s?wd=x&pn=10\">2</a></div>\n";
+  for (int i = 0; i < 400; ++i) page += Filler(i);
+  return page + "</body></html>\n";
+}
+
+// A Baidu result page in today's markup, about 300 KB: result blocks with their target in
+// `mu` and a redirector on the title, no data attributes and no snapshot links.
+std::string BaiduTodayPage() {
+  std::string page = "<html><head><title>广州 电子公司_百度搜索</title></head><body>\n";
+  for (int i = 0; i < 600; ++i) page += Filler(i);
+  page += "<div id=\"content_left\">\n";
+  for (int i = 0; i < 10; ++i) {
+    std::string n = std::to_string(i);
+    page += "<div class=\"result c-container xpath-log new-pmd\" id=\"" + n +
+            "\" srcid=\"1599\" mu=\"https://www.company" + n +
+            ".com/\"><div class=\"c-title\"><h3 class=\"t\"><a href=\"http://www.baidu.com/"
+            "link?url=Zx" +
+            n + "Yq\">深圳市某某电子有限公司" + n + "</a></h3></div><div class=\"c-abstract\">" +
+            Filler(i) + "</div></div>\n";
   }
   page += "</div><div id=\"page\"><a href=\"/s?wd=x&pn=10\">2</a></div>\n";
   for (int i = 0; i < 400; ++i) page += Filler(i);
@@ -100,6 +121,21 @@ void BM_BaiduResultPage(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
 }
 BENCHMARK(BM_BaiduResultPage)->Unit(benchmark::kMillisecond);
+
+// The structural reader alone on an already decoded page, beside the classic passes above.
+void BM_BaiduPageReader(benchmark::State& state) {
+  const std::string body = BaiduTodayPage();
+  zoqa::TPageText page = zoqa::DecodeBody(body, true);
+  page.Utf8();
+  for (auto _ : state) {
+    auto results = zoqa::ReadPageStructure(zoqa::egBaidu, page, {});
+    if (results.size() != 10) state.SkipWithError("wrong results");
+    benchmark::DoNotOptimize(results);
+  }
+  state.counters["page_kb"] = static_cast<double>(body.size()) / 1024;
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+}
+BENCHMARK(BM_BaiduPageReader)->Unit(benchmark::kMillisecond);
 
 void RunLinkPage(benchmark::State& state, zoqa::TEngine engine, const std::string& body) {
   zoqa::TRegExp re;

@@ -1,6 +1,7 @@
 // A search result page through the harvesters' passes: the page decoded as a harvester does,
 // the Baidu result column with its certified and ordinary blocks, and the 360 and Sogou link
-// passes. Whatever the page holds, every result must carry what a crawler is started with.
+// passes, and the structural reader of each engine. Whatever the page holds, every result
+// must carry what a crawler is started with.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "harvest/bodytext.h"
 #include "harvest/caijibaidu.h"
 #include "harvest/linkharvester.h"
+#include "harvest/resultpage.h"
 #include "util/textutil.h"
 
 namespace {
@@ -26,6 +28,14 @@ void CheckLinks(const std::vector<std::string>& links) {
   }
 }
 
+void CheckResults(const std::vector<zoqa::TResultLink>& results) {
+  for (const zoqa::TResultLink& r : results) {
+    if (r.Reader == zoqa::TReader::Classic) continue;
+    std::string lower = zoqa::AsciiLower(r.Link);
+    Check(lower.starts_with("http://") || lower.starts_with("https://"));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -35,16 +45,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A harvester decodes UTF-8 only; the raw bytes as code page text reach the passes too.
   for (const TPageText& page : {DecodeBody(body, true), TPageText(Trim(body))}) {
     TPageText column = TCaijiBaidu::ResultColumn(page);
-    for (const TBaiduResult& r : TCaijiBaidu::CertifiedResults(re, column)) {
+    for (const TResultLink& r : TCaijiBaidu::CertifiedResults(re, column)) {
       Check(r.Certified == 1);
       Check(r.Link.find('"') == std::string::npos && r.Link.find('\'') == std::string::npos);
     }
-    for (const TBaiduResult& r : TCaijiBaidu::OrdinaryResults(re, column)) {
+    for (const TResultLink& r : TCaijiBaidu::OrdinaryResults(re, column)) {
       Check(!r.Link.empty());
       Check(r.Certified <= 1);
     }
     CheckLinks(TLinkHarvester::PageLinks(re, eg360, page));
     CheckLinks(TLinkHarvester::PageLinks(re, egSogou, page));
+    for (TEngine engine : {egBaidu, eg360, egSogou}) CheckResults(ReadResultPage(engine, re, page));
   }
   return 0;
 }

@@ -3,13 +3,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-
 #include "cli/commands.h"
 #include "cli/jsonout.h"
+#include "cli/pagefile.h"
 #include "harvest/contactextract.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
@@ -48,14 +44,6 @@ ExtractArgs Parse(const Args& args) {
   return parsed;
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw std::runtime_error("cannot read " + path);
-  return bytes;
-}
-
 // The page's text as a crawler decodes it: UTF-8 into the code page, or, when that gives
 // nothing, the raw bytes taken as code page text.
 std::string DecodePage(const std::string& raw) {
@@ -76,13 +64,8 @@ QJsonObject ToJson(const TComPanyInfo& record, const std::string& link, bool wor
 
 int CmdExtract(const Args& args) {
   ExtractArgs parsed = Parse(args);
-  std::string raw;
-  try {
-    raw = ReadAll(parsed.file);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-    return 1;
-  }
+  // A file that cannot be read ends the command with its message and status 1.
+  std::string raw = ReadPageFile(parsed.file);
   TPageText page(DecodePage(raw));
   TRegExp re;
   std::string link = FindContactLink(re, page, Utf8ToCp936(parsed.host), parsed.variant);

@@ -16,6 +16,7 @@ class UsageError : public std::runtime_error {
 };
 
 int CmdExtract(const Args& args);
+int CmdResults(const Args& args);
 
 int CmdAdd(const Args& args);
 int CmdList(const Args& args);

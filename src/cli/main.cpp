@@ -18,6 +18,7 @@ namespace {
 const char kUsage[] =
     "usage:\n"
     "  zoqa-cli [--home DIR] extract [--variant baidu|360|sogou] [--host HOST] FILE\n"
+    "  zoqa-cli [--home DIR] results [--engine baidu|360|sogou] FILE\n"
     "  zoqa-cli [--home DIR] add KEYWORD\n"
     "  zoqa-cli [--home DIR] list [--json]\n"
     "  zoqa-cli [--home DIR] companies KEYWORD [--json]\n"
@@ -38,6 +39,7 @@ const std::map<std::string, Command>& Commands() {
   using namespace zoqa::cli;
   static const std::map<std::string, Command> commands = {
       {"extract", CmdExtract},
+      {"results", CmdResults},
       {"add", CmdAdd},
       {"list", CmdList},
       {"companies", CmdCompanies},

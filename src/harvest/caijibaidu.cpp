@@ -1,9 +1,12 @@
 #include "harvest/caijibaidu.h"
 
+#include <atomic>
+#include <cstdio>
 #include <fstream>
 
 #include "harvest/bodytext.h"
 #include "harvest/enginesettings.h"
+#include "harvest/pagereader.h"
 #include "harvest/pagesearch.h"
 #include "harvest/textscan.h"
 #include "platform/appdir.h"
@@ -20,6 +23,7 @@ constexpr std::size_t kMinResultBytes = 1500;
 
 const char kCertifiedBlock[] = "<div id=\"[^>]*(data-click=)[^>]*>([\\s\\S]*?)推广";
 const char kResultBlock[] = "<div[^>]*(srcid=)[^>]*>([\\s\\S]*?)(快照)";
+const char kResultBlockStart[] = "<div[^>]*srcid=[^>]*>";
 
 // The value after `key` up to the next `quote`, as the result data attributes write it.
 std::string QuotedValue(const std::string& data, const char* key, char quote) {
@@ -31,6 +35,25 @@ std::string RemoveQuotesAndColons(const std::string& text) {
   out = ReplaceText(out, "\"", "", false);
   out = ReplaceText(out, Cp936("："), "", false);
   return Trim(out);
+}
+
+// The result blocks of a result column. A block that holds the start of another result block
+// (a card without a snapshot link runs on into the next result) ends there, and the rest of
+// the column is matched again, so the next result is not lost.
+std::vector<std::string> ResultBlocks(TRegExp& re, const TPageText& column) {
+  std::vector<std::string> blocks;
+  std::string_view rest = column.Utf8();
+  for (;;) {
+    std::vector<std::string> first = re.FindAllUtf8(kResultBlock, rest, 1, true);
+    if (first.empty()) break;
+    std::string_view match = first.front();
+    std::size_t at = rest.find(match);
+    std::vector<std::string> inner = re.FindAllUtf8(kResultBlockStart, match.substr(1), 1, true);
+    std::size_t length = inner.empty() ? match.size() : match.find(inner.front(), 1);
+    blocks.push_back(Utf8ToCp936(match.substr(0, length)));
+    rest.remove_prefix(at + length);
+  }
+  return blocks;
 }
 
 }  // namespace
@@ -68,33 +91,62 @@ bool TCaijiBaidu::HarvestPage() {
   bool fetched = FetchResultPage(body);
   if (Terminated() || !fetched) return false;
   TPageText page = DecodeBody(body, true);
+  TBaiduPage found = ReadPage(re_, page);
   // A verification page is no result page, however long: the same page is asked again
   // once the engine's back-off has passed.
-  if (VerificationAnswer(body, page) || body.size() <= kMinResultBytes) return false;
+  if (VerificationAnswer(body, page, !found.Empty()) || body.size() <= kMinResultBytes) {
+    return false;
+  }
   body.clear();
   Gate().ResultPage();
   SaveLastPage(page.Cp936());
   Status(Cp936("正在分析采集结果..."));
-  TPageText column = ResultColumn(page);
-  bool go = StartCrawlers(CertifiedResults(re_, column));
+  // A stop during the certified pass leaves the page to be asked again.
+  if (!StartCrawlers(found.Certified)) return false;
   // From here on the page counts as finished, whatever the result blocks give. The cookies
   // handed to crawlers are those of the last search request, read once per page here.
   cookieText_ = http_.LastCookieHeader();
-  if (go) StartCrawlers(OrdinaryResults(re_, column));
+  if (StartCrawlers(found.Ordinary)) StartCrawlers(found.Structural);
   return true;
 }
 
 void TCaijiBaidu::SaveLastPage(const std::string& text) {
-  std::ofstream out(AppDir() + "2.txt", std::ios::binary | std::ios::trunc);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  // Each writer fills a file of its own beside the final name and renames it over that name,
+  // which replaces the file whole. The page is a plain dump: it is not synced to disk.
+  static std::atomic<std::uint64_t> serial{0};
+  std::string path = AppDir() + "2.txt";
+  std::string temp = path + "." + std::to_string(serial.fetch_add(1)) + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!out.flush()) {
+      out.close();
+      std::remove(temp.c_str());
+      return;
+    }
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) std::remove(temp.c_str());
+}
+
+TBaiduPage TCaijiBaidu::ReadPage(TRegExp& re, const TPageText& page) {
+  TBaiduPage found;
+  TPageText column = ResultColumn(page);
+  found.Certified = CertifiedResults(re, column);
+  found.Ordinary = OrdinaryResults(re, column);
+  if (EngineSettings()->PageReader) {
+    std::vector<TResultLink> classic = found.Certified;
+    classic.insert(classic.end(), found.Ordinary.begin(), found.Ordinary.end());
+    found.Structural = ReadPageStructure(egBaidu, page, classic);
+  }
+  return found;
 }
 
 TPageText TCaijiBaidu::ResultColumn(const TPageText& page) {
   return TPageText(TextBetween("id=\"content_left\"", "id=\"page\"", page.Cp936()));
 }
 
-std::vector<TBaiduResult> TCaijiBaidu::CertifiedResults(TRegExp& re, const TPageText& column) {
-  std::vector<TBaiduResult> results;
+std::vector<TResultLink> TCaijiBaidu::CertifiedResults(TRegExp& re, const TPageText& column) {
+  std::vector<TResultLink> results;
   std::string anchorPattern = Cp936ToUtf8("<a[^>]*" + EngineSettings()->BaiduDomain +
                                           "/baidu.php?[^>]*>(?:.|[\\r\\n])*?</a>");
   for (const std::string& match : FindInPage(re, kCertifiedBlock, column)) {
@@ -109,21 +161,23 @@ std::vector<TBaiduResult> TCaijiBaidu::CertifiedResults(TRegExp& re, const TPage
     std::vector<std::string> anchors = re.FindAll(anchorPattern, block);
     if (anchors.empty()) continue;
     std::string link = Trim(TextBetween("href=\"", "\"", anchors.front()));
-    results.push_back({RemoveQuotesAndColons(title), RemoveQuotesAndColons(link), 1});
+    TResultLink result{RemoveQuotesAndColons(title), RemoveQuotesAndColons(link), 1};
+    result.Paid = IsPaidLink(egBaidu, result.Link);
+    results.push_back(std::move(result));
   }
   return results;
 }
 
-std::vector<TBaiduResult> TCaijiBaidu::OrdinaryResults(TRegExp& re, const TPageText& column) {
-  std::vector<TBaiduResult> results;
-  for (const std::string& match : FindInPage(re, kResultBlock, column)) {
+std::vector<TResultLink> TCaijiBaidu::OrdinaryResults(TRegExp& re, const TPageText& column) {
+  std::vector<TResultLink> results;
+  for (const std::string& match : ResultBlocks(re, column)) {
     std::string block = Trim(match);
     if (block.empty()) continue;
     std::string data = TextBetween("data-tools=", "}", block);
     if (data.empty()) continue;
     data = AfterMarker("{", data);
     bool doubleQuoted = FindText(data, "\"") != std::string::npos;
-    TBaiduResult result;
+    TResultLink result;
     result.Title =
         doubleQuoted ? QuotedValue(data, "title\":\"", '"') : QuotedValue(data, "title:'", '\'');
     result.Link =
@@ -133,13 +187,14 @@ std::vector<TBaiduResult> TCaijiBaidu::OrdinaryResults(TRegExp& re, const TPageT
       result.Title = QuotedValue(TextBetween("hint-data=", "}", block), "label\":\"", '"');
       result.Certified = 1;
     }
+    result.Paid = IsPaidLink(egBaidu, result.Link);
     results.push_back(std::move(result));
   }
   return results;
 }
 
-bool TCaijiBaidu::StartCrawlers(const std::vector<TBaiduResult>& results) {
-  for (const TBaiduResult& result : results) {
+bool TCaijiBaidu::StartCrawlers(const std::vector<TResultLink>& results) {
+  for (const TResultLink& result : results) {
     Status(Cp936("正在进入企业网站..."));
     if (!WaitCrawlGate()) return false;
     StartCrawler(result);
@@ -147,13 +202,14 @@ bool TCaijiBaidu::StartCrawlers(const std::vector<TBaiduResult>& results) {
   return true;
 }
 
-void TCaijiBaidu::StartCrawler(const TBaiduResult& result) {
+void TCaijiBaidu::StartCrawler(const TResultLink& result) {
   TPagePara para;
   para.WindowHandle = link_;
   para.Title = result.Title;
   para.LinkUrl = result.Link;
   para.CookieText = cookieText_;
   para.Certified = result.Certified;
+  para.Paid = result.Paid;
   para.KeyWord = info_.KeyWord;
   try {
     AddCrawler(TCaijiPageCon::CreateBaidu(para, CrawlerEnded()));

@@ -30,6 +30,13 @@ void ReadList(QSettings& ini, const char* key, std::vector<std::string>& value) 
   value = std::move(read);
 }
 
+// A browser identity: written in double quotes, as its ";" would start a comment otherwise;
+// unquoted commas, as in "(KHTML, like Gecko)", split it into parts joined again here.
+void ReadIdentity(QSettings& ini, const char* key, std::string& value) {
+  QString text = ini.value(key).toStringList().join(", ").trimmed();
+  if (!text.isEmpty()) value = text.toStdString();
+}
+
 // A list of any length whose entries may hold Chinese text; kept in code page 936.
 void ReadMarkers(QSettings& ini, const char* key, std::vector<std::string>& value) {
   QStringList parts = ini.value(key).toStringList();
@@ -39,6 +46,15 @@ void ReadMarkers(QSettings& ini, const char* key, std::vector<std::string>& valu
     if (!p.trimmed().isEmpty()) read.push_back(Utf8ToCp936(p.trimmed().toStdString()));
   }
   if (!read.empty()) value = std::move(read);
+}
+
+// "classic,page" or "classic"; anything else keeps the default.
+void ReadReaders(QSettings& ini, const char* key, bool& pageReader) {
+  QStringList parts = ini.value(key).toStringList();
+  if (parts.size() == 1) parts = parts.front().split(',');
+  for (QString& p : parts) p = p.trimmed().toLower();
+  if (parts == QStringList{"classic"}) pageReader = false;
+  if (parts == QStringList{"classic", "page"}) pageReader = true;
 }
 
 void ReadNumber(QSettings& ini, const char* key, int& value) {
@@ -63,6 +79,8 @@ TEngineSettings LoadEngineSettings(const std::string& path) {
   ReadList(ini, "EngineDomains", s.EngineDomains);
   ReadText(ini, "BeianHost", s.BeianHost);
   ReadText(ini, "SpiderUserAgent", s.SpiderUserAgent);
+  ReadIdentity(ini, "BrowserUserAgent", s.BrowserUserAgent);
+  ReadReaders(ini, "PageReaders", s.PageReader);
   ReadMarkers(ini, "BaiduVerifyMarkers", s.BaiduVerifyMarkers);
   ReadMarkers(ini, "So360VerifyMarkers", s.So360VerifyMarkers);
   ReadMarkers(ini, "SogouVerifyMarkers", s.SogouVerifyMarkers);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "harvest/httpclient.h"
 #include "util/codepage.h"
 
 namespace zoqa {
@@ -23,16 +24,23 @@ struct TEngineSettings {
   std::vector<std::string> EngineDomains = {"baidu.com", "so.com",  "sogou.com",
                                             "360.cn",    "360.com", "soso.com"};
   std::string BeianHost = "beian.miit.gov.cn";
+  // The browser identity of every request but the filing lookup's; a current browser's
+  // string helps when an engine answers with verification pages.
+  std::string BrowserUserAgent = kBrowserUserAgent;
+  // The readers of result pages: the classic patterns, and (true) after them the structural
+  // reader. Written "classic,page" or "classic" in the settings file.
+  bool PageReader = true;
   // The filing lookup's identity: an MSIE 10 compatible string with a search spider's token
   // and information URL, unlike the browser identity of the other requests.
   std::string SpiderUserAgent =
       "Mozilla/5.0 (compatible; MSIE 10.0; Windows NT 6.1; Trident/6.0; Baiduspider/2.0; "
       "+http://www.baidu.com/search/spider.html)";
   // Texts that mark an engine's human-verification answer when found in the final URL of a
-  // search request or in its page (code page 936), and the first back-off after one.
+  // search request, or in its page when no reader finds a result there (code page 936), and
+  // the first back-off after one.
   std::vector<std::string> BaiduVerifyMarkers = {"wappass.baidu.com/static/captcha",
                                                  Cp936("百度安全验证")};
-  std::vector<std::string> So360VerifyMarkers = {Cp936("为什么会出现验证码")};
+  std::vector<std::string> So360VerifyMarkers = {"qcaptcha.so.com", Cp936("为什么会出现验证码")};
   std::vector<std::string> SogouVerifyMarkers = {"/antispider/", Cp936("请输入验证码")};
   int VerifyBackoffSeconds = 60;
   // The [net] Proxy ("host:port") every HTTP client goes through; empty: the http_proxy

@@ -38,7 +38,8 @@ bool FetchPage(const std::string& url, std::string& body, const std::string& pro
   std::string proxy = "http://" + proxyHost + ":" + proxyPort;
   return GetOnce(url, kMaxSitePageBytes, body, [&](CURL* c) {
     curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
-    curl_easy_setopt(c, CURLOPT_USERAGENT, kBrowserUserAgent);
+    std::string userAgent = BrowserUserAgent();
+    curl_easy_setopt(c, CURLOPT_USERAGENT, userAgent.c_str());
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
     long seconds = timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds;
     curl_easy_setopt(c, CURLOPT_TIMEOUT, seconds);

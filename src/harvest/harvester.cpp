@@ -28,6 +28,8 @@ struct TUnreportedCount {
 constexpr int kPageGatePollMs = 100;
 constexpr int kCrawlGatePollMs = 50;
 constexpr int kHoldPollMs = 50;
+// A page that fails the same way this many times in a row is given up.
+constexpr int kFailuresPerPage = 3;
 
 }  // namespace
 
@@ -89,8 +91,37 @@ THarvester::THarvester(TEngine engine, std::shared_ptr<THarvestLink> link,
 void THarvester::Execute() {
   while (!Terminated()) {
     if (!WaitPageGate()) return;
-    if (!Cycle()) return;
+    if (!GuardedCycle()) return;
   }
+}
+
+bool THarvester::GuardedCycle() {
+  if (engine_ == egSogou) return Cycle();
+  try {
+    bool go = Cycle();
+    failuresInRow_ = 0;
+    return go;
+  } catch (const std::exception& e) {
+    return CycleFailed(e.what());
+  } catch (...) {
+    return CycleFailed("unknown failure");
+  }
+}
+
+bool THarvester::CycleFailed(const std::string& what) {
+  std::string failure = std::to_string(PageIndex()) + ":" + what;
+  failuresInRow_ = failure == lastFailure_ ? failuresInRow_ + 1 : 1;
+  lastFailure_ = failure;
+  std::string page = std::to_string(PageIndex() + 1);
+  if (failuresInRow_ < kFailuresPerPage) {
+    Status(Cp936("第 ") + page + Cp936(" 页处理出错，稍后重试：") + what);
+    return true;
+  }
+  failuresInRow_ = 0;
+  Status(Cp936("第 ") + page + Cp936(" 页连续 ") + std::to_string(kFailuresPerPage) +
+         Cp936(" 次出错，已跳过：") + what);
+  PageDone();
+  return true;
 }
 
 int THarvester::Unreported() {
@@ -168,9 +199,10 @@ void THarvester::PageDone() {
   link_->Send(message);
 }
 
-bool THarvester::VerificationAnswer(const std::string& body, const TPageText& page) {
+bool THarvester::VerificationAnswer(const std::string& body, const TPageText& page,
+                                    bool hasResults) {
   const std::string& text = page.Cp936().empty() ? body : page.Cp936();
-  if (!IsVerificationPage(engine_, http_.LastUrl(), text)) return false;
+  if (!IsVerificationPage(engine_, http_.LastUrl(), text, hasResults)) return false;
   int seconds = Gate().VerificationPage(EngineSettings()->VerifyBackoffSeconds);
   Status(VerificationStatus(engine_, seconds));
   return true;

@@ -73,6 +73,11 @@ class THarvester : public TWorkerThread {
   void Finished() override;
   // One pass of the thread body after the page gate granted; false ends the harvester.
   virtual bool Cycle() = 0;
+  // Cycle with its failures swallowed (but Sogou's, which end the harvester): a failure is
+  // a status line and the same page again after the gate; the same failure on one page
+  // three times in a row finishes the page with no results.
+  bool GuardedCycle();
+  bool CycleFailed(const std::string& what);
 
   // Status line for the keyword (hkStatus); nothing once a stop was requested.
   void Status(const std::string& text);
@@ -85,10 +90,10 @@ class THarvester : public TWorkerThread {
   bool WaitCrawlGate();
   // Waits while the harvester is held; false when a stop came.
   bool WaitWhileHeld();
-  // True when the answer to the last search request is the engine's verification page; the
-  // engine's page gate then holds every harvester of the engine for the back-off, and the
-  // user is told.
-  bool VerificationAnswer(const std::string& body, const TPageText& page);
+  // True when the answer to the last search request is the engine's verification page
+  // (`hasResults`: a reader found results on it); the engine's page gate then holds every
+  // harvester of the engine for the back-off, and the user is told.
+  bool VerificationAnswer(const std::string& body, const TPageText& page, bool hasResults);
   // Registers and launches a crawler; it takes the slot the crawl gate wait took.
   void AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler);
   TCaijiPageCon::TEndHandler CrawlerEnded();
@@ -115,6 +120,8 @@ class THarvester : public TWorkerThread {
   TCrawlerSlot slot_;
   THarvesterEnd onEnd_;
   std::shared_ptr<void> unreported_;
+  std::string lastFailure_;  // page index and text of the last failed cycle
+  int failuresInRow_ = 0;
 };
 
 }  // namespace zoqa

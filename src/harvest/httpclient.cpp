@@ -6,12 +6,17 @@
 #include <chrono>
 
 #include "harvest/curlsupport.h"
+#include "harvest/enginesettings.h"
 #include "harvest/workerthread.h"
 #include "util/textutil.h"
 
 namespace zoqa {
 
 const char kBrowserUserAgent[] = "Mozilla/5.0 (Windows NT 6.1; rv:2.0) Gecko/20100101 Firefox/4.0";
+
+std::string BrowserUserAgent() {
+  return EngineSettings()->BrowserUserAgent;
+}
 
 namespace {
 

@@ -10,8 +10,10 @@
 
 namespace zoqa {
 
-// Browser identity sent by every client but the filing lookup's.
+// The default browser identity, and the one of the settings that every client but the
+// filing lookup's sends.
 extern const char kBrowserUserAgent[];
+std::string BrowserUserAgent();
 // Largest response body taken from a web page.
 constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;
 // Largest page taken from a company's site: contact data is never that far down a page, and
@@ -19,7 +21,7 @@ constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;
 constexpr std::size_t kMaxSitePageBytes = 4 * 1024 * 1024;
 
 struct THttpOptions {
-  std::string UserAgent = kBrowserUserAgent;
+  std::string UserAgent = BrowserUserAgent();
   long ConnectTimeoutMs = 5000;
   long ReadTimeoutMs = 5000;  // no byte for this long fails the request
   long TotalTimeoutMs = 90000;

@@ -4,7 +4,10 @@
 
 #include "harvest/bodytext.h"
 #include "harvest/enginesettings.h"
+#include "harvest/pagereader.h"
 #include "harvest/pagesearch.h"
+#include "harvest/resultselectors.h"
+#include "harvest/textscan.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
 
@@ -85,13 +88,32 @@ std::vector<std::string> TLinkHarvester::PageLinks(TRegExp& re, TEngine engine,
   for (const std::string& match : FindInPage(re, paid.c_str(), page)) links.Add(MatchLink(match));
   std::vector<std::string> own = OwnDomains(engine);
   for (const std::string& match : FindInPage(re, kOutboundLink, page)) {
-    if (!MentionsAny(match, own)) links.Add(MatchLink(match));
+    if (MentionsAny(match, own)) continue;
+    // The engine's cached copies of pages are its own site: crawled, they would give the
+    // engine's registered name with a stale copy's numbers.
+    std::string link = MatchLink(match);
+    if (!IsEngineCopy(engine, link)) links.Add(link);
   }
   return links.Take();
 }
 
+std::vector<TResultLink> TLinkHarvester::ResultLinks(TRegExp& re, TEngine engine,
+                                                     const TPageText& page) {
+  std::vector<TResultLink> links;
+  for (std::string& url : PageLinks(re, engine, page)) {
+    TResultLink link;
+    link.Paid = IsPaidLink(engine, url);
+    link.Link = std::move(url);
+    links.push_back(std::move(link));
+  }
+  if (!EngineSettings()->PageReader) return links;
+  std::vector<TResultLink> added = ReadPageStructure(engine, page, links);
+  links.insert(links.end(), added.begin(), added.end());
+  return links;
+}
+
 bool TLinkHarvester::Cycle() {
-  std::vector<std::string> links;
+  std::vector<TResultLink> links;
   switch (HarvestPage(links)) {
     case TPageOutcome::Failed:
       // 360 asks for the same page again after the gate; Sogou gives up.
@@ -108,29 +130,32 @@ bool TLinkHarvester::Cycle() {
   return true;
 }
 
-TLinkHarvester::TPageOutcome TLinkHarvester::HarvestPage(std::vector<std::string>& links) {
+TLinkHarvester::TPageOutcome TLinkHarvester::HarvestPage(std::vector<TResultLink>& links) {
   currentUrl_ = SearchUrl(engine_, info_.KeyWord, PageIndex());
   Status(Cp936("正在获取搜索结果..."));
   std::string body;
   if (!http_.Get(currentUrl_, body)) return TPageOutcome::Failed;
   if (Terminated()) return TPageOutcome::Links;
   TPageText page = DecodeBody(body, true);
-  if (VerificationAnswer(body, page)) return TPageOutcome::Verification;
+  if (!body.empty()) links = ResultLinks(re_, engine_, page);
+  if (VerificationAnswer(body, page, !links.empty())) {
+    links.clear();
+    return TPageOutcome::Verification;
+  }
   Gate().ResultPage();
   if (body.empty()) return TPageOutcome::Links;
   body.clear();
   Status(Cp936("正在分析采集结果..."));
-  links = PageLinks(re_, engine_, page);
   return TPageOutcome::Links;
 }
 
-void TLinkHarvester::StartCrawlers(const std::vector<std::string>& links) {
+void TLinkHarvester::StartCrawlers(const std::vector<TResultLink>& links) {
   try {
-    for (const std::string& url : links) {
+    for (const TResultLink& link : links) {
       if (Terminated()) return;
       Status(Cp936("正在进入企业网站..."));
       if (!WaitCrawlGate()) return;
-      AddCrawler(TCaijiPageCon::Create(engine_, link_, info_.KeyWord, url, CrawlerEnded()));
+      AddCrawler(TCaijiPageCon::Create(engine_, link_, info_.KeyWord, link.Link, CrawlerEnded()));
     }
   } catch (...) {
     // A crawler that cannot be started ends the starting for this page only.

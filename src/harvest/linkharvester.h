@@ -7,6 +7,7 @@
 
 #include "harvest/harvester.h"
 #include "harvest/pagetext.h"
+#include "harvest/resultlink.h"
 
 namespace zoqa {
 
@@ -23,6 +24,10 @@ class TLinkHarvester : public THarvester {
   // that do not mention the engine's own domains; no two equal ignoring letter case.
   static std::vector<std::string> PageLinks(TRegExp& re, TEngine engine, const TPageText& page);
 
+  // Every link to crawl on a result page: those of PageLinks, then what the structural reader
+  // adds when the settings enable it.
+  static std::vector<TResultLink> ResultLinks(TRegExp& re, TEngine engine, const TPageText& page);
+
  protected:
   TLinkHarvester(TEngine engine, std::shared_ptr<THarvestLink> link, const std::string& keyWord,
                  int startPage);
@@ -32,8 +37,8 @@ class TLinkHarvester : public THarvester {
  private:
   enum class TPageOutcome { Failed, Verification, Links };
   // One request and the links of its page.
-  TPageOutcome HarvestPage(std::vector<std::string>& links);
-  void StartCrawlers(const std::vector<std::string>& links);
+  TPageOutcome HarvestPage(std::vector<TResultLink>& links);
+  void StartCrawlers(const std::vector<TResultLink>& links);
 };
 
 class TCaiji360 : public TLinkHarvester {

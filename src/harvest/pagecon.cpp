@@ -46,6 +46,7 @@ std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
       new TCaijiPageCon(egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd)));
   crawler->title_ = para.Title;
   crawler->certified_ = para.Certified;
+  crawler->paid_ = para.Paid;
   // The engine's cookies are for the engine's hosts, not for the sites its links lead to.
   crawler->http_.SetCookieHeader(para.CookieText, EngineSettings()->BaiduDomain);
   return crawler;
@@ -93,19 +94,6 @@ void TCaijiPageCon::CrawlStatus(const std::string& text) {
   message.Kind = hkCrawlStatus;
   message.Text = &status_;
   link_->Send(message);
-}
-
-std::string TCaijiPageCon::PaidMarker() const {
-  auto settings = EngineSettings();
-  switch (engine_) {
-    case egBaidu:
-      return settings->BaiduDomain + "/baidu.php";
-    case egSogou:
-      return settings->SogouDomain + "/bill_cpc?";
-    case eg360:
-      break;
-  }
-  return settings->So360ClickHost + "/search/eclk?";
 }
 
 void TCaijiPageCon::Execute() {
@@ -157,7 +145,7 @@ bool TCaijiPageCon::PrepareRecord() {
     return true;
   }
   record_.Source = EngineName(engine_);
-  record_.IsPay = FindText(linkUrl_, PaidMarker()) != std::string::npos ? 1 : 0;
+  record_.IsPay = IsPaidLink(engine_, linkUrl_) ? 1 : 0;
   record_.WebUrl = http_.LastUrl();
   if (IsEngineUrl(record_.WebUrl)) return false;
   record_.SetName(beian_.LookupIcp(record_.WebUrl));
@@ -172,7 +160,7 @@ void TCaijiPageCon::PrepareBaidu() {
   record_.RenZheng = certified_;
   record_.Source = EngineName(engine_);
   record_.SetName(title_);
-  record_.IsPay = FindText(linkUrl_, PaidMarker()) != std::string::npos ? 1 : 0;
+  record_.IsPay = paid_ || IsPaidLink(engine_, linkUrl_) ? 1 : 0;
 }
 
 void TCaijiPageCon::ReadContacts(const TPageText& page) {

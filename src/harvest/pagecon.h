@@ -60,13 +60,13 @@ class TCaijiPageCon : public TWorkerThread {
   void ReadContacts(const TPageText& page);
   void ExtractFrom(const std::string& url);
   void CrawlStatus(const std::string& text);
-  std::string PaidMarker() const;
 
   TEngine engine_;
   std::shared_ptr<THarvestLink> link_;
   std::string linkUrl_;
   std::string title_;
   std::uint8_t certified_ = 0;
+  bool paid_ = false;  // the harvester saw the result promoted
   TComPanyInfo record_;
   std::string status_;
   THttpClient http_;

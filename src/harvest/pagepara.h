@@ -15,6 +15,7 @@ struct TPagePara {
   std::string LinkUrl;     // the result's link (the engine's click link)
   std::string Title;       // the title taken from the result block
   std::uint8_t Certified = 0;
+  bool Paid = false;  // the result block is promoted, whatever its link
   std::string KeyWord;
 };
 

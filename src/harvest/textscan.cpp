@@ -23,6 +23,14 @@ bool IsEngineUrl(std::string_view url) {
   return IsEngineUrl(url, EngineSettings()->EngineDomains);
 }
 
+bool IsPaidLink(TEngine engine, std::string_view link) {
+  auto settings = EngineSettings();
+  std::string marker = engine == egBaidu   ? settings->BaiduDomain + "/baidu.php"
+                       : engine == egSogou ? settings->SogouDomain + "/bill_cpc?"
+                                           : settings->So360ClickHost + "/search/eclk?";
+  return FindText(link, marker) != std::string::npos;
+}
+
 namespace {
 
 bool IsBlank(char c) {

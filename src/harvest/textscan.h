@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "harvest/engine.h"
+
 namespace zoqa {
 
 // The text after the first occurrence of `marker`, or `text` unchanged when it is absent.
@@ -15,6 +17,9 @@ std::string AfterMarker(std::string_view marker, std::string_view text);
 bool IsEngineUrl(std::string_view url, const std::vector<std::string>& engineDomains);
 // The same with the domains of the current engine settings.
 bool IsEngineUrl(std::string_view url);
+
+// True when `link` is `engine`'s paid-click link, the mark of a promoted result.
+bool IsPaidLink(TEngine engine, std::string_view link);
 
 // The lower-cased value of the anchor's first href attribute; empty when there is none.
 std::string HrefValue(std::string_view anchor);

@@ -21,13 +21,14 @@ const std::vector<std::string>& Markers(const TEngineSettings& settings, TEngine
 
 }  // namespace
 
-bool IsVerificationPage(TEngine engine, const std::string& finalUrl, const std::string& text) {
+bool IsVerificationPage(TEngine engine, const std::string& finalUrl, const std::string& text,
+                        bool hasResults) {
   auto settings = EngineSettings();
   std::string url = AsciiLower(finalUrl);
   for (const std::string& marker : Markers(*settings, engine)) {
     if (marker.empty()) continue;
     if (url.find(AsciiLower(marker)) != std::string::npos) return true;
-    if (FindText(text, marker) != std::string::npos) return true;
+    if (!hasResults && FindText(text, marker) != std::string::npos) return true;
   }
   return false;
 }

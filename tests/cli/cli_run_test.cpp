@@ -602,5 +602,31 @@ TEST_F(CliRunTest, VerificationPagesChangeNothingButTheTime) {
   EXPECT_EQ(Asked(egSogou, "武汉 光谷"), (std::vector<int>{0, 1, 2}));
 }
 
+// Today's Baidu markup: the structural reader's redirector links lead, by a redirect, a
+// refresh page or a script page, to the companies.
+TEST_F(CliRunTest, TodaysMarkupReachesTheCompaniesBehindRedirectors) {
+  Script(egBaidu, kBaiduKey,
+         {{BaiduTodayPage({{"甲", "http://www.baidu.com/link?url=t1", ""},
+                           {"乙", "http://www.baidu.com/link?url=t2", ""},
+                           {"丙", "http://www.baidu.com/link?url=t3", ""}})}});
+  world.Route("www.baidu.com", "/link?url=t1", TWorldResponse::Redirect("http://www.t-one.com/"));
+  world.Route("www.baidu.com", "/link?url=t2",
+              TWorldResponse::Page("<html><head><meta http-equiv=\"refresh\" "
+                                   "content=\"0;URL='http://www.t-two.com/'\"></head></html>"));
+  world.Route("www.baidu.com", "/link?url=t3",
+              TWorldResponse::Page(
+                  "<html><script>window.location.replace(\"http://www.t-three.com/\")</script>"));
+  AddSite("www.t-one.com", "广州甲电子有限公司", "13811110001");
+  AddSite("www.t-two.com", "广州乙电子有限公司", "13811110002");
+  AddSite("www.t-three.com", "广州丙电子有限公司", "13811110003");
+  auto home = Home();
+  TRun run = Run(*home, {"run", "--engines", "baidu", "--max-seconds", "100", kBaiduKey});
+  EXPECT_EQ(run.ExitCode, 0) << run.Err;
+  std::set<std::string> names;
+  for (const TStored& c : Companies(*home, kBaiduKey)) names.insert(c.Name);
+  EXPECT_EQ(names, (std::set<std::string>{"广州甲电子有限公司", "广州乙电子有限公司",
+                                          "广州丙电子有限公司"}));
+}
+
 }  // namespace
 }  // namespace zoqa::test

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <thread>
 
 #include "harvestfixture.h"
 
@@ -23,10 +25,10 @@ TEST(BaiduSearchUrl, EncodesTheKeywordAsCodePage936AndCountsResults) {
 
 class BaiduBlocksTest : public ::testing::Test {
  protected:
-  std::vector<TBaiduResult> Certified(const std::string& page) {
+  std::vector<TResultLink> Certified(const std::string& page) {
     return TCaijiBaidu::CertifiedResults(re, TCaijiBaidu::ResultColumn(TPageText(Cp936(page))));
   }
-  std::vector<TBaiduResult> Ordinary(const std::string& page) {
+  std::vector<TResultLink> Ordinary(const std::string& page) {
     return TCaijiBaidu::OrdinaryResults(re, TCaijiBaidu::ResultColumn(TPageText(Cp936(page))));
   }
   TRegExp re;
@@ -78,6 +80,45 @@ TEST_F(BaiduBlocksTest, NothingOutsideTheResultColumn) {
                     "www.baidu.com/link?url=late\"}'>快照</div>");
   EXPECT_TRUE(Ordinary(afterPager).empty());
   EXPECT_EQ(Ordinary(page).size(), 1u);
+}
+
+TEST_F(BaiduBlocksTest, ACardWithoutSnapshotLinkDoesNotSwallowTheNextResult) {
+  std::string page = BaiduResultPage({}, {{"甲公司", "http://www.baidu.com/link?url=r1"},
+                                          {"乙公司", "http://www.baidu.com/link?url=r2"}});
+  page.insert(page.find("<div class=\"result c-container\" id=\"2\""),
+              "<div class=\"result-op c-container\" srcid=\"51\" data-tools='{\"title\":\"卡片\","
+              "\"url\":\"http://www.baidu.com/link?url=card\"}'><h3>卡片</h3></div>\n");
+  auto results = Ordinary(page);
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[1].Link, "http://www.baidu.com/link?url=card");
+  EXPECT_EQ(results[2].Link, "http://www.baidu.com/link?url=r2");
+  EXPECT_EQ(Cp936ToUtf8(results[2].Title), "乙公司");
+}
+
+TEST(BaiduLastPage, ReadersNeverSeeAMixOfTwoPages) {
+  TempDir dir;
+  SetAppDirOverride(dir.Path());
+  const std::string a(256 << 10, 'a');
+  const std::string b(256 << 10, 'b');
+  TCaijiBaidu::SaveLastPage(a);
+  std::atomic<int> running{2};
+  std::vector<std::thread> writers;
+  for (const std::string* text : {&a, &b}) {
+    writers.emplace_back([&, text] {
+      for (int i = 0; i < 20; ++i) TCaijiBaidu::SaveLastPage(*text);
+      running.fetch_sub(1);
+    });
+  }
+  bool whole = true;
+  while (whole && running.load() > 0) {
+    std::string seen = ReadFileBytes(dir.File("2.txt"));
+    whole = seen == a || seen == b;
+  }
+  for (auto& w : writers) w.join();
+  EXPECT_TRUE(whole);
+  auto files = std::filesystem::directory_iterator(dir.Path());
+  EXPECT_EQ(std::distance(begin(files), end(files)), 1);  // no temporary file left behind
+  SetAppDirOverride("");
 }
 
 class BaiduHarvesterTest : public HarvestTest {
@@ -218,6 +259,22 @@ TEST_F(BaiduHarvesterTest, StopDuringTheGateWaitEndsPromptlyAndSilently) {
   EXPECT_EQ(static_cast<int>(sink.Reports().size()), reports);
   EXPECT_EQ(world.Count(Searches()), 0);
   EXPECT_EQ(sink.Ends()[0].PageIndex, 0);
+}
+
+TEST_F(BaiduHarvesterTest, StopDuringTheCertifiedPassLeavesThePageToBeAskedAgain) {
+  FastGates(150, 10);
+  // The crawl gate has just granted, and then refuses for a minute.
+  ASSERT_TRUE(PumpUntil([] { return TEngineGate::For(egBaidu).AskCrawl(); }, 5000));
+  TEngineGate::For(egBaidu).SetIntervals(150, 60000);
+  world.RoutePrefix("www.baidu.com", "/s?",
+                    TWorldResponse::Page(BaiduResultPage(
+                        {{"认证公司", "http://www.baidu.com/baidu.php?url=c1"}}, {})));
+  auto h = Start(egBaidu, kKeyword, 2);
+  ASSERT_TRUE(PumpUntil([&] { return sink.Count(hkStatus) >= 3; }, 10000));
+  h->Terminate();
+  ASSERT_TRUE(PumpUntil([&] { return !sink.Ends().empty(); }, 5000));
+  EXPECT_EQ(sink.Ends()[0].PageIndex, 2);
+  EXPECT_TRUE(sink.PagesDone().empty());
 }
 
 TEST_F(BaiduHarvesterTest, HeldHarvesterWaitsAndGoesOnWhereItWas) {

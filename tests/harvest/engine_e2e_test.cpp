@@ -154,5 +154,43 @@ TEST_F(EngineEndToEnd, Sogou) {
   EXPECT_EQ(sink.Ends()[0].PageIndex, 1);
 }
 
+// Today's markup: the structural reader's results are crawled after the classic ones, through
+// the engines' redirectors or straight to the targets the blocks carry.
+TEST_F(EngineEndToEnd, TodaysBaiduMarkup) {
+  world.Route("www.baidu.com", "/s?wd=%B9%E3%D6%DD%20%B5%E7%D7%D3",
+              TWorldResponse::Page(BaiduTodayPage(
+                  {{"恒达", "http://www.baidu.com/link?url=t1", ""},
+                   {"力达", "http://www.baidu.com/link?url=t2", "http://www.lida-jx.com/"},
+                   {"深圳某某电器有限公司", "http://www.gbk-dq.com/", "", true}})));
+  world.RoutePrefix("www.baidu.com",
+                    "/s?wd=%B9%E3%D6%DD%20%B5%E7%D7%D3&pn=", TWorldResponse::Page("no", 404));
+  world.Route("www.baidu.com", "/link?url=t1",
+              TWorldResponse::Redirect("http://www.hengda-dz.com/"));
+
+  RunFirstPage(egBaidu);
+
+  EXPECT_EQ(Names(), (std::set<std::string>{"广州恒达电子有限公司", "佛山力达机械有限公司",
+                                            "深圳某某电器有限公司"}));
+  EXPECT_EQ(sink.Company("深圳某某电器有限公司")->IsPay, 1);
+  EXPECT_EQ(sink.Company("佛山力达机械有限公司")->IsPay, 0);
+  EXPECT_EQ(world.Count({"www.baidu.com", "/link?url=t2"}), 0);
+  EXPECT_EQ(world.Count({"baike.baidu.com", ""}), 0);
+}
+
+TEST_F(EngineEndToEnd, TodaysSo360Markup) {
+  world.Route("www.so.com", "/s?q=%E5%B9%BF%E5%B7%9E%20%E7%94%B5%E5%AD%90",
+              TWorldResponse::Page(So360TodayPage(
+                  {{"无手机", "http://www.so.com/link?m=t3", ""},
+                   {"力达", "http://www.so.com/link?m=t4", "http://www.lida-jx.com/"}})));
+  world.RoutePrefix("www.so.com", "/s?q=%E5%B9%BF%E5%B7%9E%20%E7%94%B5%E5%AD%90&pn=",
+                    TWorldResponse::Page("no", 404));
+  world.Route("www.so.com", "/link?m=t3", TWorldResponse::Redirect("http://www.nomob.com/"));
+
+  RunFirstPage(eg360);
+
+  EXPECT_EQ(Names(), (std::set<std::string>{"佛山力达机械有限公司", "广州无手机贸易有限公司"}));
+  EXPECT_EQ(world.Count({"c.360webcache.com", ""}), 0);
+}
+
 }  // namespace
 }  // namespace zoqa::test

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "harvestfixture.h"
 
 namespace zoqa::test {
@@ -96,6 +98,37 @@ TEST_F(LinkHarvesterTest, So360PagesAdvanceAlsoWithoutLinks) {
   ASSERT_EQ(sink.Ends().size(), 1u);
   EXPECT_EQ(sink.Ends()[0].PageIndex, 2);
   for (const auto& r : sink.Reports(hkStatus)) EXPECT_EQ(Utf8(r.Info.EngineName), "360");
+}
+
+TEST_F(LinkHarvesterTest, CycleFailuresAreRetriedThenThePageCountsWithNoResults) {
+  FastGates(150, 10);
+  // A pattern character in a host setting makes every 360 and Baidu page analysis fail.
+  TEngineSettings settings = *EngineSettings();
+  settings.So360ClickHost = "e.so.com(";
+  settings.BaiduDomain = "baidu.com(";
+  SetEngineSettings(settings);
+  world.RoutePrefix("www.so.com", "/s?", TWorldResponse::Page(LinkResultPage({})));
+  world.RoutePrefix("www.baidu.com", "/s?",
+                    TWorldResponse::Page(BaiduResultPage(
+                        {{"认证公司", "http://www.baidu.com/baidu.php?url=c1"}}, {})));
+  Start(eg360, kKeyword);
+  Start(egBaidu, kKeyword);
+  auto count = [&](const std::string& prefix) {
+    Strings statuses = sink.Statuses();
+    return std::count_if(statuses.begin(), statuses.end(),
+                         [&](const std::string& s) { return s.starts_with(prefix); });
+  };
+  ASSERT_TRUE(PumpUntil([&] { return count("第 1 页连续 3 次出错，已跳过：") == 2; }, 15000));
+  EXPECT_EQ(count("第 1 页处理出错，稍后重试："), 4);
+  EXPECT_TRUE(sink.Ends().empty());
+  StopEverything();
+  for (const char* host : {"www.so.com", "www.baidu.com"}) {
+    auto log = world.Requests({host, "/s?"});
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0].Target, log[2].Target);
+    EXPECT_TRUE(log.size() == 3 || log[3].Target != log[0].Target);
+  }
+  for (int done : sink.PagesDone()) EXPECT_GE(done, 1);
 }
 
 TEST_F(LinkHarvesterTest, SogouFailureEndsTheHarvester) {

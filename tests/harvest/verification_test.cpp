@@ -61,6 +61,14 @@ TEST(VerificationPage, MarkersInTheFinalUrlOrTheText) {
   SetEngineSettings(TEngineSettings{});
 }
 
+TEST(VerificationPage, TextMarkersCountOnlyOnPagesWithoutResults) {
+  SetEngineSettings(TEngineSettings{});
+  EXPECT_FALSE(
+      IsVerificationPage(egBaidu, "http://www.baidu.com/s?wd=x", Cp936(kBaiduVerify), true));
+  EXPECT_TRUE(IsVerificationPage(egBaidu, "https://wappass.baidu.com/static/captcha/x", "", true));
+  EXPECT_TRUE(IsVerificationPage(eg360, "https://qcaptcha.so.com/?ret=x", "", true));
+}
+
 class VerificationTest : public HarvestTest {
  protected:
   VerificationTest() {
@@ -111,6 +119,20 @@ TEST_F(VerificationTest, BaiduAsksTheSamePageAgainAfterTheBackoffAndSkipsNothing
   // The verification page is neither analysed nor kept as the last result page.
   EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "正在分析采集结果..."), 2);
   EXPECT_EQ(ReadFileBytes(dir.File("2.txt")).find(Cp936("百度安全验证")), std::string::npos);
+}
+
+TEST_F(VerificationTest, AResultThatMentionsAMarkerIsAResult) {
+  FastGates(150, 10);
+  world.RoutePrefix(
+      "www.baidu.com", "/s?",
+      TWorldResponse::Page(BaiduResultPage(
+          {}, {{"如何关闭百度安全验证 - 百度知道", "http://www.baidu.com/link?url=z"}})));
+  world.RoutePrefix("www.baidu.com", "/link", TWorldResponse::Page("x", 404));
+  int before = TEngineGate::For(egBaidu).VerificationPages();
+  Start(egBaidu, "广州 电子");
+  ASSERT_TRUE(PumpUntil([&] { return sink.PagesDone().size() >= 2; }, 10000));
+  StopEverything();
+  EXPECT_EQ(TEngineGate::For(egBaidu).VerificationPages(), before);
 }
 
 TEST_F(VerificationTest, BackoffDoublesWhileAnswersGoOnAndStartsAgainAfterResults) {

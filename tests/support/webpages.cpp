@@ -77,6 +77,85 @@ std::string BaiduResultPage(const std::vector<TBaiduCertifiedBlock>& certified,
   return page;
 }
 
+namespace {
+
+std::string TodayPage(const std::string& body) {
+  return Head("搜索结果") + "<body>\n" + Filler(1600) + "\n" + body + "</body>\n</html>\n";
+}
+
+std::string Attribute(const char* name, const std::string& value) {
+  return value.empty() ? "" : std::string(" ") + name + "=\"" + value + "\"";
+}
+
+}  // namespace
+
+std::string BaiduTodayPage(const std::vector<TTodayResult>& results) {
+  std::string page = "<div id=\"content_left\">\n";
+  int id = 1;
+  for (const auto& r : results) {
+    std::string n = std::to_string(id++);
+    page += "<div class=\"result c-container xpath-log new-pmd\" id=\"" + n +
+            "\" srcid=\"1599\" tpl=\"se_com_default\"" + Attribute("mu", r.Target) +
+            (r.Ad ? " data-tuiguang=\"1\"" : "") + ">\n<div class=\"c-title\"><h3 class=\"t\">" +
+            "<a target=\"_blank\" href=\"" + r.Href + "\">" + r.Title +
+            "</a></h3></div>\n<div class=\"c-abstract\">公司简介 <em>电子</em> 产品</div>\n" +
+            (r.Ad ? "<span class=\"c-color-gray\">广告</span>\n" : "") + "</div>\n";
+    if (id == 2) {
+      // A card of the engine's own encyclopedia, and one without a link.
+      page +=
+          "<div class=\"result-op c-container\" srcid=\"51\" mu=\"https://baike.baidu.com/item/x\">"
+          "<h3><a href=\"https://baike.baidu.com/item/x\">电子_百度百科</a></h3></div>\n"
+          "<div class=\"result-op c-container\" srcid=\"52\"><h3>相关图片</h3></div>\n";
+    }
+  }
+  return TodayPage(page +
+                   "</div>\n<div id=\"rs\"><a href=\"/s?wd=%E7%94%B5%E5%AD%90%E5%8E%82\">电子厂</a>"
+                   "</div>\n<div id=\"page\"><a href=\"/s?wd=x&amp;pn=10\">2</a></div>\n");
+}
+
+std::string So360TodayPage(const std::vector<TTodayResult>& results, const std::string& paidLink) {
+  std::string page = "<div id=\"main\">\n";
+  if (!paidLink.empty()) {
+    page += "<ul id=\"e_idea_pp\"><li><a href=\"" + paidLink + "\">推广公司</a></li></ul>\n";
+  }
+  page += "<ul class=\"result\">\n";
+  int id = 1;
+  for (const auto& r : results) {
+    std::string n = std::to_string(id++);
+    page += "<li class=\"res-list\" data-lazyload=\"1\"><h3 class=\"res-title\"><a href=\"" +
+            r.Href + "\"" + Attribute("data-mdurl", r.Target) + " rel=\"noopener\">" + r.Title +
+            "</a></h3>\n<p class=\"res-desc\">公司简介</p><p class=\"g-linkinfo\"><cite>site</cite>"
+            "<a class=\"m\" href=\"http://c.360webcache.com/c?m=" +
+            n + "\">快照</a></p></li>\n";
+  }
+  return TodayPage(page +
+                   "</ul>\n<div id=\"rs\"><a href=\"https://www.so.com/s?q=related\">相关搜索</a>"
+                   "<a href=\"http://www.so.com/help/help.html\">帮助</a></div>\n</div>\n");
+}
+
+std::string SogouTodayPage(const std::vector<TTodayResult>& results, const std::string& paidLink) {
+  std::string page = "<div class=\"results\">\n";
+  if (!paidLink.empty()) {
+    page +=
+        "<div class=\"rb\"><h3 class=\"pt\"><a href=\"" + paidLink + "\">推广公司</a></h3></div>\n";
+  }
+  int id = 1;
+  for (const auto& r : results) {
+    std::string n = std::to_string(id++);
+    page += "<div class=\"vrwrap\"><h3 class=\"vr-title\"><a id=\"sogou_vr_" + n + "\" href=\"" +
+            r.Href + "\">" + r.Title + "</a></h3>\n<div class=\"r-sech\"" +
+            Attribute("data-url", r.Target) +
+            ">公司简介</div>\n<a href=\"http://snapshot.sogoucdn.com/websnapshot?url=" + n +
+            "\">快照</a></div>\n";
+  }
+  page +=
+      "<div class=\"vrwrap hint\"><h3 class=\"vr-title\"><a href=\"/web?query=related\">"
+      "您是不是要找</a></h3></div>\n";
+  return TodayPage(page +
+                   "</div>\n<div id=\"pagebar_container\"><a href=\"/web?query=x&amp;"
+                   "page=2\">下一页</a></div>\n");
+}
+
 std::string Anchor(const std::string& href, const std::string& text, bool singleQuotes) {
   const char* q = singleQuotes ? "'" : "\"";
   return std::string("<a target=\"_blank\" href=") + q + href + q + ">" + text + "</a>";

@@ -43,6 +43,26 @@ struct TBaiduResultBlock {
 std::string BaiduResultPage(const std::vector<TBaiduCertifiedBlock>& certified,
                             const std::vector<TBaiduResultBlock>& results);
 
+// A result in today's markup: its title, the href of its title link (an engine redirector,
+// a relative one on Sogou, or the target itself), the target the block carries as data
+// ("" none: Baidu's mu, 360's data-mdurl, Sogou's data-url) and, on Baidu, an ad label.
+struct TTodayResult {
+  std::string Title;
+  std::string Href;
+  std::string Target;
+  bool Ad = false;
+};
+
+// Result pages of the three engines in today's markup, with what a reader must skip among
+// the results: cache or snapshot links, the engine's navigation, cards of its own sites and
+// hint cards. 360 and Sogou pages also carry a paid-click link each, read by the classic
+// pass, to `paidTarget` ("" none).
+std::string BaiduTodayPage(const std::vector<TTodayResult>& results);
+std::string So360TodayPage(const std::vector<TTodayResult>& results,
+                           const std::string& paidLink = "");
+std::string SogouTodayPage(const std::vector<TTodayResult>& results,
+                           const std::string& paidLink = "");
+
 // An anchor with a double-quoted href (or single-quoted when `singleQuotes`).
 std::string Anchor(const std::string& href, const std::string& text, bool singleQuotes = false);
 
