@@ -102,7 +102,8 @@ void TCaijiPageCon::Execute() {
   CrawlStatus(Cp936("正在分析企业详细信息:") + record_.WebUrl);
   if (Terminated()) return;
   ReadContacts(page);
-  if (engine_ == egBaidu) CrawlStatus(Cp936("企业信息采集完成"));
+  // Names the site: the status line outlives this crawler while the task goes on.
+  if (engine_ == egBaidu) CrawlStatus(Cp936("企业信息采集完成:") + record_.WebUrl);
 }
 
 bool TCaijiPageCon::FetchLink(std::string& body) {
