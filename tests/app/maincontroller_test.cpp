@@ -343,6 +343,7 @@ TEST_F(ControllerTest, TaskTextsFollowTheTaskToItsEnd) {
   EXPECT_EQ(tip(), "SetTip 温馨提示|任务已暂停...");
   controller->SelectKeyword(Cp936("广州 电子"));
   EXPECT_EQ(tip(), "SetTip 温馨提示|任务已暂停...");
+  ASSERT_TRUE(WaitLoaded("广州 电子"));  // a keyword without companies is read again
   controller->StartSearch(Cp936("广州 电子"));
   EXPECT_EQ(tip(), "SetTip 正在搜索|正在搜索中...");
   EXPECT_EQ(view.Item("广州 电子")->Note, "");
