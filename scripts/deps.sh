@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config clang-format
   clang libclang-rt-14-dev llvm-14
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev qt6-translations-l10n
   libcurl4-openssl-dev libpcre2-dev libsqlite3-dev sqlite3
   libzip-dev zlib1g-dev libpugixml-dev libxml2-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev

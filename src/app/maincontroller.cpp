@@ -15,6 +15,7 @@ namespace {
 
 const char kHintTitle[] = "温馨提示";
 const char kHintText[] = "关键词可以是地区+产品，比如：广州 电子公司 或 上海 网络公司";
+const char kPaused[] = "任务已暂停...";
 
 }  // namespace
 
@@ -153,6 +154,7 @@ void TMainController::EngineDone(TTaskCtl& ctl, int engine, std::int32_t page,
   if (!cleared) {
     RefreshKeyItem(keyword, 0, true, kStartBtn);
     keyList_->SaveLastPageByKeyword(keyword, page, engine);
+    AnnounceEnd(ctl, keyword);
   }
   // A controller detached from its keyword is let go once its last harvester ended.
   auto it = controllers_.find(&ctl);
@@ -188,6 +190,11 @@ void TMainController::StartSearch(const std::string& keyword) {
     };
   }
   RefreshKeyItem(keyword, 0, true, kStopBtn);
+  // A new run starts without the notes and the last status line of the previous one.
+  idleTips_.erase(key->KeyStr);
+  key->StatusText.clear();
+  view_.SetItemNote(keyword, "");
+  if (keyword == currentKey_) ShowTaskTip(*key);
 }
 
 void TMainController::PauseTask(const std::string& keyword) {
@@ -195,7 +202,43 @@ void TMainController::PauseTask(const std::string& keyword) {
   TKeyData* key = keyList_->RequestLoaded(keyword, paStart);
   if (key == nullptr) return;
   if (key->TaskCtl != nullptr) key->TaskCtl->Pause(true);
-  SetKeyItemStatus(keyword, Cp936("任务已暂停..."), true, kStartBtn, 0);
+  SetKeyItemStatus(keyword, Cp936(kPaused), true, kStartBtn, 0);
+  idleTips_[key->KeyStr] = Cp936(kPaused);
+  if (keyword == currentKey_) ShowTaskTip(*key);
+}
+
+// A start needs an engine to search with; resuming a paused task does not.
+bool TMainController::CanStart(const std::string& keyword) {
+  TKeyData* key = keyList_->FindKey(keyword);
+  if (key != nullptr && key->TaskCtl != nullptr && key->TaskCtl->HasRunning()) return true;
+  for (int engine : {egBaidu, egSogou, eg360}) {
+    if (view_.EngineChecked(engine)) return true;
+  }
+  view_.ShowMsg(Cp936("请至少选择一个信息来源！"), Cp936("提示"), mkInformation);
+  return false;
+}
+
+// Once the last harvester of a keyword's task has ended, its item, the status line and, for
+// the keyword on show, the tip say so.
+void TMainController::AnnounceEnd(const TTaskCtl& ctl, const std::string& keyword) {
+  if (ctl.HasRunning()) return;
+  TKeyData* key = keyList_->FindKey(keyword);
+  if (key == nullptr || (key->TaskCtl != nullptr && key->TaskCtl->HasRunning())) return;
+  idleTips_[key->KeyStr] = Cp936(kHintText);
+  view_.SetItemNote(keyword, Cp936("任务已结束"));
+  view_.SetStatusBar(Cp936("[") + keyword + Cp936("]搜索任务已结束"));
+  if (keyword == currentKey_) ShowTaskTip(*key);
+}
+
+void TMainController::ShowTaskTip(const TKeyData& key) {
+  if (key.TaskCtl == nullptr) {
+    view_.SetTip(Cp936(kHintTitle), Cp936(kHintText));
+  } else if (auto idle = idleTips_.find(key.KeyStr); idle != idleTips_.end()) {
+    view_.SetTip(Cp936(kHintTitle), idle->second);
+  } else {
+    view_.SetTip(Cp936("正在搜索"),
+                 key.StatusText.empty() ? Cp936("正在搜索中...") : key.StatusText);
+  }
 }
 
 void TMainController::StopTask(const std::string& keyword, bool withStatus) {
@@ -233,6 +276,7 @@ bool TMainController::DeleteKeyword(const std::string& keyword) {
   TKeyData* key = keyList_->FindKey(keyword);
   if (key != nullptr && key == keyList_->FindKey(currentKey_)) view_.ClearGrid();
   keyList_->DeleteKey(keyword);
+  ShowTotal();
   return true;
 }
 
@@ -250,6 +294,12 @@ bool TMainController::AddTask(const std::string& entryText) {
     view_.ShowMsg(Cp936("关键词不能为空！"), Cp936("提示"), mkInformation);
     return false;
   }
+  // The engines take no longer keyword: the rest would be cut off or refused.
+  if (keyword.size() > kMaxKeywordBytes) {
+    view_.ShowMsg(Cp936("关键词太长：最多38个汉字或76个字母、数字！"), Cp936("提示"),
+                  mkInformation);
+    return false;
+  }
   view_.HideBackground();
   TKeyData* key = keyList_->AddKey(keyword);
   if (key == nullptr) {
@@ -257,12 +307,15 @@ bool TMainController::AddTask(const std::string& entryText) {
     return false;
   }
   // The store finds keywords whatever their letter case; the task runs under the stored
-  // spelling, which every later report and page save is matched against.
+  // spelling, which every later report and page save is matched against. The list and the
+  // grid show that keyword, new or found, so that nothing on screen belongs to another.
   keyword = key->KeyStr;
+  view_.SelectKeyItem(keyword);
+  SelectKeyword(keyword);
   int answer = view_.ShowMsg(
       Cp936("任务已添加成功：\r\n      点[确定]按钮立即搜索 \r\n      点[取消]继续添加任务"),
       Cp936("提示"), mkQuestion);
-  if (answer != kMsgCancel) StartSearch(keyword);
+  if (answer != kMsgCancel && CanStart(keyword)) StartSearch(keyword);
   return true;
 }
 
@@ -287,6 +340,7 @@ void TMainController::ClearHistory() {
   keyList_->ClearAll();
   view_.RemoveAllKeyItems();
   itemStyles_.clear();
+  ShowTotal();
 }
 
 void TMainController::SelectKeyword(const std::string& keyword) {
@@ -299,19 +353,14 @@ void TMainController::SelectKeyword(const std::string& keyword) {
   TKeyData* key = keyList_->FindKey(keyword);
   if (key == nullptr) return;
   view_.SetStatusBar(Cp936("当前已选择[") + keyword + "]");
-  if (key->TaskCtl != nullptr) {
-    view_.SetTip(Cp936("正在搜索"),
-                 key->StatusText.empty() ? Cp936("正在搜索中...") : key->StatusText);
-  } else {
-    view_.SetTip(Cp936(kHintTitle), Cp936(kHintText));
-  }
+  ShowTaskTip(*key);
 }
 
 void TMainController::KeyButtonClick(const std::string& keyword, int tag) {
   try {
     if (tag == 0) {
       if (ItemStyle(keyword) == kStartBtn) {
-        StartSearch(keyword);
+        if (CanStart(keyword)) StartSearch(keyword);
       } else {
         view_.ShowTaskMenu(keyword);
       }

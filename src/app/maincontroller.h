@@ -22,6 +22,9 @@ std::string FormatKeyDate(std::int64_t seconds);
 
 class TMainController : public THarvestSink {
  public:
+  // The longest keyword the engines take, in bytes of code page 936.
+  static constexpr std::size_t kMaxKeywordBytes = 76;
+
   // Opens the store (Data/users in the program directory; raises ESQLiteException when it
   // cannot) and lists every stored keyword in the view.
   explicit TMainController(TView& view);
@@ -39,7 +42,8 @@ class TMainController : public THarvestSink {
   void StopTask(const std::string& keyword, bool withStatus);
   bool DeleteKeyword(const std::string& keyword);
   void BeginExport(const std::string& keyword);
-  // The add-task button with the entry's text; true when the keyword is in the store.
+  // The add-task button with the entry's text; true when the keyword is in the store. The
+  // keyword added or found becomes the one on show before the start question.
   bool AddTask(const std::string& entryText);
   // The export button with the entry's text.
   void ExportButton(const std::string& entryText);
@@ -75,12 +79,17 @@ class TMainController : public THarvestSink {
   void ShowTotal();
   void Detach(TTaskCtl* ctl);
   bool FromClearedTask(std::uint64_t task);
+  bool CanStart(const std::string& keyword);
+  void ShowTaskTip(const TKeyData& key);
+  void AnnounceEnd(const TTaskCtl& ctl, const std::string& keyword);
   std::string DateLine(const std::string& keyword) const;
 
   TView& view_;
   std::unique_ptr<TKeyListInfo> keyList_;
   std::string currentKey_;
   std::map<std::string, std::string> itemStyles_;
+  // The tip of keywords whose task is attached but searches no more (paused or ended).
+  std::map<std::string, std::string> idleTips_;
   // Controllers attached to a keyword, and detached ones whose harvesters have not all ended.
   std::map<TTaskCtl*, std::shared_ptr<TTaskCtl>> controllers_;
   // Controllers with a lower serial ran when the history was last cleared.

@@ -29,6 +29,11 @@ class TView {
   virtual void SetItemCount(const std::string& keyword, const std::string& text) = 0;
   virtual void RemoveKeyItem(const std::string& keyword) = 0;
   virtual void RemoveAllKeyItems() = 0;
+  // Picks the keyword's item in the list and scrolls it into view, as the list shows which
+  // keyword the grid holds; this is not the user's selection. Views without a list ignore it.
+  virtual void SelectKeyItem(const std::string& /*keyword*/) {}
+  // A short note on the keyword's item, such as that its task has ended; empty removes it.
+  virtual void SetItemNote(const std::string& /*keyword*/, const std::string& /*text*/) {}
 
   // Keyword entry, tip panel, status bar and labels.
   virtual void ShowEntry(const std::string& keyword) = 0;
@@ -39,7 +44,7 @@ class TView {
   virtual void SetRecordCountLabel(const std::string& text) = 0;
 
   // Result grid: rows refer to the store's records, which outlive them until the grid is
-  // cleared or refilled.
+  // cleared or refilled. A cleared grid shows no record count either.
   virtual void ClearGrid() = 0;
   virtual void FillGrid(const TCompanyList& list) = 0;
   virtual void AppendGridRow(const TComPanyInfo& company) = 0;

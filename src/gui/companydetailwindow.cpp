@@ -1,6 +1,6 @@
 #include "gui/companydetailwindow.h"
 
-#include <QGraphicsDropShadowEffect>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -30,7 +30,7 @@ QString Lines(const std::vector<std::string>& list) {
 
 int TCompanyDetailWindow::BoxHeight(TBoxKind kind, std::size_t count) {
   if (count >= 6) return kMaxBox;
-  int line = kind == bkQQ ? 20 : 18;
+  int line = kind == bkQQ ? 20 : 18;  // landlines are written like mobile numbers
   int height = line * static_cast<int>(count);
   if (kind != bkQQ && count == 1) height = 20;
   return std::min(height, kMaxBox);
@@ -40,18 +40,12 @@ TCompanyDetailWindow::TCompanyDetailWindow(QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint), panel_(new QWidget(this)) {
   setObjectName("detailWindow");
   setWindowTitle(QString::fromUtf8("公司详情"));
-  setAttribute(Qt::WA_TranslucentBackground);
   setAttribute(Qt::WA_DeleteOnClose);
-  setFixedSize(kPanelWidth + 2 * kShadow, kPanelHeight + 2 * kShadow);
+  setFixedSize(kPanelWidth, kPanelHeight);
 
   panel_->setObjectName("detailPanel");
   panel_->setAttribute(Qt::WA_StyledBackground);
-  panel_->setGeometry(kShadow, kShadow, kPanelWidth, kPanelHeight);
-  auto* shadow = new QGraphicsDropShadowEffect(panel_);
-  shadow->setBlurRadius(24);
-  shadow->setOffset(0, 3);
-  shadow->setColor(QColor(0, 0, 0, 70));
-  panel_->setGraphicsEffect(shadow);
+  panel_->setGeometry(0, 0, kPanelWidth, kPanelHeight);
 
   close_ = new QToolButton(panel_);
   close_->setObjectName("detailClose");
@@ -81,8 +75,8 @@ TCompanyDetailWindow::TCompanyDetailWindow(QWidget* owner)
   caption->setObjectName("detailCaption");
   caption->move(3, 119);
 
-  const char* captions[] = {"手机：", "QQ：", "邮箱："};
-  for (int k = 0; k < 3; ++k) {
+  const char* captions[] = {"手机：", "电话：", "QQ：", "邮箱："};
+  for (int k = 0; k < bkCount; ++k) {
     labels_[k] = new QLabel(QString::fromUtf8(captions[k]), panel_);
     labels_[k]->setProperty("role", "field");
     labels_[k]->setGeometry(kLabelLeft, kFirstBoxTop, kBoxLeft - kLabelLeft, 20);
@@ -101,11 +95,18 @@ TCompanyDetailWindow::TCompanyDetailWindow(QWidget* owner)
     boxes_[k]->setGeometry(kBoxLeft, kFirstBoxTop, kBoxWidth, 20);
   }
   boxes_[bkMobile]->setObjectName("detailMobiles");
+  boxes_[bkTel]->setObjectName("detailTels");
   boxes_[bkQQ]->setObjectName("detailQQs");
   boxes_[bkEmail]->setObjectName("detailEmails");
 
   addrLabel_ = new QLabel(QString::fromUtf8("地址："), panel_);
+  addrLabel_->setProperty("role", "field");
   addrText_ = new QLabel(panel_);
+  addrText_->setObjectName("detailAddress");
+  addrText_->setTextFormat(Qt::PlainText);
+  addrText_->setWordWrap(true);
+  addrText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  addrText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   addrLabel_->hide();
   addrText_->hide();
 
@@ -119,10 +120,19 @@ void TCompanyDetailWindow::ShowCompany(const TComPanyInfo& company) {
   name_->setText(FromCp936(company.GetName()));
   urlText_ = company.WebUrl;
   url_->setText(FromCp936(company.WebUrl));
+  int bottom = PlaceAddress(company.Addr, PlaceBoxes(company));
+  // A company with much to show makes the panel taller rather than hide any of it.
+  int height = std::max(kPanelHeight, bottom + 20);
+  setFixedSize(kPanelWidth, height);
+  panel_->setGeometry(0, 0, kPanelWidth, height);
+}
 
+// Places the boxes of the non-empty lists one below the other; the top of what follows.
+int TCompanyDetailWindow::PlaceBoxes(const TComPanyInfo& company) {
   double y = kFirstBoxTop;
-  const std::vector<std::string>* lists[] = {&company.Mobiles, &company.QQs, &company.Emails};
-  for (int k = 0; k < 3; ++k) {
+  const std::vector<std::string>* lists[] = {&company.Mobiles, &company.Tels, &company.QQs,
+                                             &company.Emails};
+  for (int k = 0; k < bkCount; ++k) {
     QLabel* label = labels_[k];
     QPlainTextEdit* box = boxes_[k];
     const auto& list = *lists[k];
@@ -136,9 +146,10 @@ void TCompanyDetailWindow::ShowCompany(const TComPanyInfo& company) {
     int top = static_cast<int>(y);
     box->setPlainText(Lines(list));
     int height = BoxHeight(static_cast<TBoxKind>(k), list.size());
-    // The last box must end 20 pixels above the panel's bottom edge at the latest.
+    // The last box ends 20 pixels above the panel's bottom edge at the latest, scrolling the
+    // rest, but keeps at least one line.
     if (k == bkEmail && kPanelHeight < top + height + 20) {
-      height = kPanelHeight - 20 - top;
+      height = std::max(20, kPanelHeight - 20 - top);
       box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     } else {
       box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -148,8 +159,28 @@ void TCompanyDetailWindow::ShowCompany(const TComPanyInfo& company) {
     box->verticalScrollBar()->setValue(0);
     y = std::round(top + height + kGap);
   }
-  addrLabel_->hide();
-  addrText_->hide();
+  return static_cast<int>(y);
+}
+
+// The address under the boxes, wrapped to their width; the bottom of what is shown.
+int TCompanyDetailWindow::PlaceAddress(const std::string& address, int top) {
+  QString text = FromCp936(address).trimmed();
+  addrLabel_->setVisible(!text.isEmpty());
+  addrText_->setVisible(!text.isEmpty());
+  if (text.isEmpty()) return top - kGap;
+  addrText_->setText(text);
+  int height = std::max(20, addrText_->heightForWidth(kBoxWidth));
+  addrLabel_->setGeometry(kLabelLeft, top, kBoxLeft - kLabelLeft, 20);
+  addrText_->setGeometry(kBoxLeft, top, kBoxWidth, height);
+  return top + height;
+}
+
+void TCompanyDetailWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 bool TCompanyDetailWindow::eventFilter(QObject* watched, QEvent* event) {

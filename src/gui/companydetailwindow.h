@@ -1,7 +1,9 @@
-// The company detail window: a frameless rounded panel (447 by 466) with a drop shadow that
-// shows one company's name, its site as a link, and its mobile numbers, QQ numbers and e-mail
-// addresses in three read-only boxes placed one below the other. The main window keeps one
-// instance and refills it on every double-click; closing it frees it.
+// The company detail window: a frameless, opaque panel (447 by 466, taller when a company has
+// more to show) that shows one company's name, its site as a link, its mobile numbers,
+// landlines, QQ numbers and e-mail addresses in read-only boxes placed one below the other,
+// and its address. Opaque, because without a compositor a see-through window shows black
+// where it should be clear. The main window keeps one instance and refills it on every
+// double-click; Escape or the close button closes it, which frees it.
 #pragma once
 
 #include <QLabel>
@@ -22,10 +24,9 @@ class TCompanyDetailWindow : public QWidget {
  public:
   static constexpr int kPanelWidth = 447;
   static constexpr int kPanelHeight = 466;
-  static constexpr int kShadow = 14;  // room for the shadow around the panel
   static constexpr int kFirstBoxTop = 149;
 
-  enum TBoxKind { bkMobile, bkQQ, bkEmail };
+  enum TBoxKind { bkMobile, bkTel, bkQQ, bkEmail, bkCount };
   // A box's height for a list of `count` entries.
   static int BoxHeight(TBoxKind kind, std::size_t count);
 
@@ -51,6 +52,7 @@ class TCompanyDetailWindow : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
 
@@ -59,12 +61,15 @@ class TCompanyDetailWindow : public QWidget {
   QToolButton* close_;
   QLabel* name_;
   QLabel* url_;
-  QLabel* labels_[3];
-  QPlainTextEdit* boxes_[3];
+  QLabel* labels_[bkCount];
+  QPlainTextEdit* boxes_[bkCount];
   QLabel* addrLabel_;
   QLabel* addrText_;
   std::string urlText_;
   QPoint dragOffset_;
+
+  int PlaceBoxes(const TComPanyInfo& company);
+  int PlaceAddress(const std::string& address, int top);
 };
 
 }  // namespace zoqa

@@ -1,7 +1,10 @@
 #include "gui/desktopapp.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +12,7 @@
 #include <memory>
 
 #include "gui/artwork.h"
+#include "gui/endsignals.h"
 #include "gui/mainwindow.h"
 #include "gui/singleinstance.h"
 #include "gui/stylesheet.h"
@@ -50,7 +54,23 @@ void ReportSilentCopy() {
   TWidgetMessageBox().Show(Cp936(text), Cp936("提示"), mkWarning);
 }
 
+// The window while the event loop runs. A process that ends from inside the loop (the
+// windowing system's connection lost: the platform ends the process) shuts it down on the way
+// out, so that running tasks still save their pages.
+TMainWindow* g_window = nullptr;
+
+void ShutDownAtExit() {
+  TMainWindow* window = g_window;
+  g_window = nullptr;
+  if (window != nullptr) window->ShutDownWithoutDisplay();
+}
+
 }  // namespace
+
+bool LoadQtTranslations(QTranslator& translator) {
+  return translator.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
 
 bool DisplayAvailable() {
   return EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY") || EnvSet("QT_QPA_PLATFORM");
@@ -76,6 +96,8 @@ int RunDesktopApp(int argc, char** argv) {
   // The window hides to the tray on close; the program ends only when it closes for good.
   app.setQuitOnLastWindowClosed(false);
   app.setWindowIcon(AppIcon());
+  QTranslator qtTexts;
+  if (LoadQtTranslations(qtTexts)) app.installTranslator(&qtTexts);
   app.setStyleSheet(AppStyleSheet());
   TBoxInstall box;
 
@@ -93,9 +115,17 @@ int RunDesktopApp(int argc, char** argv) {
   QObject::connect(&instance, &TSingleInstance::ShowRequested, window.get(),
                    &TMainWindow::ShowMainWindow);
   QObject::connect(window.get(), &TMainWindow::Closed, &app, &QCoreApplication::quit);
+  // The session ending ends the program as the tray's exit does, without the question.
+  TEndSignals endSignals;
+  QObject::connect(&endSignals, &TEndSignals::EndRequested, window.get(),
+                   &TMainWindow::EndWithoutQuestion);
+  static const bool atExit = std::atexit(ShutDownAtExit) == 0;
+  (void)atExit;
   window->FirstRunSetup();
   window->show();
+  g_window = window.get();
   int status = app.exec();
+  g_window = nullptr;
   window->ShutDown();
   window.reset();
   return status;

@@ -1,8 +1,10 @@
 #include "gui/exportselectiondialog.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <QScreen>
 
 namespace zoqa {
@@ -65,7 +67,13 @@ TExportSelectionDialog::TExportSelectionDialog(const std::string& keyword, QWidg
     links_[i]->installEventFilter(this);
   }
   for (int b = 0; b < bxCount; ++b) {
-    boxes_[b] = new QCheckBox(QString::fromUtf8(kBoxes[b].text), this);
+    QString text = QString::fromUtf8(kBoxes[b].text);
+    // The two formats exclude each other, and so they look: radio buttons.
+    if (b == bxText || b == bxExcel) {
+      boxes_[b] = new QRadioButton(text, this);
+    } else {
+      boxes_[b] = new QCheckBox(text, this);
+    }
     boxes_[b]->move(kBoxes[b].x, kBoxes[b].y);
     boxes_[b]->setChecked(kBoxes[b].checked);
   }
@@ -76,13 +84,6 @@ TExportSelectionDialog::TExportSelectionDialog(const std::string& keyword, QWidg
     font.setBold(true);
     boxes_[b]->setFont(font);
   }
-  // Checking one format unchecks the other; unchecking leaves the other as it is.
-  connect(boxes_[bxText], &QCheckBox::toggled, this, [this](bool on) {
-    if (on) boxes_[bxExcel]->setChecked(false);
-  });
-  connect(boxes_[bxExcel], &QCheckBox::toggled, this, [this](bool on) {
-    if (on) boxes_[bxText]->setChecked(false);
-  });
 
   ok_ = new QPushButton(QString::fromUtf8("确 定"), this);
   ok_->setGeometry(25, 200, 85, 30);
@@ -98,7 +99,14 @@ TExportSelectionDialog::TExportSelectionDialog(const std::string& keyword, QWidg
 }
 
 void TExportSelectionDialog::QuickPick(TQuickPick pick) {
-  for (int b = 0; b < bxCount; ++b) boxes_[b]->setChecked(kPicks[pick][b]);
+  // Of the formats only the chosen one is set: checking it unchecks the other.
+  for (int b = 0; b < bxCount; ++b) {
+    if (b == bxText || b == bxExcel) {
+      if (kPicks[pick][b]) boxes_[b]->setChecked(true);
+    } else {
+      boxes_[b]->setChecked(kPicks[pick][b]);
+    }
+  }
 }
 
 bool TExportSelectionDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -1,10 +1,11 @@
 // The export field selection window: the columns to export (company name, mobile numbers, QQ
 // numbers, e-mail, site), quick-select links for one-column contact lists and for everything,
-// and the text/spreadsheet choice. "确 定" hands the choice to the main window and closes;
+// and the text/spreadsheet choice, a pair of radio buttons (one of the two formats is always
+// chosen). "确 定" hands the choice to the main window and closes;
 // "取 消" only closes. Every export request opens a window of its own, freed when it closes.
 #pragma once
 
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -27,7 +28,8 @@ class TExportSelectionDialog : public QDialog {
   TExportSelectionDialog(const std::string& keyword, QWidget* parent = nullptr);
 
   const std::string& Keyword() const { return keyword_; }
-  QCheckBox* Box(TBox box) const { return boxes_[box]; }
+  // The check boxes, and the two format radio buttons.
+  QAbstractButton* Box(TBox box) const { return boxes_[box]; }
   QLabel* Link(TQuickPick pick) const { return links_[pick]; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
@@ -45,7 +47,7 @@ class TExportSelectionDialog : public QDialog {
   void Confirm();
 
   std::string keyword_;
-  QCheckBox* boxes_[bxCount];
+  QAbstractButton* boxes_[bxCount];
   QLabel* links_[4];
   QPushButton* ok_;
   QPushButton* cancel_;

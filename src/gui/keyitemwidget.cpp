@@ -29,6 +29,7 @@ TKeyItemWidget::TKeyItemWidget(const std::string& keyword, const QString& count,
       text_(new QLabel(FromCp936(keyword), this)),
       count_(new QLabel(count, this)),
       date_(new QLabel(date, this)),
+      note_(new QLabel(this)),
       hint_(hint) {
   setObjectName("keyItem");
   setFixedHeight(kHeight);
@@ -36,7 +37,8 @@ TKeyItemWidget::TKeyItemWidget(const std::string& keyword, const QString& count,
   count_->setObjectName("keyCount");
   count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   date_->setObjectName("keyDate");
-  for (QLabel* label : {text_, count_, date_}) {
+  note_->setObjectName("keyNote");
+  for (QLabel* label : {text_, count_, date_, note_}) {
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setTextFormat(Qt::PlainText);
   }
@@ -131,9 +133,23 @@ void TKeyItemWidget::PlaceChildren() {
   Button(4)->move(70, h - 22);
   constexpr int left = 38;
   constexpr int countWidth = 64;
-  text_->setGeometry(left, 4, std::max(40, w - left - countWidth - 8), 20);
+  constexpr int noteLeft = 96;
+  int textWidth = std::max(40, w - left - countWidth - 8);
+  text_->setGeometry(left, 4, textWidth, 20);
   count_->setGeometry(std::max(left, w - countWidth - 8), 4, countWidth, 20);
-  date_->setGeometry(left, 23, std::max(40, w - left - 8), 16);
+  // The date line may reach the item's edge: with the list's scroll bar shown the item is
+  // narrower, and the time must still show whole.
+  date_->setGeometry(left, 23, std::max(40, w - left - 2), 16);
+  note_->setGeometry(noteLeft, h - 22, std::max(20, w - noteLeft - 8), 18);
+  ShowKeyword(textWidth);
+}
+
+void TKeyItemWidget::ShowKeyword(int width) {
+  text_->ensurePolished();
+  QString full = FromCp936(keyword_);
+  QString shown = text_->fontMetrics().elidedText(full, Qt::ElideRight, width);
+  text_->setText(shown);
+  setToolTip(shown == full ? QString() : full);
 }
 
 }  // namespace zoqa

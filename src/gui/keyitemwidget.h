@@ -2,7 +2,9 @@
 // or status line, and three buttons told apart by their tag: 0 start/stop (24 by 24 at 5, 20;
 // style "startbtn" or "stopbtn"), 1 delete (18 by 18 at 43, height - 22; "delbtn") and
 // 4 export (18 by 18 at 70, height - 22; "exportbtn"). The delete and export buttons show
-// their hints in the shared hint pop-up.
+// their hints in the shared hint pop-up. A keyword too long for its line ends in "…" and the
+// item's tooltip holds it whole; a short note (such as the end of its task) may stand beside
+// the buttons.
 #pragma once
 
 #include <QLabel>
@@ -29,6 +31,11 @@ class TKeyItemWidget : public QWidget {
   QString DateText() const { return date_->text(); }
   void SetCount(const QString& text) { count_->setText(text); }
   void SetDate(const QString& text) { date_->setText(text); }
+  QString NoteText() const { return note_->text(); }
+  void SetNote(const QString& text) { note_->setText(text); }
+  // The keyword's line as shown, cut to its width.
+  QLabel* KeywordLabel() const { return text_; }
+  QLabel* DateLabel() const { return date_; }
 
   // The last added button with `tag` takes the style and enabled state; the start button's
   // ordinary hint follows its style.
@@ -47,11 +54,13 @@ class TKeyItemWidget : public QWidget {
  private:
   QToolButton* AddButton(int tag, const QString& style, QSize size, const QString& hint);
   void PlaceChildren();
+  void ShowKeyword(int width);
 
   std::string keyword_;
   QLabel* text_;
   QLabel* count_;
   QLabel* date_;
+  QLabel* note_;
   QList<QToolButton*> buttons_;  // in the order they were added
   THintPopup* hint_;
 };

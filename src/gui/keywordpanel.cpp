@@ -110,8 +110,9 @@ TKeywordPanel::TKeywordPanel(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(12, 12, 12, 0);
   layout->setSpacing(10);
+  // The entry's hint must show whole beside the button: the row gives it what it can.
   auto* entryRow = new QHBoxLayout;
-  entryRow->setSpacing(8);
+  entryRow->setSpacing(6);
   entryRow->addWidget(entryFrame_, 1);
   entryRow->addWidget(addTask_);
   layout->addLayout(entryRow);
@@ -231,27 +232,35 @@ TKeyItemWidget* TKeywordPanel::Item(const std::string& keyword) const {
 
 void TKeywordPanel::SetItemButton(const std::string& keyword, int tag, bool enabled,
                                   const QString& style) {
-  QByteArray key = KeyBytes(keyword);
-  for (int i = 0; i < list_->count(); ++i) {
-    if (list_->item(i)->data(kKeywordRole).toByteArray() != key) continue;
-    static_cast<TKeyItemWidget*>(list_->itemWidget(list_->item(i)))->SetButton(tag, enabled, style);
-  }
+  ForEachItem(keyword, [&](TKeyItemWidget& item) { item.SetButton(tag, enabled, style); });
 }
 
 void TKeywordPanel::SetItemDate(const std::string& keyword, const QString& text) {
-  QByteArray key = KeyBytes(keyword);
-  for (int i = 0; i < list_->count(); ++i) {
-    if (list_->item(i)->data(kKeywordRole).toByteArray() != key) continue;
-    static_cast<TKeyItemWidget*>(list_->itemWidget(list_->item(i)))->SetDate(text);
-  }
+  ForEachItem(keyword, [&](TKeyItemWidget& item) { item.SetDate(text); });
 }
 
 void TKeywordPanel::SetItemCount(const std::string& keyword, const QString& text) {
+  ForEachItem(keyword, [&](TKeyItemWidget& item) { item.SetCount(text); });
+}
+
+void TKeywordPanel::SetItemNote(const std::string& keyword, const QString& text) {
+  ForEachItem(keyword, [&](TKeyItemWidget& item) { item.SetNote(text); });
+}
+
+void TKeywordPanel::ForEachItem(const std::string& keyword,
+                                const std::function<void(TKeyItemWidget&)>& change) {
   QByteArray key = KeyBytes(keyword);
   for (int i = 0; i < list_->count(); ++i) {
     if (list_->item(i)->data(kKeywordRole).toByteArray() != key) continue;
-    static_cast<TKeyItemWidget*>(list_->itemWidget(list_->item(i)))->SetCount(text);
+    change(*static_cast<TKeyItemWidget*>(list_->itemWidget(list_->item(i))));
   }
+}
+
+void TKeywordPanel::SelectItem(const std::string& keyword) {
+  QListWidgetItem* item = ListItem(keyword);
+  if (item == nullptr) return;
+  list_->setCurrentItem(item);
+  list_->scrollToItem(item);
 }
 
 void TKeywordPanel::RemoveKeyItem(const std::string& keyword) {

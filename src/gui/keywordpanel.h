@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 namespace zoqa {
@@ -30,6 +31,9 @@ class TKeywordPanel : public QWidget {
   void SetItemButton(const std::string& keyword, int tag, bool enabled, const QString& style);
   void SetItemDate(const std::string& keyword, const QString& text);
   void SetItemCount(const std::string& keyword, const QString& text);
+  void SetItemNote(const std::string& keyword, const QString& text);
+  // Picks the keyword's item and scrolls it into view, without reporting a selection.
+  void SelectItem(const std::string& keyword);
   void RemoveKeyItem(const std::string& keyword);
   void RemoveAllKeyItems();
   // The first item of `keyword`, or nullptr.
@@ -76,6 +80,7 @@ class TKeywordPanel : public QWidget {
 
  private:
   void ShowHint(bool hint);
+  void ForEachItem(const std::string& keyword, const std::function<void(TKeyItemWidget&)>& change);
   void BuildMenus();
   void ListContextMenu(const QPoint& pos);
 

@@ -54,8 +54,21 @@ constexpr int kMinClientWidth = 1023 - 16;
 constexpr int kMinClientHeight = 627 - 39;
 constexpr int kShutdownWaitMs = 3000;
 constexpr int kTimerMs = 1000;
+const char kExportDirKey[] = "config/exportdir";
 
 const char kPrompt[] = "提示";
+
+// The message that refuses a keyword holding a character code page 936 lacks, naming the
+// character by its place and its Unicode number (the message itself is code page 936 text);
+// empty when every character can be kept.
+std::string UnusableCharacterMessage(const QString& text) {
+  std::string utf8 = text.toStdString();
+  std::string lost = LostCharacter(utf8);
+  if (lost.empty()) return {};
+  qsizetype place = QString::fromStdString(utf8.substr(0, utf8.find(lost))).toUcs4().size() + 1;
+  return Cp936("关键词的第") + std::to_string(place) + Cp936("个字符（") + CodePointName(lost) +
+         Cp936("）无法保存，请删除或换成其他字符后再添加！");
+}
 
 // An exception's text as code page 936 (messages may come in either encoding).
 std::string FailureText(const std::exception& e) {
@@ -71,7 +84,10 @@ QString DefaultSaveFile(QWidget* parent, const QString& proposed, bool asText) {
   dialog.setNameFilter(asText ? QString::fromUtf8("文本文件 (*.txt)")
                               : QString::fromUtf8("Excel 文件 (*.xls)"));
   dialog.setDefaultSuffix(asText ? "txt" : "xls");
+  // A full path opens the dialog in its folder. The desktop's own dialog is used where the
+  // platform offers one; Qt's dialog gets room for its columns.
   dialog.selectFile(proposed);
+  dialog.resize(820, 520);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
 }
@@ -132,7 +148,10 @@ void TMainWindow::StartService() {
     return;
   }
   versionTimer_.start();
-  for (QAction* action : serviceActions_) action->setEnabled(true);
+  for (QAction* action : serviceActions_) {
+    action->setEnabled(true);
+    action->setToolTip(QString());
+  }
   tools_->show();
 }
 
@@ -290,8 +309,9 @@ void TMainWindow::BuildWidgets() {
 void TMainWindow::BuildMenus() {
   QMenu* help = menuBar()->addMenu(QString::fromUtf8("帮助中心(&H)"));
   help->setObjectName("helpMenu");
+  help->setToolTipsVisible(true);
   // The pages behind these come from the service; without the service link they are shown
-  // disabled.
+  // disabled, with a tooltip that says why.
   const std::pair<const char*, const char*> items[] = {
       {"联系我们", "contact"}, {"优化建议", "feedback"}, {"软件介绍", "description"}};
   for (const auto& [caption, page] : items) {
@@ -299,6 +319,7 @@ void TMainWindow::BuildMenus() {
     std::string which = page;
     connect(action, &QAction::triggered, this, [this, which] { OpenServicePage(which); });
     action->setEnabled(false);
+    action->setToolTip(QString::fromUtf8("未连接服务（配置文件未设置服务地址），暂不可用"));
     serviceActions_.push_back(action);
   }
 }
@@ -317,17 +338,25 @@ void TMainWindow::BuildTray() {
     // Some trays report only single clicks; either brings the window back.
     if (r == QSystemTrayIcon::DoubleClick || r == QSystemTrayIcon::Trigger) ShowMainWindow();
   });
-  trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
-  if (trayAvailable_) tray_->show();
+  // Shown whether or not a tray runs now: one that appears later takes the icon.
+  tray_->show();
 }
 
-void TMainWindow::SetTrayAvailable(bool available) {
-  trayAvailable_ = available;
+bool TMainWindow::TrayAvailable() const {
+  return trayOverride_ ? *trayOverride_ : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void TMainWindow::ConnectPanel() {
   connect(panel_, &TKeywordPanel::AddTaskRequested, this, [this](const QString& text) {
     Command([&] {
+      // A character the code page lacks would silently become "?": another keyword, and one
+      // that collides with every other keyword so changed.
+      std::string problem = UnusableCharacterMessage(text);
+      if (!problem.empty()) {
+        zoqa::ShowMsg(problem, Cp936(kPrompt), mkInformation);
+        panel_->Entry()->setFocus();
+        return;
+      }
       if (!controller_->AddTask(ToCp936(text)) && Trim(ToCp936(text)).empty() &&
           panel_->Entry()->isVisible()) {
         panel_->Entry()->setFocus();
@@ -390,6 +419,13 @@ void TMainWindow::FirstRunSetup() {
 
 void TMainWindow::CreateDesktopShortcut() {
   std::string exe = AppExePath();
+  // A program directory given by --home or ZOQA_HOME goes into the launcher, which would
+  // otherwise open another store.
+  std::string arguments;
+  if (AppDirGiven()) {
+    QString home = QDir(QString::fromStdString(AppDir())).absolutePath();
+    arguments = "--home " + DesktopExecQuote(home.toStdString());
+  }
   std::string name = appName_.toStdString();
   // The icon goes where the desktop's icon theme finds it; a launcher without it still works.
   std::string icon;
@@ -400,25 +436,44 @@ void TMainWindow::CreateDesktopShortcut() {
     if (AppIconPixmap(256).save(iconFile, "PNG")) icon = iconFile.toStdString();
   }
   std::string menu = ApplicationsFolder();
-  if (!menu.empty()) CreateShortcut(exe, "", menu + name + ".desktop", name, icon);
+  if (!menu.empty()) CreateShortcut(exe, arguments, menu + name + ".desktop", name, icon);
   // A user without a desktop folder gets the menu entry only.
   std::string desktop = DesktopFolder();
-  if (!desktop.empty()) CreateShortcut(exe, "", desktop + name + ".desktop", name, icon);
+  if (!desktop.empty()) CreateShortcut(exe, arguments, desktop + name + ".desktop", name, icon);
 }
 
 void TMainWindow::ShutDown() {
   if (!controller_) return;
-  // Nothing of the service link reaches the window any more; a running download stops.
-  if (port_) port_->Close();
-  update_.reset();
-  service_.reset();
-  // Running harvesters and crawlers end before what they report to goes.
-  StopAllWorkers();
-  TWorkerThread::WaitAllEnded(kShutdownWaitMs, [] { QCoreApplication::processEvents(); });
+  StopWorkers([] { QCoreApplication::processEvents(); });
   if (detail_) detail_->close();
   grid_->Model().Clear();
   controller_.reset();
   tray_->hide();
+}
+
+void TMainWindow::ShutDownWithoutDisplay() {
+  if (!controller_) return;
+  setUpdatesEnabled(false);
+  StopWorkers([] { QCoreApplication::sendPostedEvents(); });
+  grid_->Model().Clear();
+  controller_.reset();
+}
+
+// Nothing of the service link reaches the window any more (a running download stops), and
+// running harvesters and crawlers end before what they report to goes; `pump` serves their
+// hand-offs meanwhile.
+void TMainWindow::StopWorkers(const std::function<void()>& pump) {
+  if (port_) port_->Close();
+  update_.reset();
+  service_.reset();
+  StopAllWorkers();
+  TWorkerThread::WaitAllEnded(kShutdownWaitMs, pump);
+  pump();  // the last end reports
+}
+
+void TMainWindow::EndWithoutQuestion() {
+  canExit_ = true;
+  close();
 }
 
 // ---- window states
@@ -444,7 +499,8 @@ void TMainWindow::RequestExit() {
 
 void TMainWindow::closeEvent(QCloseEvent* event) {
   // Without a tray a hidden window could not be reached again: ask about ending instead.
-  if (!canExit_ && !trayAvailable_ && ConfirmExit()) canExit_ = true;
+  bool tray = TrayAvailable();
+  if (!canExit_ && !tray && ConfirmExit()) canExit_ = true;
   if (canExit_) {
     event->accept();
     if (tray_) tray_->hide();
@@ -452,7 +508,10 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->ignore();
-  if (trayAvailable_) hide();
+  if (tray) {
+    tray_->show();
+    hide();
+  }
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {
@@ -494,7 +553,8 @@ void TMainWindow::DeleteRow(int row) {
 void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields& fields,
                                 bool asText) {
   if (!controller_) return;
-  QString proposed = FromCp936(keyword).replace('/', '_') + (asText ? ".txt" : ".xls");
+  QString proposed =
+      ExportFolder() + "/" + FromCp936(keyword).replace('/', '_') + (asText ? ".txt" : ".xls");
   QString file = askSaveFile_(proposed, asText);
   if (file.isEmpty()) return;
   if (QFileInfo::exists(file) &&
@@ -513,10 +573,19 @@ void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields&
     zoqa::ShowMsg(Cp936("数据导出失败！"), Cp936(kPrompt), mkInformation);
     return;
   }
+  ini_->setValue(kExportDirKey, QFileInfo(file).absolutePath());
   if (zoqa::ShowMsg(Cp936("数据导出成功，是否打开文件保存目录？"), Cp936(kPrompt), mkQuestion) !=
       kMsgCancel) {
     revealFile_(file);
   }
+}
+
+// The folder of the last export while it exists, else the user's documents folder.
+QString TMainWindow::ExportFolder() const {
+  QString last = ini_->value(kExportDirKey).toString();
+  if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 // ---- TView
@@ -547,6 +616,14 @@ void TMainWindow::RemoveAllKeyItems() {
   panel_->RemoveAllKeyItems();
 }
 
+void TMainWindow::SelectKeyItem(const std::string& keyword) {
+  panel_->SelectItem(keyword);
+}
+
+void TMainWindow::SetItemNote(const std::string& keyword, const std::string& text) {
+  panel_->SetItemNote(keyword, FromCp936(text));
+}
+
 void TMainWindow::ShowEntry(const std::string& keyword) {
   panel_->ShowEntry(keyword);
 }
@@ -573,6 +650,7 @@ void TMainWindow::SetRecordCountLabel(const std::string& text) {
 
 void TMainWindow::ClearGrid() {
   grid_->Model().Clear();
+  recordCount_->clear();
 }
 
 void TMainWindow::FillGrid(const TCompanyList& list) {

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/maincontroller.h"
@@ -66,14 +67,22 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   // Stops every worker and waits briefly for their end, then closes the store. After this the
   // window is an empty shell. Called once the event loop has ended; safe to call twice.
   void ShutDown();
+  // The same for a process that is ending because its display went away: nothing is drawn
+  // and no event of the windowing system is read, only the workers' hand-offs are served, so
+  // that their end reports still save the pages reached.
+  void ShutDownWithoutDisplay();
+  // Ends the program as the tray's exit does, without the question (the session ending).
+  void EndWithoutQuestion();
 
   bool CanExit() const { return canExit_; }
-  bool TrayAvailable() const { return trayAvailable_; }
-  // Whether closing hides to the tray (the desktop's tray by default).
-  void SetTrayAvailable(bool available);
+  // Whether closing hides to the tray: asked at every close, as a panel may come or go.
+  bool TrayAvailable() const;
+  // Replaces the desktop's answer (tests, the screenshot program).
+  void SetTrayAvailable(bool available) { trayOverride_ = available; }
 
-  // How the export asks for a file name (the proposed name, the format) and how it shows a
-  // written file; tests and other front-ends replace them.
+  // How the export asks for a file name (the proposed path: the folder of the last export, else
+  // the documents folder, and the keyword's file name; the format) and how it shows a written
+  // file; tests and other front-ends replace them.
   using SaveFileAsker = std::function<QString(const QString& proposed, bool asText)>;
   using FileRevealer = std::function<void(const QString& path)>;
   void SetSaveFileAsker(SaveFileAsker asker) { askSaveFile_ = std::move(asker); }
@@ -115,6 +124,8 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   void SetItemCount(const std::string& keyword, const std::string& text) override;
   void RemoveKeyItem(const std::string& keyword) override;
   void RemoveAllKeyItems() override;
+  void SelectKeyItem(const std::string& keyword) override;
+  void SetItemNote(const std::string& keyword, const std::string& text) override;
   void ShowEntry(const std::string& keyword) override;
   void SetTip(const std::string& title, const std::string& text) override;
   void SetTipText(const std::string& text) override;
@@ -155,6 +166,8 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   void ConnectPanel();
   void CreateDesktopShortcut();
   bool ConfirmExit();
+  void StopWorkers(const std::function<void()>& pump);
+  QString ExportFolder() const;
   // Runs a user command; a failure is shown in the error box.
   void Command(const std::function<void()>& command);
 
@@ -181,7 +194,7 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   QList<QAction*> serviceActions_;
 
   bool canExit_ = false;
-  bool trayAvailable_ = false;
+  std::optional<bool> trayOverride_;
   QString appName_;
   std::unique_ptr<QSettings> ini_;
   std::unique_ptr<TMainController> controller_;

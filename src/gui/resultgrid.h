@@ -1,6 +1,6 @@
 // The result grid: a table view over TResultModel with fixed 24-pixel rows, alternating
 // backgrounds, no grid lines and no focus frame. A double-click asks for the selected row's
-// details; its right-click menu holds "删除" for the selected row.
+// details; its right-click menu holds "删除" for the selected row; a header click sorts.
 #pragma once
 
 #include <QMenu>
@@ -27,8 +27,11 @@ class TResultGrid : public QTableView {
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
+  void FitColumns();
+
   TResultModel model_;
   QMenu menu_;
 };

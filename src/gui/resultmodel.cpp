@@ -2,6 +2,9 @@
 
 #include <QPixmap>
 
+#include <algorithm>
+#include <utility>
+
 #include "gui/artwork.h"
 #include "gui/guitext.h"
 #include "util/textutil.h"
@@ -21,6 +24,12 @@ std::string ListCell(const std::vector<std::string>& list) {
     text += "\r ";
   }
   return text;
+}
+
+QString Lines(const std::vector<std::string>& list) {
+  QStringList lines;
+  for (const std::string& entry : list) lines << FromCp936(entry);
+  return lines.join('\n');
 }
 
 }  // namespace
@@ -53,6 +62,53 @@ int TResultModel::BadgeKind(const TComPanyInfo& company) {
   return 2;
 }
 
+std::string TResultModel::SortKey(const TComPanyInfo& company, int column) {
+  switch (column) {
+    case colBadge:
+      return std::string(1, static_cast<char>('0' + BadgeKind(company)));
+    case colName:
+      return Trim(company.GetName());
+    case colMobile:
+      return ListCell(company.Mobiles);
+    case colQQ:
+      return QQCell(company);
+    case colEmail:
+      return EmailCell(company);
+    case colSource:
+      return SourceCell(company);
+    default:
+      return {};
+  }
+}
+
+void TResultModel::sort(int column, Qt::SortOrder order) {
+  if (column < 0 || column >= colCount) return;
+  sortColumn_ = column;
+  sortOrder_ = order;
+  beginResetModel();
+  SortRows();
+  endResetModel();
+}
+
+// The keys are computed once per row: a keyword may have a hundred thousand companies.
+void TResultModel::SortRows() {
+  if (sortColumn_ < 0) return;
+  std::vector<std::pair<std::string, const TComPanyInfo*>> keyed;
+  keyed.reserve(rows_.size());
+  for (const TComPanyInfo* row : rows_) keyed.emplace_back(SortKey(*row, sortColumn_), row);
+  bool ascending = sortOrder_ == Qt::AscendingOrder;
+  std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
+    return ascending ? a.first < b.first : b.first < a.first;
+  });
+  for (std::size_t i = 0; i < keyed.size(); ++i) rows_[i] = keyed[i].second;
+}
+
+bool TResultModel::Before(const TComPanyInfo& a, const TComPanyInfo& b) const {
+  std::string ka = SortKey(a, sortColumn_);
+  std::string kb = SortKey(b, sortColumn_);
+  return sortOrder_ == Qt::AscendingOrder ? ka < kb : kb < ka;
+}
+
 void TResultModel::Clear() {
   beginResetModel();
   rows_.clear();
@@ -64,13 +120,20 @@ void TResultModel::Fill(const TCompanyList& list) {
   rows_.clear();
   rows_.reserve(list.Count());
   for (const auto& entry : list) rows_.push_back(entry.Company.get());
+  SortRows();
   endResetModel();
 }
 
 void TResultModel::Append(const TComPanyInfo& company) {
-  int row = static_cast<int>(rows_.size());
+  auto at = rows_.end();
+  if (sortColumn_ >= 0) {
+    at = std::upper_bound(
+        rows_.begin(), rows_.end(), &company,
+        [this](const TComPanyInfo* a, const TComPanyInfo* b) { return Before(*a, *b); });
+  }
+  int row = static_cast<int>(at - rows_.begin());
   beginInsertRows({}, row, row);
-  rows_.push_back(&company);
+  rows_.insert(at, &company);
   endInsertRows();
 }
 
@@ -91,6 +154,7 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
   const TComPanyInfo* company = Record(index.row());
   if (company == nullptr) return {};
   int column = index.column();
+  if (role == Qt::ToolTipRole) return ToolTip(*company, column);
   if (column == colBadge) {
     if (role == Qt::DecorationRole) {
       static const QPixmap badges[] = {PaidBadge(), CertifiedBadge(), EmptyBadge()};
@@ -103,7 +167,6 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
     return column == colSource ? QVariant(Qt::AlignCenter)
                                : QVariant(Qt::AlignVCenter | Qt::AlignLeft);
   }
-  if (role == Qt::ToolTipRole && column == colName) return FromCp936(Trim(company->GetName()));
   if (role != Qt::DisplayRole && role != kCellTextRole) return {};
   std::string cell;
   switch (column) {
@@ -128,6 +191,28 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
   QString text = FromCp936(cell);
   if (role == Qt::DisplayRole) text.remove(QChar('\r'));
   return text;
+}
+
+QVariant TResultModel::ToolTip(const TComPanyInfo& company, int column) const {
+  switch (column) {
+    case colBadge: {
+      static const char* const badges[] = {"推广：从付费推广链接找到的企业", "V：认证企业", ""};
+      QString text = QString::fromUtf8(badges[BadgeKind(company)]);
+      return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    case colName:
+      return FromCp936(Trim(company.GetName()));
+    case colMobile:
+      return Lines(company.Mobiles);
+    case colQQ:
+      return Lines(company.QQs);
+    case colEmail:
+      return Lines(company.Emails);
+    case colSource:
+      return FromCp936(SourceCell(company));
+    default:
+      return {};
+  }
 }
 
 QVariant TResultModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -1,6 +1,8 @@
 // The result grid's rows: each row refers to a company record the store owns, and every cell
 // is computed from that record when the view asks for it. The model keeps only the row ->
-// record table, so refilling it with a keyword of any size is one pass over pointers.
+// record table, so refilling it with a keyword of any size is one pass over pointers. Rows
+// come in the store's order until a column is sorted; from then on new rows take their
+// place in that order. A cell's tooltip holds its whole value, one list entry per line.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -32,6 +34,9 @@ class TResultModel : public QAbstractTableModel {
   static std::string SourceCell(const TComPanyInfo& company);
   // 0 paid badge, 1 certified badge, 2 empty.
   static int BadgeKind(const TComPanyInfo& company);
+  // What a column sorts by: the whole value, before any cut (code page 936 bytes, whose order
+  // puts the common Chinese characters in their reading order).
+  static std::string SortKey(const TComPanyInfo& company, int column);
 
   void Clear();
   void Fill(const TCompanyList& list);
@@ -44,9 +49,17 @@ class TResultModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Sorts by `column`, ties in the store's order; a column below 0 leaves the order alone.
+  void sort(int column, Qt::SortOrder order) override;
 
  private:
+  void SortRows();
+  bool Before(const TComPanyInfo& a, const TComPanyInfo& b) const;
+  QVariant ToolTip(const TComPanyInfo& company, int column) const;
+
   std::vector<const TComPanyInfo*> rows_;
+  int sortColumn_ = -1;
+  Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
 }  // namespace zoqa

@@ -12,12 +12,13 @@ QMenuBar::item:selected { background: #e8efff; color: #1d4ed8; border-radius: 4p
 QMenu { background: #ffffff; border: 1px solid #dfe3ea; padding: 4px; }
 QMenu::item { padding: 6px 24px 6px 16px; border-radius: 4px; }
 QMenu::item:selected { background: #e8efff; color: #1d4ed8; }
+QMenu::item:disabled { color: #a8afbb; background: transparent; }
 QMenu::separator { height: 1px; background: #e5e8ef; margin: 4px 8px; }
 
 #leftPanel { background: #ffffff; border-right: 1px solid #e5e8ef; }
 #entryFrame { background: #ffffff; border: 1px solid #cfd6e2; border-radius: 6px; }
 #entryFrame[focused="true"] { border-color: #2f6fed; }
-#entryHint { color: #9aa3b2; padding-left: 8px; }
+#entryHint { color: #9aa3b2; padding-left: 6px; font-size: 12px; }
 #keywordEntry { border: none; background: transparent; padding: 0 8px; }
 #sourceLabel { color: #4b5563; }
 
@@ -26,7 +27,7 @@ QPushButton { border-radius: 6px; padding: 6px 14px; border: 1px solid #cfd6e2;
 QPushButton:hover { border-color: #2f6fed; color: #1d4ed8; }
 QPushButton:pressed { background: #e8efff; }
 QPushButton#addTaskButton { background: #2f6fed; color: #ffffff; border: none;
-                            font-weight: bold; }
+                            font-weight: bold; padding: 6px 10px; }
 QPushButton#addTaskButton:hover { background: #255ed1; }
 QPushButton#addTaskButton:pressed { background: #1d4ed8; }
 QPushButton#exportButton { color: #1d4ed8; border-color: #2f6fed; font-weight: bold;
@@ -48,6 +49,7 @@ QListWidget#keywordList::item:selected { background: #e8efff; }
 #keyText { font-weight: bold; font-size: 14px; color: #111827; }
 #keyCount { color: #2f6fed; font-weight: bold; }
 #keyDate { color: #8a93a3; font-size: 12px; }
+#keyNote { color: #16a34a; font-size: 12px; }
 
 QToolButton[zstyle="startbtn"] { background: #22a06b; border: none; border-radius: 12px; }
 QToolButton[zstyle="startbtn"]:hover { background: #1b8a5b; }
@@ -75,7 +77,7 @@ QStatusBar { background: #ffffff; border-top: 1px solid #e5e8ef; }
 QStatusBar QLabel { color: #4b5563; padding: 0 6px; }
 #totalLabel { color: #1d4ed8; font-weight: bold; }
 
-#detailPanel { background: #ffffff; border-radius: 10px; }
+#detailPanel { background: #ffffff; border: 1px solid #cfd6e2; }
 #detailName { font-weight: bold; font-size: 15px; color: #111827; }
 #detailUrl { color: #2f6fed; }
 #detailCaption { color: #16a34a; font-weight: bold; }
@@ -88,7 +90,7 @@ QToolButton#detailClose:hover { background: #fde8e8; color: #e5484d; }
 
 #exportDialog QLabel[link="true"] { color: #2f6fed; text-decoration: underline; }
 #exportDialog QLabel#quickCaption { color: #2f6fed; }
-#exportDialog QCheckBox[format="true"] { font-weight: bold; }
+#exportDialog QRadioButton[format="true"] { font-weight: bold; }
 QScrollBar:vertical { width: 8px; background: transparent; }
 QScrollBar:horizontal { height: 8px; background: transparent; }
 QScrollBar::handle { background: #c9d0dc; border-radius: 4px; min-height: 20px; min-width: 20px; }

@@ -104,10 +104,13 @@ void TCaijiPageCon::Execute() {
   TPageText page = DecodeSitePage(body, true);
   body.clear();
   if (!PrepareRecord()) return;
-  CrawlStatus(Cp936("正在分析企业详细信息:") + record_.WebUrl);
+  std::string site = record_.WebUrl;
+  CrawlStatus(Cp936("正在分析企业详细信息:") + site);
   if (Terminated()) return;
   ReadContacts(page);
-  if (engine_ == egBaidu) CrawlStatus(Cp936("企业信息采集完成"));
+  // Names the site (the record may be spent by now): the status line outlives this crawler
+  // while the task goes on.
+  if (engine_ == egBaidu) CrawlStatus(Cp936("企业信息采集完成:") + site);
 }
 
 bool TCaijiPageCon::FetchLink(std::string& body) {

@@ -53,6 +53,15 @@ void SetAppDirOverride(const std::string& dir) {
   g_override = dir;
 }
 
+bool AppDirGiven() {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!g_override.empty()) return true;
+  }
+  const char* home = std::getenv("ZOQA_HOME");
+  return home != nullptr && *home != '\0';
+}
+
 std::string AppDir() {
   {
     std::lock_guard<std::mutex> lock(g_mutex);

@@ -11,6 +11,10 @@ namespace zoqa {
 // else the per-user data directory. Paths are in the file system's encoding (UTF-8).
 std::string AppDir();
 
+// True when the program directory was given (SetAppDirOverride or ZOQA_HOME) rather than
+// found: whatever starts the program again must give it too.
+bool AppDirGiven();
+
 // The file name part of the executable's full path.
 std::string AppExeName();
 

@@ -47,11 +47,13 @@ std::string ApplicationsFolder() {
 }
 
 std::string DesktopExecQuote(const std::string& path) {
-  // Inside double quotes the characters " ` $ \ take a backslash; the value itself is then a
-  // string value, in which every backslash is written twice.
+  // Inside double quotes the characters " ` $ \ take a backslash, and a percent sign, which
+  // would start a field code, is written twice; the value itself is then a string value, in
+  // which every backslash is written twice.
   std::string quoted = "\"";
   for (char c : path) {
     if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    if (c == '%') quoted += '%';
     quoted += c;
   }
   quoted += '"';

@@ -14,9 +14,10 @@ std::string DesktopFolder();
 // The user's applications folder of the menu ($XDG_DATA_HOME/applications/, made when missing).
 std::string ApplicationsFolder();
 
-// Writes the launcher `linkFile` for `target` started with `arguments` (one text, appended
-// after the quoted target), working directory the target's directory, Name and Comment
-// `description`, and Icon `icon` when not empty. Does nothing unless `linkFile` ends with
+// Writes the launcher `linkFile` for `target` started with `arguments` (one text in the Exec
+// form, each argument quoted with DesktopExecQuote, appended after the quoted target), working
+// directory the target's directory, Name and Comment `description`, and Icon `icon` when not empty.
+// Does nothing unless `linkFile` ends with
 // ".desktop" (any letter case). Raises std::runtime_error when the file cannot be written.
 void CreateShortcut(const std::string& target, const std::string& arguments,
                     const std::string& linkFile, const std::string& description,

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 
@@ -216,6 +217,17 @@ std::string LostCharacter(std::string_view utf8) {
     i += len;
   }
   return {};
+}
+
+std::string CodePointName(std::string_view utf8) {
+  char32_t cp = 0;
+  if (utf8.empty() ||
+      DecodeUtf8(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), cp) == 0) {
+    cp = 0;
+  }
+  char text[16];
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(cp));
+  return text;
 }
 
 std::string Utf8ToCp936(std::string_view utf8) {

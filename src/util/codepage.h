@@ -45,6 +45,10 @@ bool Utf8ToCp936AndUtf8(std::string_view utf8, std::string& cp936, std::string& 
 // valid UTF-8. What a user types must not turn silently into another text.
 std::string LostCharacter(std::string_view utf8);
 
+// The Unicode name of the first character of `utf8`, as "U+1F600"; "U+0000" for an empty or
+// broken text. Names a character that a message cannot show in code page 936.
+std::string CodePointName(std::string_view utf8);
+
 // Code page 936 to UTF-8. Bytes that do not form a character of the code page become "?".
 std::string Cp936ToUtf8(std::string_view cp936);
 

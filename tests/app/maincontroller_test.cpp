@@ -60,56 +60,64 @@ TEST_F(ControllerTest, StoredKeywordsBecomeItemsAtOpening) {
 
 TEST_F(ControllerTest, AddTaskCommand) {
   Open();
-  // Only blanks and control characters: nothing is added.
+  // Only blanks and control characters, or more than the engines take: nothing is added.
   EXPECT_FALSE(controller->AddTask(Cp936(" \t \r\n")));
-  EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 1|关键词不能为空！"));
+  std::string longest;
+  for (int i = 0; i < 38; ++i) longest += "字";
+  EXPECT_FALSE(controller->AddTask(Cp936(longest + "a")));
+  EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 1|关键词不能为空！",
+                                      "ShowMsg 1|关键词太长：最多38个汉字或76个字母、数字！"));
   EXPECT_TRUE(Store().Keys().empty());
 
-  // A new keyword, trimmed; Cancel on the question starts nothing.
+  // A new keyword, trimmed, is on show before the question; Cancel starts nothing.
   view.Clear();
   view.Answers = {kMsgCancel};
   EXPECT_TRUE(controller->AddTask(Cp936("  广州 电子\t")));
-  EXPECT_THAT(view.Calls,
-              ElementsAre("HideBackground", "ClearGrid",
-                          "AddKeyItem 广州 电子|0条|" + DateLine("广州 电子"),
-                          "SetTotalLabel 当前已采集记录：0条", std::string("ShowMsg 4|") + kAdded));
+  EXPECT_THAT(
+      view.Calls,
+      ElementsAre("HideBackground", "ClearGrid",
+                  "AddKeyItem 广州 电子|0条|" + DateLine("广州 电子"),
+                  "SetTotalLabel 当前已采集记录：0条", "SelectKeyItem 广州 电子", "ClearGrid",
+                  "ShowEntry 广州 电子", "HideBackground", "ShowLoading 1",
+                  "SetStatusBar 当前已选择[广州 电子]", std::string("SetTip 温馨提示|") + kHint,
+                  std::string("ShowMsg 4|") + kAdded));
   EXPECT_EQ(Key("广州 电子")->TaskCtl, nullptr);
-  EXPECT_FALSE(Key("广州 电子")->Loaded);
+  EXPECT_EQ(controller->CurrentKey(), Cp936("广州 电子"));
+  ASSERT_TRUE(WaitLoaded("广州 电子"));
+  EXPECT_EQ(view.Calls.back(), "SetRecordCountLabel 共 0 条记录");
 
-  // The same keyword again with OK and no engine ticked: no second item; once its (empty)
-  // company list is in memory the keyword is on show and its item runs, with nothing started.
+  // The same keyword again with OK but no engine ticked: no second item, nothing starts; the
+  // item's start button says the same.
   view.Clear();
   view.Engines = {false, false, false};
   EXPECT_TRUE(controller->AddTask(Cp936("广州 电子")));
-  EXPECT_THAT(view.Calls, ElementsAre("HideBackground", std::string("ShowMsg 4|") + kAdded));
-  ASSERT_TRUE(WaitLoaded("广州 电子"));
-  EXPECT_THAT(view.Calls,
-              ElementsAre("HideBackground", std::string("ShowMsg 4|") + kAdded, "ShowLoading 0",
-                          "HideBackground", "FillGrid 0", "SetTotalLabel 当前已采集记录：0条",
-                          "SetRecordCountLabel 共 0 条记录",
-                          "SetItemDate 广州 电子|" + DateLine("广州 电子"),
-                          "SetItemButton 广州 电子|0|1|stopbtn", "SetStatusBar "));
-  EXPECT_EQ(controller->CurrentKey(), Cp936("广州 电子"));
-  ASSERT_NE(Key("广州 电子")->TaskCtl, nullptr);
-  EXPECT_FALSE(Key("广州 电子")->TaskCtl->HasRunning());
+  EXPECT_EQ(view.CallsStarting({"ShowMsg", "AddKeyItem"}),
+            (Strings{std::string("ShowMsg 4|") + kAdded, "ShowMsg 1|请至少选择一个信息来源！"}));
+  controller->KeyButtonClick(Cp936("广州 电子"), 0);
+  EXPECT_EQ(view.Calls.back(), "ShowMsg 1|请至少选择一个信息来源！");
+  EXPECT_EQ(Key("广州 电子")->TaskCtl, nullptr);
   EXPECT_EQ(view.ItemOrder(), Strings{"广州 电子"});
-  EXPECT_EQ(controller->ItemStyle(Cp936("广州 电子")), kStopBtn);
-  EXPECT_EQ(world.Count(), 0);
+  EXPECT_EQ(controller->ItemStyle(Cp936("广州 电子")), kStartBtn);
+  EXPECT_TRUE(controller->AddTask(Cp936(longest)));  // exactly 76 bytes
 }
 
-// The keyword as typed may differ in letter case from the stored one; the store finds the
-// stored keyword, and the task must then run under the stored spelling, or the item never
-// shows the run and the end report's page is written to no row.
-TEST_F(ControllerTest, AddTaskInOtherLetterCaseRunsTheStoredKeyword) {
+// A keyword typed again, perhaps in another letter case, while another one is on show: its
+// item is picked and its companies shown, and the task runs under the stored spelling, or
+// the item never shows the run and the end report's page is written to no row.
+TEST_F(ControllerTest, AddingAStoredKeywordShowsItAndRunsItUnderItsStoredSpelling) {
+  Seed({{"abc 电子", {"甲公司", "乙公司"}}, {"上海 网络", {"丙公司"}}});
   Open();
-  view.Answers = {kMsgCancel};
-  ASSERT_TRUE(controller->AddTask(Cp936("abc 电子")));
-  controller->SelectKeyword(Cp936("abc 电子"));
-  ASSERT_TRUE(WaitLoaded("abc 电子"));
-  view.Engines = {false, false, false};
+  controller->SelectKeyword(Cp936("上海 网络"));
+  ASSERT_TRUE(WaitLoaded("上海 网络"));
+  view.Clear();
+  view.Engines = {true, false, false};
   ASSERT_TRUE(controller->AddTask(Cp936("ABC 电子")));
   ASSERT_TRUE(WaitLoaded("abc 电子"));
-  EXPECT_EQ(view.ItemOrder(), Strings{"abc 电子"});
+  EXPECT_EQ(view.ItemOrder(), (Strings{"abc 电子", "上海 网络"}));
+  EXPECT_EQ(view.Count("SelectKeyItem abc 电子"), 1);
+  EXPECT_EQ(controller->CurrentKey(), "abc " + Cp936("电子"));
+  EXPECT_EQ(view.GridNames(), (Strings{"甲公司", "乙公司"}));
+  EXPECT_EQ(view.Count("SetRecordCountLabel 共 2 条记录"), 1);
   EXPECT_EQ(view.Item("abc 电子")->Style, kStopBtn);
   ASSERT_NE(Key("abc 电子")->TaskCtl, nullptr);
   EXPECT_EQ(Key("abc 电子")->TaskCtl->KeyWord, "abc " + Cp936("电子"));
@@ -192,10 +200,8 @@ TEST_F(ControllerTest, ExportWaitsForTheCompanies) {
 }
 
 TEST_F(ControllerTest, CompanyReports) {
+  Seed({{"上海 网络", {}}});
   OpenShowing("广州 电子");
-  view.Answers = {kMsgCancel};
-  controller->AddTask(Cp936("上海 网络"));
-  view.Clear();
 
   ReportCompany("广州 电子", "甲公司");
   EXPECT_THAT(view.Calls,
@@ -238,10 +244,8 @@ TEST_F(ControllerTest, CompanyReports) {
 }
 
 TEST_F(ControllerTest, StatusLinesGoToTheTipOrTheStore) {
+  Seed({{"上海 网络", {}}});
   OpenShowing("广州 电子");
-  view.Answers = {kMsgCancel};
-  controller->AddTask(Cp936("上海 网络"));
-  view.Clear();
   ReportStatus("广州 电子", "正在获取搜索结果...");
   ReportStatus("上海 网络", "正在进入企业网站...");
   ReportCrawlStatus("正在进入企业网站:http://www.a.com/");
@@ -298,11 +302,9 @@ TEST_F(ControllerTest, PageReportsStopTheTaskOnTheFourthWithoutNewCompany) {
 }
 
 TEST_F(ControllerTest, StopAndPauseOfATaskWithoutHarvesters) {
+  Seed({{"上海 网络", {}}});
   OpenShowing("广州 电子");
   // Not loaded, no task: stopping only notes the request.
-  view.Answers = {kMsgCancel};
-  controller->AddTask(Cp936("上海 网络"));
-  view.Clear();
   controller->StopTask(Cp936("上海 网络"), true);
   controller->PauseTask("");
   controller->StopTask("", true);
@@ -328,6 +330,30 @@ TEST_F(ControllerTest, StoppingATaskWithoutRunningHarvestersLeavesTheItemStartab
   EXPECT_EQ(item->Style, kStartBtn);
 }
 
+// The texts about a running task stay true: the tip of the keyword on show follows its
+// start, pause, resume and end, and the end is said on the item and in the status line.
+TEST_F(ControllerTest, TaskTextsFollowTheTaskToItsEnd) {
+  world.RoutePrefix("www.baidu.com", "/s?", TWorldResponse::Page("<html>busy</html>"));
+  OpenShowing("广州 电子");
+  view.Engines = {true, false, false};
+  auto tip = [&] { return view.CallsStarting({"SetTip "}).back(); };
+  controller->StartSearch(Cp936("广州 电子"));
+  EXPECT_EQ(tip(), "SetTip 正在搜索|正在搜索中...");
+  controller->PauseTask(Cp936("广州 电子"));
+  EXPECT_EQ(tip(), "SetTip 温馨提示|任务已暂停...");
+  controller->SelectKeyword(Cp936("广州 电子"));
+  EXPECT_EQ(tip(), "SetTip 温馨提示|任务已暂停...");
+  ASSERT_TRUE(WaitLoaded("广州 电子"));  // a keyword without companies is read again
+  controller->StartSearch(Cp936("广州 电子"));
+  EXPECT_EQ(tip(), "SetTip 正在搜索|正在搜索中...");
+  EXPECT_EQ(view.Item("广州 电子")->Note, "");
+
+  controller->StopTask(Cp936("广州 电子"), true);
+  ASSERT_TRUE(PumpUntil([&] { return view.Item("广州 电子")->Note == "任务已结束"; }, 20000));
+  EXPECT_EQ(view.StatusBar(), "[广州 电子]搜索任务已结束");
+  EXPECT_EQ(view.TipText(), kHint);
+}
+
 TEST_F(ControllerTest, ItemButtons) {
   OpenShowing("广州 电子");
   StartIdle("广州 电子");
@@ -345,10 +371,11 @@ TEST_F(ControllerTest, ItemButtons) {
   // removes keyword and item (the keyword is on show: the grid goes blank with it).
   view.Clear();
   controller->KeyButtonClick(Cp936("广州 电子"), 1);
-  EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 4|确定要删除关键词 [广州 电子] 吗?",
-                                      StartsWith("SetItemDate 广州 电子|最后更新："),
-                                      "SetItemButton 广州 电子|0|1|startbtn", "SetStatusBar ",
-                                      "ClearGrid", "RemoveKeyItem 广州 电子"));
+  EXPECT_THAT(view.Calls,
+              ElementsAre("ShowMsg 4|确定要删除关键词 [广州 电子] 吗?",
+                          StartsWith("SetItemDate 广州 电子|最后更新："),
+                          "SetItemButton 广州 电子|0|1|startbtn", "SetStatusBar ", "ClearGrid",
+                          "SetTotalLabel 当前已采集记录：0条", "RemoveKeyItem 广州 电子"));
   EXPECT_EQ(Key("广州 电子"), nullptr);
   EXPECT_EQ(Single("select count(*) from tbl_key"), "0");
   EXPECT_TRUE(view.ItemOrder().empty());
@@ -369,11 +396,12 @@ TEST_F(ControllerTest, ClearHistoryCommand) {
   // call, so it must let go of them before the store frees them.
   view.Clear();
   controller->ClearHistory();
-  ASSERT_EQ(view.Calls.size(), 3u);
+  ASSERT_EQ(view.Calls.size(), 4u);
   EXPECT_EQ(view.Calls[0],
             "ShowMsg 4|清空会将所有搜索到的结果删除，确定要清空历史已搜索的历史记录吗？");
-  EXPECT_THAT(Strings(view.Calls.begin() + 1, view.Calls.end()),
-              UnorderedElementsAre("RemoveAllKeyItems", "ClearGrid"));
+  EXPECT_THAT(
+      Strings(view.Calls.begin() + 1, view.Calls.end()),
+      UnorderedElementsAre("RemoveAllKeyItems", "ClearGrid", "SetTotalLabel 当前已采集记录：0条"));
   EXPECT_EQ(view.GridRowCount(), 0);
   EXPECT_TRUE(Store().Keys().empty());
   EXPECT_EQ(Single("select count(*) from tbl_key") + Single("select count(*) from tbl_list"), "00");

@@ -73,24 +73,43 @@ TEST(DetailLayout, PairsStackTenPixelsApartAndEmptyOnesHide) {
   EXPECT_LE(email.bottom(), Detail::kPanelHeight - 20);
 }
 
-TEST(DetailLayout, ShowsNameAndUrlButNeverTheAddress) {
+TEST(DetailLayout, ShowsNameUrlLandlinesAndAddressOnAnOpaquePanel) {
   Detail window(nullptr);
   window.show();
   TComPanyInfo c = Company(1, 1, 1);
+  c.Tels = {"020-87654321", "020-87654322"};
   window.ShowCompany(c);
   EXPECT_EQ(window.NameLabel()->text(), Q("广州恒通电子元器件有限公司"));
   EXPECT_EQ(window.UrlLabel()->text(), Q("http://www.hengtong-gz.com/"));
   EXPECT_EQ(window.Url(), "http://www.hengtong-gz.com/");
-  EXPECT_FALSE(window.AddressLabel()->isVisible());
-  EXPECT_FALSE(window.AddressText()->isVisible());
+  // Landlines follow the mobile numbers; the address comes last.
+  EXPECT_EQ(window.Box(Detail::bkTel)->geometry(), QRect(84, 179, 319, 36));
+  EXPECT_EQ(window.FieldLabel(Detail::bkTel)->text(), Q("电话："));
+  EXPECT_EQ(window.Box(Detail::bkQQ)->geometry().top(), 225);
+  EXPECT_TRUE(window.AddressText()->isVisible());
+  EXPECT_EQ(window.AddressText()->text(), Q("天河路1号"));
+  EXPECT_EQ(window.AddressText()->y(), window.Box(Detail::bkEmail)->geometry().bottom() + 11);
+  EXPECT_FALSE(window.testAttribute(Qt::WA_TranslucentBackground));
   EXPECT_EQ(window.Box(Detail::bkMobile)->toPlainText(), Q("13800138000"));
   EXPECT_TRUE(window.Box(Detail::bkMobile)->isReadOnly());
   EXPECT_EQ(window.Panel()->geometry().size(), QSize(447, 466));
   EXPECT_EQ(window.CloseButton()->geometry(), QRect(395, 5, 24, 24));
 
+  // Every list full and a long address: the panel grows rather than hide any of it.
+  TComPanyInfo full = Company(8, 8, 8);
+  full.Tels = {"020-1", "020-2", "020-3", "020-4", "020-5", "020-6"};
+  full.Addr = Cp936(std::string(30, 'x') + "广州市天河区天河路一号天河城写字楼二十八层二八零八室");
+  window.ShowCompany(full);
+  QRect address = window.AddressText()->geometry();
+  EXPECT_GE(address.height(), 20);
+  EXPECT_LE(address.bottom(), window.height() - 20);
+  EXPECT_EQ(window.Panel()->height(), window.height());
+
   TComPanyInfo nameless;
   window.ShowCompany(nameless);
   EXPECT_EQ(window.NameLabel()->text(), Q(" "));
+  EXPECT_FALSE(window.AddressText()->isVisible());
+  EXPECT_EQ(window.size(), QSize(447, 466));
   // A click on an empty link opens nothing (and raises nothing).
   int clicks = 0;
   QObject::connect(&window, &Detail::UrlClicked, [&](const std::string& url) {
@@ -99,6 +118,9 @@ TEST(DetailLayout, ShowsNameAndUrlButNeverTheAddress) {
   });
   QTest::mouseClick(window.UrlLabel(), Qt::LeftButton);
   EXPECT_EQ(clicks, 1);
+
+  QTest::keyClick(&window, Qt::Key_Escape);
+  EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace

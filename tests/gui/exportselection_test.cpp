@@ -1,6 +1,9 @@
 // The export field selection window's boxes and links, and the export it starts from the
 // main window: save dialog, overwrite question, the file and the closing messages.
+#include <QCheckBox>
 #include <QFile>
+#include <QRadioButton>
+#include <QStandardPaths>
 
 #include "gui/exportselectiondialog.h"
 #include "guifixture.h"
@@ -27,19 +30,20 @@ TEST(ExportSelection, OpensWithEverythingButTextChecked) {
   EXPECT_FALSE(d.Box(Dlg::bxAddress)->isVisible());
 }
 
-TEST(ExportSelection, FormatBoxesExcludeEachOtherOnlyWhenChecked) {
+TEST(ExportSelection, FormatIsAPairOfRadioButtons) {
   Dlg d("k");
   d.show();
+  EXPECT_NE(qobject_cast<QRadioButton*>(d.Box(Dlg::bxText)), nullptr);
+  EXPECT_NE(qobject_cast<QCheckBox*>(d.Box(Dlg::bxUrl)), nullptr);
   QTest::mouseClick(d.Box(Dlg::bxText), Qt::LeftButton, {}, QPoint(6, 8));
   EXPECT_TRUE(d.Box(Dlg::bxText)->isChecked());
   EXPECT_FALSE(d.Box(Dlg::bxExcel)->isChecked());
   QTest::mouseClick(d.Box(Dlg::bxExcel), Qt::LeftButton, {}, QPoint(6, 8));
   EXPECT_FALSE(d.Box(Dlg::bxText)->isChecked());
   EXPECT_TRUE(d.Box(Dlg::bxExcel)->isChecked());
-  // Unchecking leaves the other alone: both may end up off.
+  // A second click keeps the choice: one format is always chosen.
   QTest::mouseClick(d.Box(Dlg::bxExcel), Qt::LeftButton, {}, QPoint(6, 8));
-  EXPECT_FALSE(d.Box(Dlg::bxText)->isChecked());
-  EXPECT_FALSE(d.Box(Dlg::bxExcel)->isChecked());
+  EXPECT_TRUE(d.Box(Dlg::bxExcel)->isChecked());
 }
 
 TEST(ExportSelection, QuickLinksSetAllEightBoxes) {
@@ -110,13 +114,16 @@ TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
   QStringList revealed;
   window->SetFileRevealer([&](const QString& path) { revealed << path; });
 
+  // The first export opens in the documents folder, later ones where the last one went.
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  QDir().mkpath(documents);
   ClickButton("广州 电子公司", 4);
   Dlg* d = nullptr;
   ASSERT_TRUE(PumpUntil([&] { return (d = window->findChild<Dlg*>()) != nullptr; }));
   QTest::mouseClick(d->Link(Dlg::qpMobile), Qt::LeftButton);
   box.answers = {kMsgOk};
   QTest::mouseClick(d->OkButton(), Qt::LeftButton);
-  EXPECT_EQ(proposed, Q("广州 电子公司.txt"));
+  EXPECT_EQ(proposed, documents + Q("/广州 电子公司.txt"));
   EXPECT_TRUE(proposedText);
   EXPECT_EQ(ReadFileBytes(target.toStdString()), "13800000000\r\n13800000001\r\n");
   EXPECT_EQ(box.Last(), "数据导出成功，是否打开文件保存目录？");
@@ -135,7 +142,7 @@ TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
   box.answers = {kMsgCancel};
   window->ExportKeyword(Cp936("广州 电子公司"), TExportFields{true, true, true, true, false, true},
                         false);
-  EXPECT_EQ(proposed, Q("广州 电子公司.xls"));
+  EXPECT_EQ(proposed, QString::fromStdString(dir.Path()) + Q("/广州 电子公司.xls"));
   EXPECT_FALSE(proposedText);
   EXPECT_TRUE(QFile::exists(target));
   EXPECT_EQ(revealed.size(), 1);

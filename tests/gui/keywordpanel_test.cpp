@@ -3,6 +3,7 @@
 // and clearing keywords.
 #include <QAbstractButton>
 #include <QMenu>
+#include <QScrollBar>
 
 #include "gui/backdrop.h"
 #include "gui/hintpopup.h"
@@ -38,6 +39,8 @@ TEST_F(KeywordPanel, OpensWithTheStoredKeywordsAsIdleItems) {
   EXPECT_TRUE(Panel().EntryHint()->isVisible());
   EXPECT_FALSE(Panel().Entry()->isVisible());
   EXPECT_EQ(Panel().TipTitle()->text(), Q("温馨提示："));
+  QLabel* hint = Panel().EntryHint();
+  EXPECT_LE(hint->sizeHint().width(), hint->width());  // the hint shows whole
 }
 
 TEST_F(KeywordPanel, EntryHintGivesWayToTheEntryAndComesBackWhenLeftEmpty) {
@@ -67,6 +70,65 @@ TEST_F(KeywordPanel, AddTaskWithEnterAppendsTheKeywordAndCancelLeavesItIdle) {
   box.answers = {kMsgCancel};
   QTest::mouseClick(Panel().AddTaskButton(), Qt::LeftButton);
   EXPECT_EQ(Panel().List()->count(), 1);
+}
+
+TEST_F(KeywordPanel, AddingAStoredKeywordPicksItsItemAndShowsItsCompanies) {
+  Seed({{"Shenzhen LED", {"甲公司", "乙公司"}}, {"上海 网络公司", {"丙公司"}}});
+  Open();
+  ClickItem("上海 网络公司");
+  ASSERT_TRUE(WaitRows(1));
+  QTest::mouseClick(Panel().EntryHint(), Qt::LeftButton);
+  Panel().Entry()->setText(Q("shenzhen led"));
+  box.answers = {kMsgCancel};
+  QTest::mouseClick(Panel().AddTaskButton(), Qt::LeftButton);
+  EXPECT_EQ(Panel().List()->currentItem(), Panel().ListItem("Shenzhen LED"));
+  ASSERT_TRUE(WaitRows(2));
+  EXPECT_EQ(window->RecordCountLabel()->text(), Q("共 2 条记录"));
+  EXPECT_EQ(Panel().Entry()->text(), Q("Shenzhen LED"));
+}
+
+// Keywords that would change on the way into the store, or start a task with nothing to
+// search with, are refused with a message.
+TEST_F(KeywordPanel, RefusedKeywordsAndStartsSaySo) {
+  Seed({{"广州 电子公司", {}}});
+  Open();
+  QTest::mouseClick(Panel().EntryHint(), Qt::LeftButton);
+  Panel().Entry()->setText(Q("深圳 灯😀"));
+  QTest::mouseClick(Panel().AddTaskButton(), Qt::LeftButton);
+  EXPECT_EQ(box.Last(), "关键词的第5个字符（U+1F600）无法保存，请删除或换成其他字符后再添加！");
+  Panel().Entry()->setText(Q("广州 한국"));
+  QTest::mouseClick(Panel().AddTaskButton(), Qt::LeftButton);
+  EXPECT_EQ(box.Last(), "关键词的第4个字符（U+D55C）无法保存，请删除或换成其他字符后再添加！");
+  EXPECT_EQ(Panel().List()->count(), 1);
+
+  for (int engine : {0, 1, 2}) Panel().EngineBox(engine)->setChecked(false);
+  ClickButton("广州 电子公司", 0);
+  EXPECT_EQ(box.Last(), "请至少选择一个信息来源！");
+  EXPECT_EQ(Style("广州 电子公司"), "startbtn");
+}
+
+// Long keywords end in "…" with the whole keyword as the item's tooltip; with the scroll bar
+// shown the date lines still show whole; a new keyword is scrolled into view.
+TEST_F(KeywordPanel, ListStaysReadableWithLongAndManyKeywords) {
+  const std::string kLong = "广州市天河区电子元器件批发零售有限公司";
+  std::vector<std::pair<std::string, std::vector<std::string>>> keywords = {{kLong, {}}};
+  for (int i = 0; i < 12; ++i) keywords.push_back({"关键词" + std::to_string(i), {}});
+  Seed(keywords);
+  Open();
+  ASSERT_TRUE(Panel().List()->verticalScrollBar()->isVisible());
+  TKeyItemWidget* item = Item(kLong);
+  EXPECT_TRUE(item->KeywordLabel()->text().endsWith(QChar(0x2026)));
+  EXPECT_EQ(item->toolTip(), Q(kLong.c_str()));
+  EXPECT_TRUE(Item("关键词0")->toolTip().isEmpty());
+  QLabel* date = item->DateLabel();
+  EXPECT_LE(date->fontMetrics().horizontalAdvance(date->text()), date->width());
+
+  QTest::mouseClick(Panel().EntryHint(), Qt::LeftButton);
+  Panel().Entry()->setText(Q("北京 装修公司"));
+  box.answers = {kMsgCancel};
+  QTest::mouseClick(Panel().AddTaskButton(), Qt::LeftButton);
+  QListWidgetItem* added = Panel().ListItem(Cp936("北京 装修公司"));
+  EXPECT_TRUE(Panel().List()->viewport()->rect().contains(Panel().List()->visualItemRect(added)));
 }
 
 TEST_F(KeywordPanel, BlankEntryIsRefused) {
@@ -124,10 +186,12 @@ TEST_F(KeywordPanel, ItemFollowsItsTaskThroughClicksAndMenus) {
   EXPECT_FALSE(Item(kw)->Button(0)->isEnabled());
   EXPECT_EQ(Item(kw)->DateText(), Q("正在停止任务..."));
 
-  // The harvester's end report returns the item to idle.
+  // The harvester's end report returns the item to idle and says that the task ended.
   ASSERT_TRUE(WaitStyle(kw, "startbtn"));
   EXPECT_TRUE(Item(kw)->Button(0)->isEnabled());
   EXPECT_EQ(Item(kw)->DateText().toStdString(), DateLine(kw));
+  EXPECT_EQ(Item(kw)->NoteText(), Q("任务已结束"));
+  EXPECT_EQ(window->StatusLabel()->text(), Q("[广州 电子公司]搜索任务已结束"));
   Panel().OpenKeyMenu(Cp936(kw), QPoint(10, 10));
   EXPECT_TRUE(Action(menu, "开始搜索")->isVisible());
   EXPECT_FALSE(Action(menu, "停止任务")->isVisible());

@@ -1,11 +1,18 @@
 // The main window's life: hiding to the tray on close, coming back, the exit confirmation,
 // its size, the first-start launchers and a store that cannot be opened.
 #include <QFile>
+#include <QFileDialog>
+#include <QMenuBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTranslator>
+
+#include <csignal>
 
 #include "gui/companydetailwindow.h"
+#include "gui/desktopapp.h"
+#include "gui/endsignals.h"
 #include "guifixture.h"
 #include "platform/desktopshortcut.h"
 #include "platform/installpath.h"
@@ -69,8 +76,19 @@ TEST_F(Window, HiddenWindowClosesWhenAskedAgain) {
   EXPECT_EQ(closed.count(), 1);
 }
 
+// The tray is asked at every close: one that went away makes the close ask the exit question,
+// one that came back takes the icon and the window again.
 TEST_F(Window, WithoutATrayClosingAsksTheExitQuestionInstead) {
   Open();
+  window->SetTrayAvailable(false);
+  box.answers = {kMsgCancel};
+  window->close();
+  window->SetTrayAvailable(true);
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(window->Tray()->isVisible());
+  EXPECT_EQ(box.shown.size(), 1u);
+  window->ShowMainWindow();
   window->SetTrayAvailable(false);
   QSignalSpy closed(window.get(), &TMainWindow::Closed);
   box.answers = {kMsgCancel};
@@ -83,17 +101,57 @@ TEST_F(Window, WithoutATrayClosingAsksTheExitQuestionInstead) {
   EXPECT_EQ(closed.count(), 1);
 }
 
-TEST_F(Window, ShutDownWithARunningTaskEndsItsWorkers) {
+// A lost display ends the process from inside the event loop; the shut-down on the way out
+// reads no event of the windowing system and still ends the workers and closes the store.
+TEST_F(Window, ShutDownWithoutDisplayWithARunningTaskEndsItsWorkers) {
   Seed({{"广州 电子公司", {}}});
   Open();
   BaiduOnly();
   ClickButton("广州 电子公司", 0);
   ASSERT_TRUE(WaitStyle("广州 电子公司", "stopbtn"));
   ASSERT_TRUE(PumpUntil([&] { return web.Requests() > 0 && TWorkerThread::Running() > 0; }));
-  window->ShutDown();
+  window->ShutDownWithoutDisplay();
   EXPECT_EQ(TWorkerThread::Running(), 0);
-  window->ShutDown();  // twice is harmless
+  EXPECT_FALSE(window->updatesEnabled());
+  window->ShutDown();  // after it, harmless
   window.reset();
+}
+
+// SIGTERM (the session ending) ends the program as the tray's exit does, without asking.
+TEST_F(Window, EndSignalClosesWithoutTheQuestion) {
+  Open();
+  TEndSignals ends;
+  QObject::connect(&ends, &TEndSignals::EndRequested, window.get(),
+                   &TMainWindow::EndWithoutQuestion);
+  QSignalSpy closed(window.get(), &TMainWindow::Closed);
+  std::raise(SIGTERM);
+  ASSERT_TRUE(PumpUntil([&] { return closed.count() == 1; }, 5000));
+  EXPECT_TRUE(box.shown.empty());
+}
+
+// Without the service link the help menu's items are greyed out and say why.
+TEST_F(Window, HelpMenuIsDisabledWithAReasonWhileTheServiceLinkIsOff) {
+  Open();
+  QMenu* help = window->menuBar()->findChild<QMenu*>("helpMenu");
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->toolTipsVisible());
+  ASSERT_EQ(help->actions().size(), 3);
+  for (QAction* action : help->actions()) {
+    EXPECT_FALSE(action->isEnabled());
+    EXPECT_EQ(action->toolTip(), Q("未连接服务（配置文件未设置服务地址），暂不可用"));
+  }
+}
+
+TEST(QtTexts, TheSaveDialogSpeaksChinese) {
+  QTranslator texts;
+  ASSERT_TRUE(LoadQtTranslations(texts));
+  QCoreApplication::installTranslator(&texts);
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  QString fileName = dialog.labelText(QFileDialog::FileName);
+  QCoreApplication::removeTranslator(&texts);
+  EXPECT_FALSE(fileName.contains("File"));
+  EXPECT_TRUE(fileName.contains(Q("文件")));
 }
 
 TEST_F(Window, FirstStartWritesTheLaunchersOnceAndRecordsTheInstallPath) {
@@ -107,7 +165,10 @@ TEST_F(Window, FirstStartWritesTheLaunchersOnceAndRecordsTheInstallPath) {
   window->FirstRunSetup();
   std::string text = ReadFileBytes(launcher);
   EXPECT_NE(text.find("Name=test_gui\n"), std::string::npos);
-  EXPECT_NE(text.find("Exec=\"" + AppExePath() + "\"\n"), std::string::npos);
+  // The program directory was given (as --home gives it): the launcher gives it too.
+  std::string home = QDir(QString::fromStdString(dir.Path())).absolutePath().toStdString();
+  EXPECT_NE(text.find("Exec=\"" + AppExePath() + "\" --home \"" + home + "\"\n"), std::string::npos)
+      << text;
   EXPECT_TRUE(QFile::exists(QString::fromStdString(menu)));
   EXPECT_TRUE(QFile::permissions(QString::fromStdString(launcher)) & QFileDevice::ExeOwner);
   QSettings ini(QString::fromStdString(dir.File("zqclient.cfg")), QSettings::IniFormat);
@@ -147,9 +208,12 @@ TEST(Launcher, FileIsWrittenOnlyForDesktopExtensionsWithAQuotedCommand) {
   TempDir dir;
   CreateShortcut("/opt/zoqa/zoqa", "", dir.File("a.lnk"), "zoqa");
   EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.File("a.lnk"))));
-  CreateShortcut("/opt/my apps/zo\"qa$", "", dir.File("b.DESKTOP"), "my zoqa");
+  CreateShortcut("/opt/my apps/zo\"qa$", "--home " + DesktopExecQuote("/srv/100% zoqa"),
+                 dir.File("b.DESKTOP"), "my zoqa");
   std::string text = ReadFileBytes(dir.File("b.DESKTOP"));
-  EXPECT_NE(text.find("Exec=\"/opt/my apps/zo\\\\\"qa\\\\$\"\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Exec=\"/opt/my apps/zo\\\\\"qa\\\\$\" --home \"/srv/100%% zoqa\"\n"),
+            std::string::npos)
+      << text;
   EXPECT_NE(text.find("Path=/opt/my apps/\n"), std::string::npos);
   EXPECT_NE(text.find("Comment=my zoqa\n"), std::string::npos);
   EXPECT_THROW(CreateShortcut("/opt/zoqa/zoqa", "", dir.File("missing/c.desktop"), "zoqa"),

@@ -2,7 +2,10 @@
 // detail window on double-click, deleting a company, companies arriving while on show, and
 // the time a keyword of 100,000 companies takes to appear.
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QMenu>
+#include <QToolTip>
 
 #include <cstdio>
 
@@ -16,6 +19,8 @@ namespace zoqa::test {
 namespace {
 
 using Grid = GuiTest;
+
+using Strings = std::vector<std::string>;
 
 std::string U8(const std::string& cp936) {
   return Cp936ToUtf8(cp936);
@@ -179,6 +184,62 @@ TEST_F(Grid, CompaniesArriveAsRowsOnlyForTheKeywordOnShow) {
   status.Text = &crawl;
   window->Controller().HarvestMessage(status);
   EXPECT_EQ(window->StatusLabel()->text(), Q("正在访问 www.example.cn"));
+}
+
+// Cells too narrow for their value show it whole in a tooltip (lists one entry per line, the
+// badges what they mean); spare width goes to the name and e-mail columns; a header click
+// sorts, and companies arriving later take their place in that order.
+TEST_F(Grid, CellsColumnsAndSortingKeepTheDataReadable) {
+  Seed({{"广州 电子公司", {"乙公司", "甲公司", "丙公司"}}});
+  Open();
+  ClickItem("广州 电子公司");
+  ASSERT_TRUE(WaitRows(3));
+  TResultGrid* grid = window->Grid();
+  using M = TResultModel;
+  window->resize(1600, 800);
+  ASSERT_TRUE(PumpUntil([&] { return grid->columnWidth(M::colName) > 231; }, 5000));
+  EXPECT_GT(grid->columnWidth(M::colEmail), 142);
+  EXPECT_EQ(grid->columnWidth(M::colMobile), 175);
+  EXPECT_EQ(grid->columnWidth(M::colSource), 40);
+
+  auto names = [&] {
+    Strings shown;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+      shown.push_back(grid->model()->index(r, M::colName).data().toString().toStdString());
+    return shown;
+  };
+  QHeaderView* header = grid->horizontalHeader();
+  QPoint nameHeader(header->sectionViewportPosition(M::colName) + 20, header->height() / 2);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameHeader);
+  EXPECT_EQ(names(), (Strings{"丙公司", "甲公司", "乙公司"}));
+  TComPanyInfo late = MakeCompany("广州 电子公司", "丁公司", "13912345678");
+  late.AddMobile("13912345679");
+  late.IsPay = 1;
+  THarvestMessage m;
+  m.Kind = hkCompany;
+  m.Company = &late;
+  window->Controller().HarvestMessage(m);
+  EXPECT_EQ(names(), (Strings{"丙公司", "丁公司", "甲公司", "乙公司"}));
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameHeader);
+  EXPECT_EQ(names(), (Strings{"乙公司", "甲公司", "丁公司", "丙公司"}));
+
+  QModelIndex mobiles = grid->model()->index(2, M::colMobile);
+  EXPECT_EQ(mobiles.data(Qt::ToolTipRole).toString(), Q("13912345678\n13912345679"));
+  EXPECT_EQ(grid->model()->index(2, M::colBadge).data(Qt::ToolTipRole).toString(),
+            Q("推广：从付费推广链接找到的企业"));
+  auto tipAt = [&](const QModelIndex& index) {
+    QToolTip::hideText();
+    QPoint at = grid->visualRect(index).center();
+    QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  QModelIndex name = grid->model()->index(0, M::colName);
+  EXPECT_EQ(tipAt(name), QString());  // it fits
+  grid->setColumnWidth(M::colName, 30);
+  EXPECT_EQ(tipAt(name), Q("乙公司"));
+  grid->setColumnWidth(M::colMobile, 60);
+  EXPECT_EQ(tipAt(mobiles), Q("13912345678\n13912345679"));
 }
 
 // Selecting a keyword of 100,000 companies: the rows show within a second of the load's end.

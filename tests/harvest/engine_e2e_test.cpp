@@ -95,7 +95,10 @@ TEST_F(EngineEndToEnd, Baidu) {
   Strings statuses = sink.Statuses();
   EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "正在进入企业网站..."), 6);
   Strings crawl = sink.CrawlStatuses();
-  EXPECT_EQ(std::count(crawl.begin(), crawl.end(), "企业信息采集完成"), 5);
+  EXPECT_EQ(
+      std::count_if(crawl.begin(), crawl.end(),
+                    [](const std::string& line) { return line.starts_with("企业信息采集完成:"); }),
+      5);
   ASSERT_EQ(sink.Ends().size(), 1u);
   EXPECT_EQ(sink.Ends()[0].PageIndex, 1);
 }

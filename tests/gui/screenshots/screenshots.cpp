@@ -131,6 +131,9 @@ void Seed() {
           Cp936(std::string(c.name) +
                 (std::string(keyword) == "广州 电子公司" ? "" : " " + std::to_string(n))));
       for (const auto& m : c.mobiles) company.AddMobile(m);
+      company.AddTel("020-8" + std::to_string(7650000 + n));
+      company.Addr = Cp936("广州市天河区天河路" + std::to_string(100 + n) + "号科技大厦" +
+                           std::to_string(n % 9 + 1) + "楼");
       for (const auto& q : c.qqs) company.AddQQ(q);
       for (const auto& e : c.emails) company.AddEmail(e);
       company.WebUrl = c.url;
@@ -176,10 +179,11 @@ int main(int argc, char** argv) {
     window.Controller().SelectKeyword(shown);
     for (int i = 0; i < 200 && window.GridRowCount() == 0; ++i) Pump(20);
     window.Panel()->List()->setCurrentRow(2);
-    // One keyword as it looks while its search runs.
-    window.SetItemButton(Cp936("上海 网络公司"), 0, true, "stopbtn");
-    window.SetTip(Cp936("正在搜索"), Cp936("百度：正在采集第3页，已找到12个推广链接..."));
-    window.SetStatusBar(Cp936("获取[广州立创电子商务有限公司]联系方式..."));
+    // The keyword on show as it looks while its search runs, and one whose search ended.
+    window.SetItemButton(shown, 0, true, "stopbtn");
+    window.SetItemNote(Cp936("深圳 LED照明"), Cp936("任务已结束"));
+    window.SetTip(Cp936("正在搜索"), Cp936("正在分析采集结果..."));
+    window.SetStatusBar(Cp936("正在分析企业详细信息:http://www.lichuang-ec.com/"));
     window.Grid()->selectRow(1);
     Pump(200);
     ok &= Save(&window, out + "/main-window.png");
