@@ -8,7 +8,7 @@ PACKAGES=(
   clang libclang-rt-14-dev llvm-14
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libcurl4-openssl-dev libpcre2-dev libsqlite3-dev sqlite3
-  libzip-dev zlib1g-dev libpugixml-dev
+  libzip-dev zlib1g-dev libpugixml-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
   openssl fonts-noto-cjk xdg-utils
 )

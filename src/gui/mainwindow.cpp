@@ -17,6 +17,7 @@
 
 #include "app/clientversion.h"
 #include "app/servicelink.h"
+#include "export/exportwriter.h"
 #include "gui/artwork.h"
 #include "gui/backdrop.h"
 #include "gui/companydetailwindow.h"
@@ -63,17 +64,29 @@ std::string FailureText(const std::exception& e) {
   return IsValidUtf8(text) ? Utf8ToCp936(text) : text;
 }
 
-QString DefaultSaveFile(QWidget* parent, const QString& proposed, bool asText) {
+TMainWindow::SaveChoice DefaultSaveFile(QWidget* parent, const QString& proposed, bool asText) {
+  const QString xlsx = QString::fromUtf8("Excel 工作簿 (*.xlsx)");
   QFileDialog dialog(parent, QString::fromUtf8("保存"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the window asks its own question
-  dialog.setNameFilter(asText ? QString::fromUtf8("文本文件 (*.txt)")
-                              : QString::fromUtf8("Excel 文件 (*.xls)"));
-  dialog.setDefaultSuffix(asText ? "txt" : "xls");
+  if (asText) {
+    dialog.setNameFilter(QString::fromUtf8("文本文件 (*.txt)"));
+    dialog.setDefaultSuffix("txt");
+  } else {
+    dialog.setNameFilters({xlsx, QString::fromUtf8("Excel 97-2003 工作簿 (*.xls)")});
+    dialog.setDefaultSuffix("xlsx");
+    // A name typed without an extension gets the chosen filter's.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+      dialog.setDefaultSuffix(filter == xlsx ? "xlsx" : "xls");
+    });
+  }
   dialog.selectFile(proposed);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
+  TExportFormat format = asText                                ? TExportFormat::Text
+                         : dialog.selectedNameFilter() == xlsx ? TExportFormat::Xlsx
+                                                               : TExportFormat::Xls;
+  return {dialog.selectedFiles().front(), format};
 }
 
 }  // namespace
@@ -487,9 +500,12 @@ void TMainWindow::DeleteRow(int row) {
 void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields& fields,
                                 bool asText) {
   if (!controller_) return;
-  QString proposed = FromCp936(keyword).replace('/', '_') + (asText ? ".txt" : ".xls");
-  QString file = askSaveFile_(proposed, asText);
+  QString proposed = FromCp936(keyword).replace('/', '_') + (asText ? ".txt" : ".xlsx");
+  SaveChoice choice = askSaveFile_(proposed, asText);
+  const QString& file = choice.file;
   if (file.isEmpty()) return;
+  TExportFormat format =
+      asText ? TExportFormat::Text : SpreadsheetFormatFor(file.toStdString(), choice.format);
   if (QFileInfo::exists(file) &&
       zoqa::ShowMsg(Cp936("文件已存在，是否覆盖？"), Cp936(kPrompt), mkQuestion) == kMsgCancel) {
     return;
@@ -498,7 +514,7 @@ void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields&
   try {
     written = controller_->Store().WriteExport(keyword, file.toStdString(), fields.company,
                                                fields.qq, fields.mobile, fields.email,
-                                               fields.location, fields.url, asText);
+                                               fields.location, fields.url, format);
   } catch (...) {
     written = false;
   }
