@@ -54,6 +54,10 @@ TStagedFile::TStagedFile(const std::string& target) : target_(FollowLink(target)
     std::string name = TemporaryName(target_, attempt);
     int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0 && errno == EACCES && exists && ::access(target_.c_str(), W_OK) == 0) {
+      path_ = target_;  // a directory closed to new files, holding a file open to writing
+      return;
+    }
     if (fd < 0) Fail("cannot create", target, errno);
     if (exists) ::fchmod(fd, existing.st_mode & 07777);
     ::close(fd);

@@ -3,6 +3,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 
 #include "export/stagedfile.h"
@@ -75,7 +76,7 @@ void TXlsxWorkbook::SaveToFile(const std::string& fileName) {
     throw;
   }
   Check(workbook_close(workbook));
-  if (staged.Staged()) CheckWorkbookFile(staged.Path(), rows);
+  if (std::filesystem::is_regular_file(staged.Path())) CheckWorkbookFile(staged.Path(), rows);
   staged.Commit();
 }
 

@@ -106,6 +106,14 @@ TEST_F(ExportWriterTest, FullDiskGivesFalse) {
   EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }
 
+TEST_F(ExportWriterTest, ALinkKeepsPointingAtTheReplacedFile) {
+  test::WriteFileBytes(dir_.File("real.txt"), "old");
+  std::filesystem::create_symlink("real.txt", dir_.File("link.txt"));
+  ASSERT_TRUE(Write(dir_.File("link.txt"), TExportFormat::Text));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("link.txt")));
+  EXPECT_EQ(ReadFileBytes(dir_.File("real.txt")).substr(0, 2), Cp936("公"));
+}
+
 TEST_F(ExportWriterTest, NoColumnsGiveNoSpreadsheetButAnEmptyTextFile) {
   fields_ = TExportFields{};
   const std::string sheet = dir_.File("none.xls");
