@@ -45,41 +45,33 @@ std::string OutFile(const char* name) {
   return (std::filesystem::temp_directory_path() / name).string();
 }
 
-// A field of /proc/self/status in megabytes ("VmRSS", "VmHWM").
-double StatusMegabytes(const std::string& field) {
+// The process's peak resident size so far, in megabytes.
+double PeakMegabytes() {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind(field + ":", 0) == 0) return std::stod(line.substr(field.size() + 1)) / 1024;
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024;
   }
   return 0;
 }
 
-// Restarts the process's peak resident size at its current size.
-void ResetPeakMemory() {
-  std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-// Besides the time: the memory the export needs above what the companies take, at its peak
-// ("extra_peak_mb"), and the process's peak resident size while it runs ("peak_mb").
+// Besides the time: the process's peak resident size ("peak_mb") and how far the export raised
+// it above the peak the companies had brought ("export_mb"). Run one benchmark per process
+// (--benchmark_filter) for a clean memory figure.
 void Export(benchmark::State& state, std::size_t count, zoqa::TExportFormat format,
             const char* name) {
   const auto companies = MakeCompanies(count);
   const auto pointers = Pointers(companies);
   const std::string file = OutFile(name);
-  double extra = 0, peak = 0;
+  const double before = PeakMegabytes();
   for (auto _ : state) {
-    const double before = StatusMegabytes("VmRSS");
-    ResetPeakMemory();
     if (!zoqa::WriteExportFile(pointers, file, AllFields(), format)) {
       state.SkipWithError("export failed");
       break;
     }
-    peak = std::max(peak, StatusMegabytes("VmHWM"));
-    extra = std::max(extra, peak - before);
   }
   state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(file));
-  state.counters["peak_mb"] = peak;
-  state.counters["extra_peak_mb"] = extra;
+  state.counters["peak_mb"] = PeakMegabytes();
+  state.counters["export_mb"] = PeakMegabytes() - before;
   std::filesystem::remove(file);
 }
 

@@ -6,6 +6,7 @@
 #include "export/exportlines.h"
 #include "export/outfile.h"
 #include "export/spreadsheet.h"
+#include "util/textutil.h"
 
 namespace zoqa {
 
@@ -27,10 +28,12 @@ void WriteFile(const std::vector<const TComPanyInfo*>& companies, const std::str
     case TExportFormat::Xls:
       ExportSpreadsheet(fileName, BuildExportLines(companies, fields, false));
       return;
-    case TExportFormat::Xlsx:
-      ExportWorkbook(fileName, BuildExportLines(companies, fields, false),
-                     BuildExportTable(companies, fields));
+    case TExportFormat::Xlsx: {
+      // The lines go before the table is built, so that both are never held at once.
+      std::string clipboardText = JoinCrLf(BuildExportLines(companies, fields, false));
+      ExportWorkbook(fileName, clipboardText, BuildExportTable(companies, fields));
       return;
+    }
   }
 }
 

@@ -15,9 +15,9 @@ bool ExportSpreadsheet(const std::string& fileName, const std::vector<std::strin
   return true;
 }
 
-bool ExportWorkbook(const std::string& fileName, const std::vector<std::string>& lines,
+bool ExportWorkbook(const std::string& fileName, const std::string& clipboardText,
                     const TExportTable& table) {
-  Clipboard()->SetText(JoinCrLf(lines));
+  Clipboard()->SetText(clipboardText);
   TXlsxWorkbook(table).SaveToFile(fileName);
   return true;
 }

@@ -13,10 +13,10 @@ namespace zoqa {
 // title row. Returns true; raises when the file cannot be written.
 bool ExportSpreadsheet(const std::string& fileName, const std::vector<std::string>& lines);
 
-// Puts the lines on the clipboard as ExportSpreadsheet does and writes `table` as an .xlsx
-// workbook under `fileName` exactly as given. Returns true; raises when the file cannot be
-// written.
-bool ExportWorkbook(const std::string& fileName, const std::vector<std::string>& lines,
+// Puts `clipboardText` (the lines as ExportSpreadsheet puts them) on the clipboard and writes
+// `table` as an .xlsx workbook under `fileName` exactly as given. Returns true; raises when the
+// file cannot be written.
+bool ExportWorkbook(const std::string& fileName, const std::string& clipboardText,
                     const TExportTable& table);
 
 }  // namespace zoqa
