@@ -13,11 +13,15 @@ namespace {
 const char kTitle[] = "<title[^>]*>[^>]*</title>";
 const char kLandline[] = "(\\d{3,4}-)?\\d{7,8}";
 const char kServiceNumber[] = "(\\d{3}-)(\\d{3,4}-)(\\d{3,4})";
+// A mobile number stands alone: no digit right before or after it. It may be written in
+// groups of three, four and four digits, split by one kind of dash or blank throughout.
 const char kMobile[] =
-    "(134|135|136|137|138|139|147|150|151|152|157|158|159|178|182|183|184|187|188|130|131|"
-    "132|145|155|156|176|185|186|133|153|177|180|181|189)\\d{8}";
+    "(?<!\\d)(134|135|136|137|138|139|147|150|151|152|157|158|159|178|182|183|184|187|188|130|"
+    "131|132|145|155|156|176|185|186|133|153|177|180|181|189)([- ]?)\\d{4}\\2\\d{4}(?!\\d)";
 const char kEmail[] = "[A-Z0-9._%+-]+@[A-Z0-9.-]+\\.[A-Z]{2,4}";
 const char kQQ[] = "uin=[\\d]*&";
+// A QQ number written as text: "QQ:", "QQ：", "QQ号" or "QQ号码" and 5 to 11 digits.
+const char kQQText[] = "QQ(?:(?:号码|号)\\s*[:：]?|\\s*[:：])\\s*[1-9]\\d{4,10}(?!\\d)";
 const char kAddress[] = "地.*址\\S*";
 
 const std::vector<const char*>& ContactLinkPatterns(TEngineVariant variant) {
@@ -58,17 +62,32 @@ void ExtractName(TRegExp& re, TComPanyInfo& record, const TPageText& page, TEngi
   if (!titles.empty()) record.SetName(TextBetween(">", "<", titles.front()));
 }
 
+// The matches of `pattern` long enough to be a landline (more than ten bytes).
+std::vector<std::string> Landlines(TRegExp& re, const char* pattern, const TPageText& page) {
+  std::vector<std::string> tels;
+  for (auto& t : FindInPage(re, pattern, page)) {
+    if (t.size() > 10) tels.push_back(std::move(t));
+  }
+  return tels;
+}
+
+std::string DigitsOnly(std::string_view text) {
+  std::string digits;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') digits += c;
+  }
+  return digits;
+}
+
 void ExtractNumbers(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
-  std::vector<std::string> tels = FindInPage(re, kLandline, page);
-  if (tels.empty()) tels = FindInPage(re, kServiceNumber, page);
+  // A filing number or a date matches the landline pattern without being a landline; the
+  // service number pattern then still gets its turn.
+  std::vector<std::string> tels = Landlines(re, kLandline, page);
+  if (tels.empty()) tels = Landlines(re, kServiceNumber, page);
   UniqueAppender telList(record.Tels);
-  for (const auto& t : tels) {
-    if (t.size() > 10) telList.Add(t);
-  }
+  for (const auto& t : tels) telList.Add(t);
   UniqueAppender mobileList(record.Mobiles);
-  for (const auto& m : FindInPage(re, kMobile, page)) {
-    if (m.size() == 11) mobileList.Add(m);
-  }
+  for (const auto& m : FindInPage(re, kMobile, page)) mobileList.Add(DigitsOnly(m));
 }
 
 void ExtractMailAndQQ(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
@@ -79,12 +98,33 @@ void ExtractMailAndQQ(TRegExp& re, TComPanyInfo& record, const TPageText& page) 
     std::string number = TextBetween("uin=", "&", q);
     if (!number.empty()) qqs.Add(number);
   }
+  for (const auto& q : FindInPage(re, kQQText, page)) {
+    std::size_t digits = q.find_last_not_of("0123456789") + 1;
+    qqs.Add(q.substr(digits));
+  }
+}
+
+// The text after the label's first colon up to the first tag: "地址：广州市天河区…号</div>".
+std::string AddressBeforeTag(std::string_view match) {
+  static const std::string wideColon = Cp936("：");
+  std::size_t narrow = FindText(match, ":");
+  std::size_t wide = FindText(match, wideColon);
+  if (narrow == std::string_view::npos && wide == std::string_view::npos) return {};
+  std::size_t start = narrow < wide ? narrow + 1 : wide + wideColon.size();
+  std::string_view addr = match.substr(start);
+  return std::string(addr.substr(0, FindText(addr, "<")));
 }
 
 void ExtractAddress(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
   // Only the first match is used, so the search stops there.
   std::vector<std::string> found = FindInPage(re, kAddress, page, 1);
   if (found.empty()) return;
+  std::string direct = AddressBeforeTag(found.front());
+  if (direct.size() > 5) {
+    record.Addr = direct;
+    return;
+  }
+  // Otherwise the text after the markers, as in "地址：<b>广州市天河区</b>".
   std::string addr = AfterMarker(">", found.front());
   addr = AfterMarker(":", addr);
   addr = AfterMarker(Cp936("："), addr);

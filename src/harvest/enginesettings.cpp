@@ -69,6 +69,7 @@ TEngineSettings LoadEngineSettings(const std::string& path) {
   ReadNumber(ini, "VerifyBackoffSeconds", s.VerifyBackoffSeconds);
   ini.endGroup();
   ReadText(ini, "net/Proxy", s.Proxy);
+  ReadNumber(ini, "net/MaxCrawlers", s.MaxCrawlers);
   return s;
 }
 

@@ -38,6 +38,9 @@ struct TEngineSettings {
   // The [net] Proxy ("host:port") every HTTP client goes through; empty: the http_proxy
   // environment variable, if any.
   std::string Proxy;
+  // [net] MaxCrawlers: company-site crawlers running at once in the process; a harvester
+  // waits for a free one before it starts the next.
+  int MaxCrawlers = 64;
 };
 
 // Reads the [engine] section of the ini file at `path` over the defaults; keys that are

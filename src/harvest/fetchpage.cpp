@@ -36,7 +36,7 @@ bool GetOnce(const std::string& url, std::size_t limit, std::string& out,
 bool FetchPage(const std::string& url, std::string& body, const std::string& proxyHost,
                const std::string& proxyPort, int timeoutSeconds) {
   std::string proxy = "http://" + proxyHost + ":" + proxyPort;
-  return GetOnce(url, kMaxPageBytes, body, [&](CURL* c) {
+  return GetOnce(url, kMaxSitePageBytes, body, [&](CURL* c) {
     curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
     curl_easy_setopt(c, CURLOPT_USERAGENT, kBrowserUserAgent);
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);

@@ -11,7 +11,7 @@ namespace zoqa {
 // place, whatever its status (a 404 page or a redirect's own body is content); the body is
 // then in `body`. False, with `body` unchanged, when none did: an empty URL, a host that does
 // not resolve, a refused connection, a time-out (`timeoutSeconds`, 90 when 0 or less), a
-// scheme other than http or https, or a body over the page size limit. The proxy is used when
+// scheme other than http or https, or a body over the site page limit. The proxy is used when
 // both host and port are given, else the configured one.
 bool FetchPage(const std::string& url, std::string& body, const std::string& proxyHost = {},
                const std::string& proxyPort = {}, int timeoutSeconds = 0);

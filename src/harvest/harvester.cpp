@@ -98,6 +98,7 @@ int THarvester::Unreported() {
 }
 
 void THarvester::Finished() {
+  slot_.reset();
   registry_->StopAll();
   auto count = std::move(unreported_);
   if (!onEnd_) return;
@@ -130,9 +131,21 @@ bool THarvester::WaitPageGate() {
 }
 
 bool THarvester::WaitCrawlGate() {
+  return WaitCrawlerSlot() && WaitGrant([this] { return Gate().AskCrawl(); });
+}
+
+// A slot taken for a crawler that was not started stays with the harvester for the next one.
+bool THarvester::WaitCrawlerSlot() {
+  return WaitGrant([this] {
+    if (!slot_) slot_ = TakeCrawlerSlot();
+    return slot_ != nullptr;
+  });
+}
+
+bool THarvester::WaitGrant(const std::function<bool()>& ask) {
   for (;;) {
     if (!WaitWhileHeld()) return false;
-    if (Gate().AskCrawl()) return true;
+    if (ask()) return true;
     if (!Sleep(kCrawlGatePollMs)) return false;
   }
 }
@@ -164,6 +177,7 @@ bool THarvester::VerificationAnswer(const std::string& body, const TPageText& pa
 }
 
 void THarvester::AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler) {
+  crawler->HoldSlot(std::move(slot_));
   registry_->Add(crawler);
   try {
     crawler->Launch();

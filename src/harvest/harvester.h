@@ -13,6 +13,7 @@
 #include <string>
 
 #include "harvest/caijiinfo.h"
+#include "harvest/crawlerslots.h"
 #include "harvest/enginegate.h"
 #include "harvest/harvestsink.h"
 #include "harvest/httpclient.h"
@@ -78,7 +79,8 @@ class THarvester : public TWorkerThread {
   // Moves to the next page and reports it (hkPageDone).
   void PageDone();
   // Waits for the engine's gates, polling every 100 ms (pages) or 50 ms (crawlers), and at a
-  // held point; false when a stop came first.
+  // held point; false when a stop came first. Before the crawl gate the harvester waits for
+  // a free crawler slot of the process.
   bool WaitPageGate();
   bool WaitCrawlGate();
   // Waits while the harvester is held; false when a stop came.
@@ -87,7 +89,7 @@ class THarvester : public TWorkerThread {
   // engine's page gate then holds every harvester of the engine for the back-off, and the
   // user is told.
   bool VerificationAnswer(const std::string& body, const TPageText& page);
-  // Registers a crawler that was just started.
+  // Registers and launches a crawler; it takes the slot the crawl gate wait took.
   void AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler);
   TCaijiPageCon::TEndHandler CrawlerEnded();
 
@@ -102,10 +104,15 @@ class THarvester : public TWorkerThread {
   std::string currentUrl_;
 
  private:
+  bool WaitCrawlerSlot();
+  // Asks `ask` every 50 ms until it grants; false when a stop came first.
+  bool WaitGrant(const std::function<bool()>& ask);
+
   std::atomic<bool> held_{false};
   std::mutex holdMutex_;
   std::condition_variable holdChanged_;
   std::shared_ptr<TCrawlerRegistry> registry_;
+  TCrawlerSlot slot_;
   THarvesterEnd onEnd_;
   std::shared_ptr<void> unreported_;
 };

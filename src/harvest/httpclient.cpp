@@ -2,6 +2,9 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "harvest/curlsupport.h"
 #include "harvest/workerthread.h"
 #include "util/textutil.h"
@@ -26,14 +29,21 @@ std::string CookieLine(std::string_view headers) {
   return value;
 }
 
+bool IsRedirectStatus(long code) {
+  return code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
+}
+
 }  // namespace
 
 struct THttpClient::Impl {
+  using TClock = std::chrono::steady_clock;
+
   CURL* curl = nullptr;
   TCurlBody body;
   std::uint64_t epoch = StopEpoch();
   THttpOptions options;
   std::string cookie;
+  std::string cookieDomain;
   std::string referer;
   std::string sentCookie;  // Cookie value of the request being made
   bool fresh = false;
@@ -49,23 +59,48 @@ struct THttpClient::Impl {
   void Setup() {
     curl_easy_setopt(curl, CURLOPT_USERAGENT, options.UserAgent.c_str());
     curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");  // in-memory cookie store
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, options.MaxRedirects);
+    // Redirects are followed here hop by hop, so each hop's Cookie header fits its host.
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(curl, CURLOPT_AUTOREFERER, 0L);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, options.ConnectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, (options.ReadTimeoutMs + 999) / 1000);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, options.TotalTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, Debug);
     curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+  }
+
+  // One request of a Get, within what is left of the Get's whole time-out.
+  CURLcode Perform(const std::string& url, TClock::time_point deadline) {
+    body.data.clear();
+    body.overflow = false;
+    sentCookie.clear();
+    bool sendCookie = !cookie.empty() && (cookieDomain.empty() || UrlOnDomain(url, cookieDomain));
+    curl_easy_setopt(curl, CURLOPT_COOKIE, sendCookie ? cookie.c_str() : nullptr);
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now());
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, std::max<long>(1, left.count()));
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    return curl_easy_perform(curl);
+  }
+
+  // Where the last response sends the client: "" when it is no redirect, `error` set when it
+  // is one that cannot be followed.
+  std::string RedirectTarget(std::string& error) {
+    long code = 0;
+    char* location = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+    if (!IsRedirectStatus(code)) return {};
+    curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location);
+    if (location == nullptr) error = "redirect without a usable location";
+    return location == nullptr ? std::string() : std::string(location);
   }
 };
 
 THttpClient::THttpClient(THttpOptions options) : impl_(new Impl) {
   impl_->options = std::move(options);
-  impl_->body.limit = kMaxPageBytes;
+  impl_->body.limit = impl_->options.MaxBodyBytes;
   try {
     impl_->curl = NewCurlHandle(impl_->body, &impl_->epoch);
   } catch (...) {
@@ -80,9 +115,9 @@ THttpClient::~THttpClient() {
   delete impl_;
 }
 
-void THttpClient::SetCookieHeader(const std::string& value) {
+void THttpClient::SetCookieHeader(const std::string& value, const std::string& domain) {
   impl_->cookie = value;
-  curl_easy_setopt(impl_->curl, CURLOPT_COOKIE, value.empty() ? nullptr : impl_->cookie.c_str());
+  impl_->cookieDomain = domain;
 }
 
 void THttpClient::SetReferer(const std::string& value) {
@@ -95,27 +130,28 @@ void THttpClient::Close() {
 }
 
 bool THttpClient::Get(const std::string& url, std::string& body) {
-  CURL* curl = impl_->curl;
-  impl_->body.data.clear();
-  impl_->body.overflow = false;
-  impl_->sentCookie.clear();
+  auto deadline = Impl::TClock::now() + std::chrono::milliseconds(impl_->options.TotalTimeoutMs);
   error_.clear();
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, impl_->fresh ? 1L : 0L);
+  curl_easy_setopt(impl_->curl, CURLOPT_FRESH_CONNECT, impl_->fresh ? 1L : 0L);
   impl_->fresh = false;
-  CURLcode rc = curl_easy_perform(curl);
-
-  long redirects = 0;
-  char* effective = nullptr;
-  curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects);
-  curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective);
-  // Without a redirect the URL is the one asked for, user information and fragment included.
-  lastUrl_ = redirects == 0 || effective == nullptr ? url : std::string(effective);
-  lastCookie_ = impl_->sentCookie;
-  if (rc != CURLE_OK) {
-    error_ = CurlErrorText(rc, impl_->body);
-    return false;
+  // The URL of each request as it was asked for, user information and fragment included.
+  lastUrl_ = url;
+  for (long hop = 0;; ++hop) {
+    CURLcode rc = impl_->Perform(lastUrl_, deadline);
+    lastCookie_ = impl_->sentCookie;
+    if (rc != CURLE_OK) {
+      error_ = CurlErrorText(rc, impl_->body);
+      return false;
+    }
+    std::string next = impl_->RedirectTarget(error_);
+    if (!error_.empty()) return false;
+    if (next.empty()) break;
+    if (hop == impl_->options.MaxRedirects) {
+      error_ = "too many redirects";
+      return false;
+    }
+    lastUrl_ = std::move(next);
+    curl_easy_setopt(impl_->curl, CURLOPT_FRESH_CONNECT, 0L);
   }
   body = std::move(impl_->body.data);
   impl_->body.data.clear();
@@ -142,6 +178,16 @@ std::string UrlHost(const std::string& url) {
   }
   curl_url_cleanup(u);
   return AsciiLower(host);
+}
+
+bool UrlOnDomain(const std::string& url, const std::string& domain) {
+  std::string host = UrlHost(url);
+  host = host.substr(0, host.find(':'));
+  std::string lower = AsciiLower(domain);
+  if (lower.empty() || host.size() < lower.size()) return false;
+  if (host.size() == lower.size()) return host == lower;
+  return host.compare(host.size() - lower.size(), lower.size(), lower) == 0 &&
+         host[host.size() - lower.size() - 1] == '.';
 }
 
 }  // namespace zoqa

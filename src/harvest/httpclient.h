@@ -1,6 +1,6 @@
 // The long-lived HTTP client of a harvester, a crawler or a filing lookup: one connection
-// cache and one in-memory cookie store for the object's life, redirects followed, connect
-// and read time-outs. Only http and https URLs are requested, also when redirected, and a
+// cache and one in-memory cookie store for the object's life, redirects followed hop by hop,
+// connect and read time-outs. Only http and https URLs are requested, also when redirected, and a
 // body over the size limit fails the request.
 #pragma once
 
@@ -14,6 +14,9 @@ namespace zoqa {
 extern const char kBrowserUserAgent[];
 // Largest response body taken from a web page.
 constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;
+// Largest page taken from a company's site: contact data is never that far down a page, and
+// every running crawler may hold a page or two.
+constexpr std::size_t kMaxSitePageBytes = 4 * 1024 * 1024;
 
 struct THttpOptions {
   std::string UserAgent = kBrowserUserAgent;
@@ -21,6 +24,7 @@ struct THttpOptions {
   long ReadTimeoutMs = 5000;  // no byte for this long fails the request
   long TotalTimeoutMs = 90000;
   long MaxRedirects = 15;
+  std::size_t MaxBodyBytes = kMaxPageBytes;
 };
 
 class THttpClient {
@@ -36,8 +40,10 @@ class THttpClient {
   bool Get(const std::string& url, std::string& body);
 
   // Extra request headers for every later request (the Cookie value handed from a harvester
-  // to its crawlers; the filing registry's Referer). Empty values send no header.
-  void SetCookieHeader(const std::string& value);
+  // to its crawlers; the filing registry's Referer). Empty values send no header. The Cookie
+  // value goes only to hosts on `domain` (the domain itself or a subdomain) when one is given,
+  // also along redirects.
+  void SetCookieHeader(const std::string& value, const std::string& domain = "");
   void SetReferer(const std::string& value);
 
   // Drops the connection, so the next request opens a new one.
@@ -60,5 +66,8 @@ class THttpClient {
 
 // The host of `url` (lower case, with ":port" when the URL names a port); "" when it has none.
 std::string UrlHost(const std::string& url);
+
+// True when the host of `url` (port aside) is `domain` or one of its subdomains.
+bool UrlOnDomain(const std::string& url, const std::string& domain);
 
 }  // namespace zoqa

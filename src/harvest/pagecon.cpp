@@ -4,6 +4,7 @@
 #include "harvest/contactextract.h"
 #include "harvest/enginesettings.h"
 #include "harvest/fetchpage.h"
+#include "harvest/pageredirect.h"
 #include "harvest/textscan.h"
 #include "harvest/verifypage.h"
 #include "util/codepage.h"
@@ -14,6 +15,16 @@ namespace {
 
 constexpr int kBaiduLinkAttempts = 4;
 constexpr int kRetryPauseMs = 100;
+// Redirector pages that move on by a meta refresh or a script, followed one after another:
+// small pages on an engine's sites (its full result pages are far larger).
+constexpr int kMaxPageHops = 3;
+constexpr std::size_t kMaxRedirectorBytes = 32 * 1024;
+
+THttpOptions SitePageOptions() {
+  THttpOptions options;
+  options.MaxBodyBytes = kMaxSitePageBytes;
+  return options;
+}
 
 TEngineVariant Variant(TEngine engine) {
   switch (engine) {
@@ -35,7 +46,8 @@ std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
       new TCaijiPageCon(egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd)));
   crawler->title_ = para.Title;
   crawler->certified_ = para.Certified;
-  crawler->http_.SetCookieHeader(para.CookieText);
+  // The engine's cookies are for the engine's hosts, not for the sites its links lead to.
+  crawler->http_.SetCookieHeader(para.CookieText, EngineSettings()->BaiduDomain);
   return crawler;
 }
 
@@ -51,7 +63,11 @@ std::shared_ptr<TCaijiPageCon> TCaijiPageCon::Create(TEngine engine,
 TCaijiPageCon::TCaijiPageCon(TEngine engine, std::shared_ptr<THarvestLink> link,
                              const std::string& keyWord, const std::string& linkUrl,
                              TEndHandler onEnd)
-    : engine_(engine), link_(std::move(link)), linkUrl_(linkUrl), onEnd_(std::move(onEnd)) {
+    : engine_(engine),
+      link_(std::move(link)),
+      linkUrl_(linkUrl),
+      http_(SitePageOptions()),
+      onEnd_(std::move(onEnd)) {
   record_.KeyWord = keyWord;
 }
 
@@ -61,6 +77,7 @@ void TCaijiPageCon::DetachEndHandler() {
 }
 
 void TCaijiPageCon::Finished() {
+  slot_.reset();
   TEndHandler onEnd;
   {
     std::lock_guard<std::mutex> lock(endMutex_);
@@ -108,12 +125,25 @@ void TCaijiPageCon::Execute() {
 bool TCaijiPageCon::FetchLink(std::string& body) {
   int attempts = engine_ == egBaidu ? kBaiduLinkAttempts : 1;
   for (int attempt = 0; attempt < attempts; ++attempt) {
-    if (http_.Get(linkUrl_, body)) return true;
+    if (FetchLanding(body)) return true;
     if (attempt + 1 == attempts) break;
     http_.Close();
     if (!Sleep(kRetryPauseMs)) return false;
   }
   return false;
+}
+
+// Requests the link and follows the engine's redirector pages to where they lead: the
+// company's site is where the link lands.
+bool TCaijiPageCon::FetchLanding(std::string& body) {
+  if (!http_.Get(linkUrl_, body)) return false;
+  for (int hop = 0; hop < kMaxPageHops; ++hop) {
+    if (body.size() > kMaxRedirectorBytes || !IsEngineUrl(http_.LastUrl())) break;
+    std::string next = PageRedirectTarget(http_.LastUrl(), body);
+    if (next.empty()) break;
+    if (Terminated() || !http_.Get(next, body)) return false;
+  }
+  return true;
 }
 
 // Names the record and notes where it came from; false when the result stayed on an

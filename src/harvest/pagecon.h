@@ -10,6 +10,7 @@
 
 #include "harvest/beian.h"
 #include "harvest/companyinfo.h"
+#include "harvest/crawlerslots.h"
 #include "harvest/enginegate.h"
 #include "harvest/harvestsink.h"
 #include "harvest/httpclient.h"
@@ -39,6 +40,9 @@ class TCaijiPageCon : public TWorkerThread {
   // Detaches the end handler; it will not run once this returns.
   void DetachEndHandler();
 
+  // Keeps the process's crawler slot taken while the thread runs; set before Launch.
+  void HoldSlot(TCrawlerSlot slot) { slot_ = std::move(slot); }
+
   const std::string& LinkUrl() const { return linkUrl_; }
 
  private:
@@ -49,6 +53,7 @@ class TCaijiPageCon : public TWorkerThread {
   void Finished() override;
 
   bool FetchLink(std::string& body);
+  bool FetchLanding(std::string& body);
   bool PrepareRecord();
   void PrepareBaidu();
   void PrepareOther();
@@ -67,6 +72,7 @@ class TCaijiPageCon : public TWorkerThread {
   THttpClient http_;
   TRegExp re_;
   TBeiAn beian_;
+  TCrawlerSlot slot_;
 
   std::mutex endMutex_;  // guards onEnd_ between the harvester's end pass and our end
   TEndHandler onEnd_;

@@ -47,13 +47,30 @@ TEST(ContactExtract, LandlineRules) {
   Extracted e = Extract("<title>A</title> 87654321 13812345678 020-1234567");
   EXPECT_EQ(e.record.Tels, (Strings{"020-1234567"}));
   EXPECT_EQ(e.record.Mobiles, (Strings{"13812345678"}));
-  // A filing number keeps the three-part pattern from being tried at all.
-  e = Extract("<title>A</title> ICP 12345678 400-123-4567 13812345678");
-  EXPECT_TRUE(e.record.Tels.empty());
+  // A filing number is no landline, so the service number pattern still gets its turn.
+  e = Extract("<title>A</title> ICP 2021007252 400-123-4567 13812345678");
+  EXPECT_EQ(e.record.Tels, (Strings{"400-123-4567"}));
+  // A page with a landline does not look for service numbers.
+  e = Extract("<title>A</title> 020-87654321 400-123-4567");
+  EXPECT_EQ(e.record.Tels, (Strings{"020-87654321"}));
   // Without any seven-digit run the service number is found.
   e = Extract("<title>A</title> Tel 400-123-4567");
   EXPECT_TRUE(e.worth);
   EXPECT_EQ(e.record.Tels, (Strings{"400-123-4567"}));
+}
+
+TEST(ContactExtract, MobilesStandAloneAndMayBeGrouped) {
+  Extracted e = Extract(
+      "<title>A</title><img src='/up/20231381234567890.jpg'> t=1381234567899 "
+      "186-6362-7596 186 6362 7597 (13912345678) 186-6362 7598 1866362759");
+  EXPECT_EQ(e.record.Mobiles, (Strings{"18663627596", "18663627597", "13912345678"}));
+}
+
+TEST(ContactExtract, QQNumbersWrittenAsText) {
+  Extracted e = Extract(
+      "<title>A</title>13812345678 QQ：1064105502 qq: 12345 QQ号 7654321 QQ号码：88888 "
+      "QQ:1234 QQ:123456789012 <a href='x?uin=5566778&'>");
+  EXPECT_EQ(e.record.QQs, (Strings{"5566778", "1064105502", "12345", "7654321", "88888"}));
 }
 
 TEST(ContactExtract, NotWorthReportingResetsTheRecord) {
@@ -82,6 +99,11 @@ TEST(ContactExtract, AddressTakesTheTextAfterTheMarkers) {
   EXPECT_EQ(e.record.Addr, "");                               // "北京" is only four bytes
   e = Extract("<title>A</title>13812345678 地址: 上海市浦东新区");
   EXPECT_EQ(e.record.Addr, "");  // the blank ends the match before the street
+  // The street right after the colon, closed by a tag.
+  e = Extract("<title>A</title>13812345678<div>地址：广州市天河区科韵路16号</div>");
+  EXPECT_EQ(e.record.Addr, Cp936("广州市天河区科韵路16号"));
+  e = Extract("<title>A</title>13812345678<li>地址:深圳市南山区<br/>");
+  EXPECT_EQ(e.record.Addr, Cp936("深圳市南山区"));
 }
 
 TEST(ContactExtract, TitleVariants) {

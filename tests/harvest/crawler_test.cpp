@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "harvest/pageredirect.h"
 #include "harvestfixture.h"
 
 namespace zoqa::test {
@@ -250,6 +251,100 @@ TEST_F(CrawlerTest, LandlineOnlyContactPageIsSentAgainByLinkCrawlers) {
   RunBaidu("http://www.baidu.com/link?url=t1", "广州某某通信有限公司", 1);
   ASSERT_EQ(sink.Companies().size(), 1u);
   EXPECT_EQ(sink.Companies()[0].Tels, Strings{"020-12340000"});
+}
+
+TEST(PageRedirect, FindsTheTargetOfMetaRefreshAndScript) {
+  const std::string page = "http://www.baidu.com/link?url=x";
+  EXPECT_EQ(PageRedirectTarget(page,
+                               "<META HTTP-EQUIV=\"Refresh\" "
+                               "content=\"0;URL='http://www.co.com/a?b=1&amp;c=2'\">"),
+            "http://www.co.com/a?b=1&c=2");
+  EXPECT_EQ(PageRedirectTarget(page, "<meta http-equiv=refresh content=\"0; url=/next\">"),
+            "http://www.baidu.com/next");
+  EXPECT_EQ(PageRedirectTarget(page, "<script>window.location.replace('https:\\/\\/a.cn/')"),
+            "https://a.cn/");
+  EXPECT_EQ(PageRedirectTarget(page, "if (location.href == \"x\") {} location.href = \"//b.cn/\""),
+            "http://b.cn/");
+  for (const char* none :
+       {"<meta http-equiv=\"refresh\" content=\"30\">", "<meta content=\"0;url=http://c.cn/\">",
+        "location.replace(\"ftp://c.cn/\")", "location.href=next", "javascript:void(0)"}) {
+    EXPECT_EQ(PageRedirectTarget(page, none), "") << none;
+  }
+}
+
+TEST_F(CrawlerTest, RedirectorPagesLeadToTheCompanySite) {
+  world.Route("www.baidu.com", "/link?url=m1",
+              TWorldResponse::Page("<noscript><meta http-equiv=\"refresh\" "
+                                   "content=\"0;URL='http://www.meta-co.com/'\"></noscript>"));
+  AddCompanySite(world, {"www.meta-co.com", "首页", "", "13800001111"});
+  RunBaidu("http://www.baidu.com/link?url=m1", "广州某某机电有限公司", 1);
+  ASSERT_EQ(sink.Companies().size(), 1u);
+  EXPECT_EQ(sink.Companies()[0].WebUrl, "http://www.meta-co.com/");
+
+  // A chain of redirectors: a redirect status, then a script page.
+  sink.Clear();
+  ended = false;
+  world.Route("www.so.com", "/link?m=r1", TWorldResponse::Redirect("http://www.so.com/jump?r=1"));
+  world.Route("www.so.com", "/jump?r=1",
+              TWorldResponse::Page("<script>window.location.replace(\"http://www.js-co.com/\")"
+                                   "</script>"));
+  AddCompanySite(world, {"www.js-co.com", "首页", "020-12340002", "13800002222", true, false,
+                         "广州某某脚本有限公司"});
+  RunOther(eg360, "http://www.so.com/link?m=r1");
+  ASSERT_EQ(sink.Companies().size(), 1u);
+  EXPECT_EQ(sink.Companies()[0].WebUrl, "http://www.js-co.com/");
+
+  // Redirector pages that lead on and on stay on the engine: no record.
+  sink.Clear();
+  ended = false;
+  world.RouteFn("www.sogou.com", "/link?url=", [](const TWorldRequest& r) {
+    int n = std::stoi(r.Target.substr(std::string("/link?url=").size()));
+    return TWorldResponse::Page("<script>location.href=\"/link?url=" + std::to_string(n + 1) +
+                                "\"</script>");
+  });
+  RunOther(egSogou, "http://www.sogou.com/link?url=1");
+  EXPECT_EQ(sink.Count(hkCompany), 0);
+  EXPECT_EQ(world.Count({"www.sogou.com", "/link"}), 4);
+}
+
+TEST_F(CrawlerTest, EngineCookiesStayOnTheEngineHosts) {
+  world.Route("www.baidu.com", "/link?url=k1", TWorldResponse::Redirect("http://m.baidu.com/k1"));
+  world.Route("m.baidu.com", "/k1", TWorldResponse::Redirect("http://www.cookie-co.com/"));
+  AddCompanySite(world, {"www.cookie-co.com", "首页", "", "13800003333"});
+  RunBaidu("http://www.baidu.com/link?url=k1", "广州某某饼干有限公司", 1, "BAIDUID=abc");
+  ASSERT_EQ(sink.Companies().size(), 1u);
+  EXPECT_EQ(world.Requests({"m.baidu.com", ""})[0].Cookie, "BAIDUID=abc");
+  for (const auto& r : world.Requests({"www.cookie-co.com", ""})) {
+    EXPECT_FALSE(r.HasCookie) << r.Target;
+  }
+}
+
+TEST_F(CrawlerTest, CrawlersRunningAtOnceAreBounded) {
+  TEngineSettings settings = *EngineSettings();
+  settings.MaxCrawlers = 2;
+  SetEngineSettings(settings);
+  FastGates();
+  std::vector<std::string> anchors;
+  TWorldResponse never;
+  never.NeverAnswer = true;
+  for (int i = 0; i < 4; ++i) {
+    std::string host = "www.hold" + std::to_string(i) + ".com";
+    anchors.push_back(Anchor("http://" + host + "/", "公司"));
+    world.Route(host, "/", never);
+  }
+  world.RoutePrefix("www.so.com", "/s?", TWorldResponse::Page(LinkResultPage(anchors)));
+  auto harvester = Start(eg360, kKeyword);
+  // The page and two sites.
+  ASSERT_TRUE(PumpUntil([&] { return world.Count() >= 3; }, 10000));
+  PumpEvents(500);
+  int siteRequests = 0;
+  for (int i = 0; i < 4; ++i)
+    siteRequests += world.Count({"www.hold" + std::to_string(i) + ".com", ""});
+  EXPECT_EQ(siteRequests, 2);
+  EXPECT_EQ(CrawlerSlotsTaken(), 2);
+  // A stop reaches the harvester that waits for a slot.
+  harvester->Terminate();
+  ASSERT_TRUE(PumpUntil([&] { return sink.Ends().size() == 1; }, 5000));
 }
 
 TEST_F(CrawlerTest, LinkCrawlerTriesItsLinkOnce) {

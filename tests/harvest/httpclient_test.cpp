@@ -102,6 +102,15 @@ TEST_F(HttpClientTest, BodiesOverTheSizeLimitFail) {
   std::string page = "unchanged";
   EXPECT_FALSE(FetchPage("http://www.big.com/endless", page));
   EXPECT_EQ(page, "unchanged");
+  // Company-site pages have a lower limit.
+  TWorldResponse site;
+  site.StreamBytes = static_cast<std::int64_t>(kMaxSitePageBytes);
+  world.Route("www.big.com", "/site", site);
+  site.StreamBytes += 1;
+  world.Route("www.big.com", "/site-over", site);
+  EXPECT_TRUE(FetchPage("http://www.big.com/site", page));
+  EXPECT_EQ(page.size(), kMaxSitePageBytes);
+  EXPECT_FALSE(FetchPage("http://www.big.com/site-over", page));
 }
 
 TEST_F(HttpClientTest, SilentServerTimesOut) {

@@ -19,9 +19,8 @@ extern "C" const char* __tsan_default_suppressions() {
 namespace zoqa::test {
 namespace {
 
-// Server threads: enough for every crawler of a test to hold a connection at once.
-constexpr int kServerThreads = 32;
 constexpr std::size_t kStreamChunk = 64 * 1024;
+constexpr std::size_t kTrickleChunk = 8;
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -69,8 +68,8 @@ bool TRequestFilter::Matches(const TWorldRequest& r) const {
   return (Host.empty() || Lower(Host) == r.Host) && StartsWith(r.Target, TargetPrefix);
 }
 
-TLoopbackWorld::TLoopbackWorld() : server_(std::make_unique<httplib::Server>()) {
-  server_->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+TLoopbackWorld::TLoopbackWorld(int serverThreads) : server_(std::make_unique<httplib::Server>()) {
+  server_->new_task_queue = [serverThreads] { return new httplib::ThreadPool(serverThreads); };
   // Idle kept-alive connections go after a second, so stopping never waits long for them.
   server_->set_keep_alive_timeout(1);
   server_->Get("[\\s\\S]*", [this](const httplib::Request& req, httplib::Response& res) {
@@ -245,15 +244,18 @@ void TLoopbackWorld::Answer(const TWorldResponse& response, void* out) {
   res.status = response.Status;
   for (const auto& [name, value] : response.Headers) res.headers.emplace(name, value);
   if (response.Endless) {
-    res.set_chunked_content_provider(response.ContentType,
-                                     [this, generation](std::size_t, httplib::DataSink& sink) {
-                                       {
-                                         std::lock_guard<std::mutex> lock(mutex_);
-                                         if (Released(generation)) return false;
-                                       }
-                                       static const std::string chunk(kStreamChunk, 'x');
-                                       return sink.write(chunk.data(), chunk.size());
-                                     });
+    int trickle = response.TrickleMs;
+    res.set_chunked_content_provider(
+        response.ContentType, [this, generation, trickle](std::size_t, httplib::DataSink& sink) {
+          static const std::string chunk(kStreamChunk, 'x');
+          if (trickle > 0)
+            return Hold(generation, trickle) && sink.write(chunk.data(), kTrickleChunk);
+          {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (Released(generation)) return false;
+          }
+          return sink.write(chunk.data(), chunk.size());
+        });
     return;
   }
   if (response.StreamBytes > 0) {

@@ -35,6 +35,8 @@ struct TWorldResponse {
   std::int64_t StreamBytes = 0;
   // Streams chunks without end, until the client goes, the world resets or it stops.
   bool Endless = false;
+  // With Endless: a few bytes every this many milliseconds instead of large chunks at once.
+  int TrickleMs = 0;
 
   static TWorldResponse Page(std::string body, int status = 200);
   static TWorldResponse Redirect(std::string location, int status = 302);
@@ -68,8 +70,9 @@ class TLoopbackWorld {
  public:
   using THandler = std::function<TWorldResponse(const TWorldRequest&)>;
 
-  // Binds an ephemeral port on 127.0.0.1 and starts serving.
-  TLoopbackWorld();
+  // Binds an ephemeral port on 127.0.0.1 and starts serving, with a thread per connection
+  // up to `serverThreads` connections at once.
+  explicit TLoopbackWorld(int serverThreads = 32);
   ~TLoopbackWorld();
   TLoopbackWorld(const TLoopbackWorld&) = delete;
   TLoopbackWorld& operator=(const TLoopbackWorld&) = delete;
