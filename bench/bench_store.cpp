@@ -133,7 +133,8 @@ void BM_WriteExport(benchmark::State& state) {
   WaitForLoad(store, "k");
   std::string file = home.File(asText ? "out.txt" : "out.xls");
   for (auto _ : state) {
-    if (!store.WriteExport("k", file, true, true, true, true, false, true, asText)) {
+    if (!store.WriteExport("k", file, true, true, true, true, false, true,
+                           asText ? TExportFormat::Text : TExportFormat::Xls)) {
       state.SkipWithError("the export failed");
     }
   }

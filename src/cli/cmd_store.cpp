@@ -129,6 +129,13 @@ TExportFields ParseFields(const std::string& list) {
   return fields;
 }
 
+TExportFormat ParseFormat(const std::string& name) {
+  if (name == "txt") return TExportFormat::Text;
+  if (name == "xls") return TExportFormat::Xls;
+  if (name == "xlsx") return TExportFormat::Xlsx;
+  throw UsageError("export: unknown format " + name);
+}
+
 }  // namespace
 
 int CmdAdd(const Args& args) {
@@ -186,15 +193,13 @@ int CmdExport(const Args& args) {
   std::string keyword = Keyword(parsed.values[0]);
   const std::string& file = parsed.values[1];
   TExportFields fields = ParseFields(parsed.fields);
-  if (parsed.format != "txt" && parsed.format != "xls") {
-    throw UsageError("export: unknown format " + parsed.format);
-  }
+  TExportFormat format = ParseFormat(parsed.format);
   auto store = OpenStore();
   bool written = false;
   if (store->FindKey(keyword) != nullptr) {
     WaitForCompanies(*store, keyword, paExport);
     written = store->WriteExport(keyword, file, fields.company, fields.qq, fields.mobile,
-                                 fields.email, false, fields.url, parsed.format == "txt");
+                                 fields.email, false, fields.url, format);
   }
   if (!written || !std::filesystem::exists(file)) {
     std::fputs("数据导出失败！\n", stderr);

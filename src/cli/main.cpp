@@ -25,7 +25,7 @@ const char kUsage[] =
     "  zoqa-cli [--home DIR] run [--engines baidu,sogou,360] [--max-seconds N] [--json]"
     " KEYWORD...\n"
     "  zoqa-cli [--home DIR] export KEYWORD FILE [--fields name,mobile,qq,email,url]"
-    " [--format txt|xls]\n"
+    " [--format txt|xls|xlsx]\n"
     "  zoqa-cli [--home DIR] delete KEYWORD\n"
     "  zoqa-cli [--home DIR] clear\n"
     "  zoqa-cli config-pack KEY        (stdin -> stdout)\n"

@@ -50,7 +50,6 @@ void TDS2Excel::SaveToFile(const std::string& fileName, bool hasTitleRow) {
   if (takeTitles) titles = SplitCells(lines_.front(), separator_);
   CheckSize(titles);
 
-  RemoveFileIfPresent(fileName);
   TOutFile out(fileName);
   stream_ = &out;
   col_ = 0;

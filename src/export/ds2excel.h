@@ -26,8 +26,9 @@ class TDS2Excel {
 
   // Writes the lines to `fileName`, replacing an existing file. With `hasTitleRow` the first
   // line gives the column titles and the number of columns of every row. Raises when the file
-  // cannot be written (nothing is left behind then) and, before touching the file, when no
-  // line holds any text or the lines need more rows or columns than the format has.
+  // cannot be written (nothing is left behind then, and an existing file is kept) and, before
+  // touching the file, when no line holds any text or the lines need more rows or columns than
+  // the format has.
   void SaveToFile(const std::string& fileName, bool hasTitleRow);
 
   // Every separator ends a cell; an empty part after the last separator is not a cell.

@@ -1,4 +1,4 @@
-// The columns a user picks for an export.
+// The columns a user picks for an export, and the file format.
 #pragma once
 
 namespace zoqa {
@@ -6,5 +6,8 @@ namespace zoqa {
 struct TExportFields {
   bool company = false, qq = false, mobile = false, email = false, location = false, url = false;
 };
+
+// Comma-separated text, the classic BIFF worksheet (.xls) or an Office Open XML workbook (.xlsx).
+enum class TExportFormat { Text, Xls, Xlsx };
 
 }  // namespace zoqa

@@ -51,28 +51,52 @@ std::vector<const TColumn*> SelectedColumns(const TExportFields& fields) {
   return selected;
 }
 
-std::string HeaderLine(const std::vector<const TColumn*>& columns, const std::string& sep) {
-  std::string header;
-  for (const TColumn* column : columns) AppendText(header, Cp936(column->title), sep);
-  return header;
+std::vector<std::string> Titles(const std::vector<const TColumn*>& columns) {
+  std::vector<std::string> titles;
+  if (columns.size() > 1) {
+    for (const TColumn* column : columns) titles.push_back(Cp936(column->title));
+  }
+  return titles;
 }
 
-// Adds the company's line, or with a single list column one line per entry.
-void AddCompanyLines(const TComPanyInfo& company, const std::vector<const TColumn*>& columns,
-                     const TExportSeparators& seps, std::vector<std::string>& lines) {
-  std::string line;
+// Calls `add` with the cells of each row a company gives: one cell per column, or with a single
+// list column one row per entry. A row whose cells are all empty is left out.
+template <typename AddRow>
+void AddCompanyRows(const TComPanyInfo& company, const std::vector<const TColumn*>& columns,
+                    const TExportSeparators& seps, AddRow add) {
+  if (columns.size() == 1 && columns.front()->shape == TColumnShape::List) {
+    for (const std::string& entry : company.*columns.front()->list) add({entry});
+    return;
+  }
+  std::vector<std::string> cells;
+  cells.reserve(columns.size());
+  bool empty = true;
   for (const TColumn* column : columns) {
     if (column->shape == TColumnShape::Single) {
-      AppendText(line, CleanValue(column->single(company), seps.field), seps.field);
-    } else if (columns.size() <= 1) {
-      const auto& entries = company.*column->list;
-      lines.insert(lines.end(), entries.begin(), entries.end());
+      cells.push_back(CleanValue(column->single(company), seps.field));
     } else {
-      std::string text = JoinCrLf(company.*column->list);
-      AppendText(line, CleanList(text, seps.field, seps.list), seps.field);
+      cells.push_back(CleanList(JoinCrLf(company.*column->list), seps.field, seps.list));
     }
+    empty = empty && cells.back().empty();
   }
-  if (!line.empty()) lines.push_back(std::move(line));
+  if (!empty) add(std::move(cells));
+}
+
+template <typename AddRow>
+void ForEachRow(const std::vector<const TComPanyInfo*>& companies,
+                const std::vector<const TColumn*>& columns, const TExportSeparators& seps,
+                AddRow add) {
+  for (const TComPanyInfo* company : companies) {
+    if (company) AddCompanyRows(*company, columns, seps, add);
+  }
+}
+
+// The cells joined into one line. An empty value adds no separator while the line is still
+// empty, so a line that starts with empty values starts with the first non-empty one.
+std::string JoinCells(const std::vector<std::string>& cells, const std::string& separator) {
+  std::string line;
+  for (const std::string& cell : cells) AppendText(line, cell, separator);
+  return line;
 }
 
 }  // namespace
@@ -104,11 +128,24 @@ std::vector<std::string> BuildExportLines(const std::vector<const TComPanyInfo*>
   const std::vector<const TColumn*> columns = SelectedColumns(fields);
   std::vector<std::string> lines;
   lines.reserve(companies.size() + 1);
-  if (columns.size() > 1) lines.push_back(HeaderLine(columns, seps.field));
-  for (const TComPanyInfo* company : companies) {
-    if (company) AddCompanyLines(*company, columns, seps, lines);
-  }
+  std::vector<std::string> titles = Titles(columns);
+  if (!titles.empty()) lines.push_back(JoinCells(titles, seps.field));
+  ForEachRow(companies, columns, seps, [&](std::vector<std::string>&& cells) {
+    lines.push_back(JoinCells(cells, seps.field));
+  });
   return lines;
+}
+
+TExportTable BuildExportTable(const std::vector<const TComPanyInfo*>& companies,
+                              const TExportFields& fields) {
+  const TExportSeparators seps{"\t", "\n"};
+  const std::vector<const TColumn*> columns = SelectedColumns(fields);
+  TExportTable table;
+  table.titles = Titles(columns);
+  table.rows.reserve(companies.size());
+  ForEachRow(companies, columns, seps,
+             [&](std::vector<std::string>&& cells) { table.rows.push_back(std::move(cells)); });
+  return table;
 }
 
 }  // namespace zoqa

@@ -29,6 +29,18 @@ std::string CleanValue(std::string_view text, std::string_view separator);
 std::string CleanList(std::string_view text, std::string_view separator,
                       std::string_view listSeparator);
 
+// The cells of an export: the titles (only when more than one column is chosen) and the rows,
+// each of one cell per chosen column, or of one list entry when a single list column is chosen.
+// Cells hold the same text as in a spreadsheet's lines, except that the entries of a list cell
+// are separated by LF. Rows whose cells are all empty are left out.
+struct TExportTable {
+  std::vector<std::string> titles;
+  std::vector<std::vector<std::string>> rows;
+};
+
+TExportTable BuildExportTable(const std::vector<const TComPanyInfo*>& companies,
+                              const TExportFields& fields);
+
 // The lines of an export of `companies` (code page 936 text; null entries are skipped).
 std::vector<std::string> BuildExportLines(const std::vector<const TComPanyInfo*>& companies,
                                           const TExportFields& fields, bool asText);

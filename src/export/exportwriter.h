@@ -10,14 +10,19 @@
 namespace zoqa {
 
 // Builds the lines (header rule, one-list-column rule, CleanValue/CleanList, separators of the
-// format) and writes them: text = code page 936 bytes, each line + CR LF, no BOM, existing file
-// replaced; spreadsheet = ExportSpreadsheet. Returns false when anything raises while building
-// or writing. fileName is a file-system (UTF-8) path.
+// format) and writes them: text = code page 936 bytes, each line + CR LF, no BOM; .xls =
+// ExportSpreadsheet; .xlsx = ExportWorkbook. An existing file is replaced only by a complete
+// new one. Returns false when anything raises while building or writing. fileName is a
+// file-system (UTF-8) path.
 bool WriteExportFile(const std::vector<const TComPanyInfo*>& companies, const std::string& fileName,
-                     const TExportFields& fields, bool asText);
+                     const TExportFields& fields, TExportFormat format);
 
 // Writes the lines to `fileName`, each followed by CR LF, replacing an existing file; raises
 // on failure and then leaves no file behind.
 void WriteTextLines(const std::string& fileName, const std::vector<std::string>& lines);
+
+// The spreadsheet format a file name asks for: its extension ".xlsx" or ".xls" (any letter
+// case) when it has one of them, else `chosen`.
+TExportFormat SpreadsheetFormatFor(const std::string& fileName, TExportFormat chosen);
 
 }  // namespace zoqa

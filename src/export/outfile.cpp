@@ -1,10 +1,7 @@
 #include "export/outfile.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -20,25 +17,14 @@ constexpr std::size_t kFlushSize = 1 << 20;
 
 }  // namespace
 
-void RemoveFileIfPresent(const std::string& fileName) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::file_type type = fs::symlink_status(fileName, ec).type();
-  if (!ec && (type == fs::file_type::regular || type == fs::file_type::symlink)) {
-    ::unlink(fileName.c_str());
-  }
-}
-
-TOutFile::TOutFile(const std::string& fileName) : fileName_(fileName) {
-  file_ = std::fopen(fileName.c_str(), "wb");
+TOutFile::TOutFile(const std::string& fileName) : staged_(fileName) {
+  file_ = std::fopen(staged_.Path().c_str(), "wb");
   if (!file_) Fail("cannot create", fileName, errno);
   buffer_.reserve(kFlushSize);
 }
 
 TOutFile::~TOutFile() {
-  if (!file_) return;  // closed
-  std::fclose(file_);
-  RemoveFileIfPresent(fileName_);
+  if (file_) std::fclose(file_);
 }
 
 void TOutFile::Write(std::string_view bytes) {
@@ -55,7 +41,7 @@ void TOutFile::WriteUInt16(unsigned value) {
 void TOutFile::Flush() {
   if (buffer_.empty()) return;
   if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
-    Fail("cannot write", fileName_, errno);
+    Fail("cannot write", staged_.Target(), errno);
   }
   buffer_.clear();
 }
@@ -69,10 +55,8 @@ void TOutFile::Close() {
     ok = false;
     error = errno;
   }
-  if (!ok) {
-    RemoveFileIfPresent(fileName_);
-    Fail("cannot write", fileName_, error);
-  }
+  if (!ok) Fail("cannot write", staged_.Target(), error);
+  staged_.Commit();
 }
 
 }  // namespace zoqa

@@ -1,6 +1,7 @@
 #include "export/spreadsheet.h"
 
 #include "export/ds2excel.h"
+#include "export/xlsxworkbook.h"
 #include "platform/clipboard.h"
 #include "util/textutil.h"
 
@@ -11,6 +12,13 @@ bool ExportSpreadsheet(const std::string& fileName, const std::vector<std::strin
   // The cells are split at the TABs themselves: the values had every TAB removed, while a
   // "|" is ordinary text in them (site titles use it a lot).
   TDS2Excel(lines, '\t').SaveToFile(fileName, true);
+  return true;
+}
+
+bool ExportWorkbook(const std::string& fileName, const std::string& clipboardText,
+                    const TExportTable& table) {
+  Clipboard()->SetText(clipboardText);
+  TXlsxWorkbook(table).SaveToFile(fileName);
   return true;
 }
 

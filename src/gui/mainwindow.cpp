@@ -17,6 +17,7 @@
 
 #include "app/clientversion.h"
 #include "app/servicelink.h"
+#include "export/exportwriter.h"
 #include "gui/artwork.h"
 #include "gui/backdrop.h"
 #include "gui/companydetailwindow.h"
@@ -76,20 +77,32 @@ std::string FailureText(const std::exception& e) {
   return IsValidUtf8(text) ? Utf8ToCp936(text) : text;
 }
 
-QString DefaultSaveFile(QWidget* parent, const QString& proposed, bool asText) {
+TMainWindow::SaveChoice DefaultSaveFile(QWidget* parent, const QString& proposed, bool asText) {
+  const QString xlsx = QString::fromUtf8("Excel 工作簿 (*.xlsx)");
   QFileDialog dialog(parent, QString::fromUtf8("保存"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the window asks its own question
-  dialog.setNameFilter(asText ? QString::fromUtf8("文本文件 (*.txt)")
-                              : QString::fromUtf8("Excel 文件 (*.xls)"));
-  dialog.setDefaultSuffix(asText ? "txt" : "xls");
+  if (asText) {
+    dialog.setNameFilter(QString::fromUtf8("文本文件 (*.txt)"));
+    dialog.setDefaultSuffix("txt");
+  } else {
+    dialog.setNameFilters({xlsx, QString::fromUtf8("Excel 97-2003 工作簿 (*.xls)")});
+    dialog.setDefaultSuffix("xlsx");
+    // A name typed without an extension gets the chosen filter's.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+      dialog.setDefaultSuffix(filter == xlsx ? "xlsx" : "xls");
+    });
+  }
   // A full path opens the dialog in its folder. The desktop's own dialog is used where the
   // platform offers one; Qt's dialog gets room for its columns.
   dialog.selectFile(proposed);
   dialog.resize(820, 520);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
+  TExportFormat format = asText                                ? TExportFormat::Text
+                         : dialog.selectedNameFilter() == xlsx ? TExportFormat::Xlsx
+                                                               : TExportFormat::Xls;
+  return {dialog.selectedFiles().front(), format};
 }
 
 }  // namespace
@@ -554,9 +567,12 @@ void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields&
                                 bool asText) {
   if (!controller_) return;
   QString proposed =
-      ExportFolder() + "/" + FromCp936(keyword).replace('/', '_') + (asText ? ".txt" : ".xls");
-  QString file = askSaveFile_(proposed, asText);
+      ExportFolder() + "/" + FromCp936(keyword).replace('/', '_') + (asText ? ".txt" : ".xlsx");
+  SaveChoice choice = askSaveFile_(proposed, asText);
+  const QString& file = choice.file;
   if (file.isEmpty()) return;
+  TExportFormat format =
+      asText ? TExportFormat::Text : SpreadsheetFormatFor(file.toStdString(), choice.format);
   if (QFileInfo::exists(file) &&
       zoqa::ShowMsg(Cp936("文件已存在，是否覆盖？"), Cp936(kPrompt), mkQuestion) == kMsgCancel) {
     return;
@@ -565,7 +581,7 @@ void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields&
   try {
     written = controller_->Store().WriteExport(keyword, file.toStdString(), fields.company,
                                                fields.qq, fields.mobile, fields.email,
-                                               fields.location, fields.url, asText);
+                                               fields.location, fields.url, format);
   } catch (...) {
     written = false;
   }

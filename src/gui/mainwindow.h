@@ -82,8 +82,13 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
 
   // How the export asks for a file name (the proposed path: the folder of the last export, else
   // the documents folder, and the keyword's file name; the format) and how it shows a written
-  // file; tests and other front-ends replace them.
-  using SaveFileAsker = std::function<QString(const QString& proposed, bool asText)>;
+  // file; tests and other front-ends replace them. A spreadsheet's writer is the one its file
+  // name's extension names, else the one whose filter was chosen.
+  struct SaveChoice {
+    QString file;  // empty when cancelled
+    TExportFormat format = TExportFormat::Text;
+  };
+  using SaveFileAsker = std::function<SaveChoice(const QString& proposed, bool asText)>;
   using FileRevealer = std::function<void(const QString& path)>;
   void SetSaveFileAsker(SaveFileAsker asker) { askSaveFile_ = std::move(asker); }
   void SetFileRevealer(FileRevealer revealer) { revealFile_ = std::move(revealer); }

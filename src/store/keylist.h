@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "export/exportfields.h"
 #include "harvest/companyinfo.h"
 #include "harvest/engine.h"
 #include "harvest/regexp.h"
@@ -61,7 +62,7 @@ class TKeyListInfo {
   // Writes the keyword's companies to `fileName` (UTF-8 path) as comma-separated text or as a
   // spreadsheet; false when the keyword has no companies in memory or the writing fails.
   bool WriteExport(const std::string& keyword, const std::string& fileName, bool company, bool qq,
-                   bool mobile, bool email, bool location, bool url, bool asText);
+                   bool mobile, bool email, bool location, bool url, TExportFormat format);
 
   const std::vector<std::unique_ptr<TKeyData>>& Keys() const { return keys_; }
   TDataManager& Manager() { return *manager_; }

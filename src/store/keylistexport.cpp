@@ -7,7 +7,7 @@ namespace zoqa {
 
 bool TKeyListInfo::WriteExport(const std::string& keyword, const std::string& fileName,
                                bool company, bool qq, bool mobile, bool email, bool location,
-                               bool url, bool asText) {
+                               bool url, TExportFormat format) {
   const TKeyData* key = FindKey(keyword);
   if (key == nullptr || key->Companies.Empty()) return false;
   std::vector<const TComPanyInfo*> companies;
@@ -20,7 +20,7 @@ bool TKeyListInfo::WriteExport(const std::string& keyword, const std::string& fi
   fields.email = email;
   fields.location = location;
   fields.url = url;
-  return WriteExportFile(companies, fileName, fields, asText);
+  return WriteExportFile(companies, fileName, fields, format);
 }
 
 }  // namespace zoqa

@@ -124,6 +124,9 @@ TEST_F(CliStoreTest, ExportWritesTextOrSpreadsheet) {
   std::string sheet = home.File("out.xls");
   ASSERT_EQ(Run({"export", "k", sheet, "--format", "xls", "--fields", "name,qq"}).exitCode, 0);
   EXPECT_EQ(test::ReadFileBytes(sheet).substr(0, 4), std::string("\x09\x08\x08\x00", 4));
+  std::string book = home.File("out.xlsx");
+  ASSERT_EQ(Run({"export", "k", book, "--format", "xlsx"}).exitCode, 0);
+  EXPECT_EQ(test::ReadFileBytes(book).substr(0, 4), "PK\x03\x04");
 }
 
 TEST_F(CliStoreTest, FailedExportsAndBadArguments) {
@@ -206,7 +209,7 @@ TEST_F(CliStoreTest, DeletesThatLeaveTheKeywordAreReported) {
 
 TEST_F(CliStoreTest, ExportWithoutFieldsIsAUsageError) {
   Harvest("k", 1);
-  for (const char* format : {"txt", "xls"}) {
+  for (const char* format : {"txt", "xls", "xlsx"}) {
     std::string file = home.File(std::string("none.") + format);
     auto result = Run({"export", "k", file, "--fields", "", "--format", format});
     EXPECT_EQ(result.exitCode, 2) << format;

@@ -37,8 +37,8 @@ class ExportWriterTest : public ::testing::Test {
   }
   ~ExportWriterTest() override { InstallClipboard(nullptr); }
 
-  bool Write(const std::string& file, bool asText) {
-    return WriteExportFile({&first_, &second_}, file, fields_, asText);
+  bool Write(const std::string& file, TExportFormat format) {
+    return WriteExportFile({&first_, &second_}, file, fields_, format);
   }
 
   test::TempDir dir_;
@@ -50,18 +50,18 @@ class ExportWriterTest : public ::testing::Test {
 TEST_F(ExportWriterTest, TextFileIsCodePage936WithCrLfReplacingTheOldFile) {
   const std::string file = dir_.File(Cp936ToUtf8(Cp936("导出.txt")));
   test::WriteFileBytes(file, std::string(500, 'x'));
-  ASSERT_TRUE(Write(file, true));
+  ASSERT_TRUE(Write(file, TExportFormat::Text));
   EXPECT_EQ(ReadFileBytes(file), Cp936("公司名,手机,QQ\r\n广州电子有限公司|官网,") +
                                      "13800000001,13800000002,10001\r\nBeta,13900000000,\r\n");
   EXPECT_TRUE(clipboard_->texts.empty());
 
-  ASSERT_TRUE(WriteExportFile({}, file, TExportFields{}, true));
+  ASSERT_TRUE(WriteExportFile({}, file, TExportFields{}, TExportFormat::Text));
   EXPECT_EQ(ReadFileBytes(file), "");
 }
 
 TEST_F(ExportWriterTest, SpreadsheetKeepsColumnsAndLeavesTheLinesOnTheClipboard) {
   const std::string file = dir_.File("out.xls");
-  ASSERT_TRUE(Write(file, false));
+  ASSERT_TRUE(Write(file, TExportFormat::Xls));
   test::TBiffFile biff = test::ReadBiff(ReadFileBytes(file));
   ASSERT_TRUE(biff.wellFormed);
   const std::string name = Cp936("广州电子有限公司|官网");
@@ -79,13 +79,13 @@ TEST_F(ExportWriterTest, SpreadsheetKeepsColumnsAndLeavesTheLinesOnTheClipboard)
 }
 
 TEST_F(ExportWriterTest, UnwritableTargetsGiveFalse) {
-  for (bool asText : {true, false}) {
-    SCOPED_TRACE(asText);
-    EXPECT_FALSE(Write(dir_.File("missing/out"), asText));
+  for (TExportFormat format : {TExportFormat::Text, TExportFormat::Xls, TExportFormat::Xlsx}) {
+    SCOPED_TRACE(static_cast<int>(format));
+    EXPECT_FALSE(Write(dir_.File("missing/out"), format));
     test::WriteFileBytes(dir_.File("plain"), "x");
-    EXPECT_FALSE(Write(dir_.File("plain/out"), asText));
-    EXPECT_FALSE(Write(dir_.Path(), asText));
-    EXPECT_FALSE(Write("", asText));
+    EXPECT_FALSE(Write(dir_.File("plain/out"), format));
+    EXPECT_FALSE(Write(dir_.Path(), format));
+    EXPECT_FALSE(Write("", format));
   }
 }
 
@@ -94,35 +94,47 @@ TEST_F(ExportWriterTest, ReadOnlyDirectoryGivesFalse) {
   namespace fs = std::filesystem;
   fs::create_directory(dir_.File("ro"));
   fs::permissions(dir_.File("ro"), fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_FALSE(Write(dir_.File("ro/out.txt"), true));
-  EXPECT_FALSE(Write(dir_.File("ro/out.xls"), false));
+  EXPECT_FALSE(Write(dir_.File("ro/out.txt"), TExportFormat::Text));
+  EXPECT_FALSE(Write(dir_.File("ro/out.xls"), TExportFormat::Xls));
 }
 
 TEST_F(ExportWriterTest, FullDiskGivesFalse) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  EXPECT_FALSE(Write("/dev/full", true));
-  EXPECT_FALSE(Write("/dev/full", false));
+  for (TExportFormat format : {TExportFormat::Text, TExportFormat::Xls, TExportFormat::Xlsx}) {
+    EXPECT_FALSE(Write("/dev/full", format));
+  }
   EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+TEST_F(ExportWriterTest, ALinkKeepsPointingAtTheReplacedFile) {
+  test::WriteFileBytes(dir_.File("real.txt"), "old");
+  std::filesystem::create_symlink("real.txt", dir_.File("link.txt"));
+  ASSERT_TRUE(Write(dir_.File("link.txt"), TExportFormat::Text));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("link.txt")));
+  EXPECT_EQ(ReadFileBytes(dir_.File("real.txt")).substr(0, 2), Cp936("公"));
 }
 
 TEST_F(ExportWriterTest, NoColumnsGiveNoSpreadsheetButAnEmptyTextFile) {
   fields_ = TExportFields{};
   const std::string sheet = dir_.File("none.xls");
-  EXPECT_FALSE(Write(sheet, false));
+  EXPECT_FALSE(Write(sheet, TExportFormat::Xls));
   EXPECT_FALSE(std::filesystem::exists(sheet));
+  const std::string book = dir_.File("none.xlsx");
+  EXPECT_FALSE(Write(book, TExportFormat::Xlsx));
+  EXPECT_FALSE(std::filesystem::exists(book));
   const std::string text = dir_.File("none.txt");
-  EXPECT_TRUE(Write(text, true));
+  EXPECT_TRUE(Write(text, TExportFormat::Text));
   EXPECT_EQ(ReadFileBytes(text), "");
 }
 
 TEST_F(ExportWriterTest, SpreadsheetBeyondTheRowLimitGivesFalse) {
   std::vector<const TComPanyInfo*> many(TDS2Excel::kMaxRows, &second_);
   const std::string file = dir_.File("big.xls");
-  EXPECT_FALSE(WriteExportFile(many, file, fields_, false));
+  EXPECT_FALSE(WriteExportFile(many, file, fields_, TExportFormat::Xls));
   EXPECT_FALSE(std::filesystem::exists(file));
   many.pop_back();  // with the title row this fills every row
-  EXPECT_TRUE(WriteExportFile(many, file, fields_, false));
-  EXPECT_TRUE(WriteExportFile(many, dir_.File("big.txt"), fields_, true));
+  EXPECT_TRUE(WriteExportFile(many, file, fields_, TExportFormat::Xls));
+  EXPECT_TRUE(WriteExportFile(many, dir_.File("big.txt"), fields_, TExportFormat::Text));
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST(SpreadsheetReaderTest, LibreOfficeReadsTheCells) {
 
   test::TempDir dir;
   const std::string xls = dir.File("export.xls");
-  ASSERT_TRUE(WriteExportFile({&a, &b, &c}, xls, fields, false));
+  ASSERT_TRUE(WriteExportFile({&a, &b, &c}, xls, fields, TExportFormat::Xls));
   ASSERT_TRUE(ConvertToCsv(soffice, dir, xls));
   EXPECT_EQ(test::ReadFileBytes(dir.File("export.csv")),
             "公司名,手机,QQ\n广州电子有限公司|官网,"

@@ -106,10 +106,11 @@ TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
   QString proposed;
   bool proposedText = false;
   QString target = QString::fromStdString(dir.File("out.txt"));
+  TExportFormat filter = TExportFormat::Text;
   window->SetSaveFileAsker([&](const QString& name, bool asText) {
     proposed = name;
     proposedText = asText;
-    return target;
+    return TMainWindow::SaveChoice{target, filter};
   });
   QStringList revealed;
   window->SetFileRevealer([&](const QString& path) { revealed << path; });
@@ -137,14 +138,22 @@ TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
   EXPECT_EQ(box.Last(), "文件已存在，是否覆盖？");
   EXPECT_EQ(ReadFileBytes(target.toStdString()), "keep");
 
-  // A spreadsheet is proposed under ".xls".
-  target = QString::fromStdString(dir.File("out.xls"));
-  box.answers = {kMsgCancel};
-  window->ExportKeyword(Cp936("广州 电子公司"), TExportFields{true, true, true, true, false, true},
-                        false);
-  EXPECT_EQ(proposed, QString::fromStdString(dir.Path()) + Q("/广州 电子公司.xls"));
+  // A spreadsheet is proposed under ".xlsx"; the extension, else the chosen filter, picks the
+  // writer.
+  auto exportSheet = [&](const char* name, TExportFormat chosen) {
+    target = QString::fromStdString(dir.File(name));
+    filter = chosen;
+    box.answers = {kMsgCancel};
+    window->ExportKeyword(Cp936("广州 电子公司"),
+                          TExportFields{true, true, true, true, false, true}, false);
+    return ReadFileBytes(target.toStdString()).substr(0, 4);
+  };
+  EXPECT_EQ(exportSheet("out.xlsx", TExportFormat::Xls), "PK\x03\x04");
+  EXPECT_EQ(proposed, QString::fromStdString(dir.Path()) + Q("/广州 电子公司.xlsx"));
   EXPECT_FALSE(proposedText);
-  EXPECT_TRUE(QFile::exists(target));
+  EXPECT_EQ(exportSheet("OUT.XLS", TExportFormat::Xlsx), std::string("\x09\x08\x08\x00", 4));
+  EXPECT_EQ(exportSheet("out.sheet", TExportFormat::Xlsx), "PK\x03\x04");
+  EXPECT_EQ(exportSheet("old.sheet", TExportFormat::Xls), std::string("\x09\x08\x08\x00", 4));
   EXPECT_EQ(revealed.size(), 1);
 }
 
@@ -152,7 +161,9 @@ TEST_F(Export, KeywordWithoutCompaniesFailsWithoutAFile) {
   Seed({{"空关键词", {}}});
   Open();
   QString target = QString::fromStdString(dir.File("none.txt"));
-  window->SetSaveFileAsker([&](const QString&, bool) { return target; });
+  window->SetSaveFileAsker([&](const QString&, bool) {
+    return TMainWindow::SaveChoice{target, TExportFormat::Text};
+  });
   window->ExportKeyword(Cp936("空关键词"), TExportFields{true, true, true, true, false, true},
                         true);
   EXPECT_EQ(box.Last(), "数据导出失败！");
@@ -160,7 +171,7 @@ TEST_F(Export, KeywordWithoutCompaniesFailsWithoutAFile) {
 
   // A cancelled save dialog does nothing at all.
   box.shown.clear();
-  window->SetSaveFileAsker([](const QString&, bool) { return QString(); });
+  window->SetSaveFileAsker([](const QString&, bool) { return TMainWindow::SaveChoice{}; });
   window->ExportKeyword(Cp936("空关键词"), TExportFields{}, true);
   EXPECT_TRUE(box.shown.empty());
 }

@@ -14,8 +14,10 @@ TEST_F(KeyListExportTest, NoKeywordOrNoCompaniesWritesNoFile) {
   TKeyListInfo& store = Open();
   store.AddKey("empty");
   std::string file = dir.File("out.txt");
-  EXPECT_FALSE(store.WriteExport("absent", file, true, true, true, true, false, true, true));
-  EXPECT_FALSE(store.WriteExport("empty", file, true, true, true, true, false, true, true));
+  EXPECT_FALSE(
+      store.WriteExport("absent", file, true, true, true, true, false, true, TExportFormat::Text));
+  EXPECT_FALSE(
+      store.WriteExport("empty", file, true, true, true, true, false, true, TExportFormat::Text));
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
@@ -32,15 +34,16 @@ TEST_F(KeyListExportTest, CompaniesGoOutInListOrderAfterALoad) {
   TKeyListInfo& store = Open();
   std::string file = dir.File("out.txt");
   EXPECT_FALSE(store.WriteExport(Cp936("广州"), file, true, true, true, false, false, false,
-                                 true));  // not loaded yet
+                                 TExportFormat::Text));  // not loaded yet
   Load(Cp936("广州"));
-  ASSERT_TRUE(store.WriteExport(Cp936("广州"), file, true, true, true, false, false, false, true));
+  ASSERT_TRUE(store.WriteExport(Cp936("广州"), file, true, true, true, false, false, false,
+                                TExportFormat::Text));
   EXPECT_EQ(test::ReadFileBytes(file),
             Cp936("公司名,手机,QQ\r\n甲公司,13900000001,13900000002,111\r\n"
                   "乙  Ltd,13900000003,\r\n"));  // an empty last value keeps its separator
 
-  ASSERT_TRUE(
-      store.WriteExport(Cp936("广州"), file, false, false, true, false, false, false, true));
+  ASSERT_TRUE(store.WriteExport(Cp936("广州"), file, false, false, true, false, false, false,
+                                TExportFormat::Text));
   EXPECT_EQ(test::ReadFileBytes(file), "13900000001\r\n13900000002\r\n13900000003\r\n");
 }
 
@@ -49,9 +52,9 @@ TEST_F(KeyListExportTest, UnwritableFileFails) {
   store.AddKey("k");
   store.AddCompany("k", Company("A", "1"));
   EXPECT_FALSE(store.WriteExport("k", dir.File("no/such/dir/out.txt"), true, false, true, false,
-                                 false, false, true));
+                                 false, false, TExportFormat::Text));
   EXPECT_FALSE(store.WriteExport("k", dir.File("no/such/dir/out.xls"), true, false, true, false,
-                                 false, false, false));
+                                 false, false, TExportFormat::Xls));
 }
 
 }  // namespace
