@@ -1,5 +1,6 @@
 // The service's delimited replies over arbitrary input: splitting never fails, and a version
-// reply offers a package only with a URL taken from an item that names "http://".
+// reply offers a package only with a URL taken from an item that names "http://" or
+// "https://".
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -25,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(total <= 3 * size);
   if (auto info = zoqa::ParseVersionReply(text)) {
     Check(!info->PackageUrl.empty());
-    Check(text.find("http://") != std::string_view::npos);
+    Check(text.find("http://") != std::string_view::npos ||
+          text.find("https://") != std::string_view::npos);
   }
   return 0;
 }
