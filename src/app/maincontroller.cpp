@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "harvest/proxypool.h"
 #include "util/codepage.h"
 #include "util/msgbox.h"
 #include "util/textutil.h"
@@ -209,6 +210,12 @@ void TMainController::PauseTask(const std::string& keyword) {
 
 // A start needs an engine to search with; resuming a paused task does not.
 bool TMainController::CanStart(const std::string& keyword) {
+  // A malformed proxies pool would send the searches the wrong way: none starts.
+  std::string poolError = ProxyPoolError();
+  if (!poolError.empty()) {
+    view_.ShowMsg(Cp936("代理设置有误，搜索不能开始：") + Utf8ToCp936(poolError), Cp936("提示"), mkError);
+    return false;
+  }
   TKeyData* key = keyList_->FindKey(keyword);
   if (key != nullptr && key->TaskCtl != nullptr && key->TaskCtl->HasRunning()) return true;
   for (int engine : {egBaidu, egSogou, eg360}) {

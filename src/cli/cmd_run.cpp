@@ -23,6 +23,7 @@
 #include "harvest/enginegate.h"
 #include "harvest/enginesettings.h"
 #include "harvest/harvester.h"
+#include "harvest/proxypool.h"
 #include "harvest/workerthread.h"
 #include "platform/appdir.h"
 #include "store/datathread.h"
@@ -43,7 +44,10 @@ const char kRunHelp[] =
     "The window's questions have fixed answers here: \"start now?\" after adding a task is\n"
     "answered OK.\n"
     "--json prints each company the store keeps as one JSON line on stdout (the fields of\n"
-    "companies --json and the keyword).\n";
+    "companies --json and the keyword).\n"
+    "With a proxies pool ([net] Proxies or [net] ProxyFile) each harvester goes through one\n"
+    "proxy, and the command ends with a line per proxy: result pages, crawls, verification\n"
+    "pages and benches.\n";
 
 constexpr int kPollMs = 100;
 constexpr int kCrawlerWaitMs = 5000;
@@ -164,11 +168,29 @@ void WaitLoadersEnded() {
   }
 }
 
+// Verification answers of the engine, from the one address or through any proxy.
+int VerificationPages(TEngine engine) {
+  int pages = TEngineGate::For(engine).VerificationPages();
+  if (auto pool = ProxyPool()) {
+    for (int i = 0; i < pool->Size(); ++i) pages += pool->Gate(i, engine).VerificationPages();
+  }
+  return pages;
+}
+
 void PrintVerificationNote() {
-  std::fprintf(stderr, "安全验证页面：百度 %d，搜狗 %d，360 %d\n",
-               TEngineGate::For(egBaidu).VerificationPages(),
-               TEngineGate::For(egSogou).VerificationPages(),
-               TEngineGate::For(eg360).VerificationPages());
+  std::fprintf(stderr, "安全验证页面：百度 %d，搜狗 %d，360 %d\n", VerificationPages(egBaidu),
+               VerificationPages(egSogou), VerificationPages(eg360));
+}
+
+void PrintProxySummary() {
+  auto pool = ProxyPool();
+  if (!pool) return;
+  for (int i = 0; i < pool->Size(); ++i) {
+    TProxyStats stats = pool->Stats(i);
+    std::fprintf(stderr, "代理 %s：结果页 %d，抓取 %d，验证页面 %d，停用 %d\n",
+                 pool->Entry(i).Label().c_str(), stats.Pages, stats.Crawls, stats.Verifications,
+                 stats.Benches);
+  }
 }
 
 }  // namespace
@@ -180,6 +202,9 @@ int CmdRun(const Args& args) {
     return 0;
   }
   SetEngineSettings(LoadEngineSettings(AppDir() + "zqclient.cfg"));
+  // A malformed proxy entry ends the command here, before any task starts.
+  std::string poolError = InstallProxyPool(*EngineSettings());
+  if (!poolError.empty()) throw std::runtime_error("run: " + poolError);
   ProvisionStoreFile();
   TTerminalView view(parsed.engines, parsed.json);
   auto controller = std::make_unique<TRunController>(view);
@@ -188,6 +213,7 @@ int CmdRun(const Args& args) {
   for (const std::string& keyword : parsed.keywords) controller->AddTask(keyword);
   RunUntilEnded(*controller, parsed);
   PrintVerificationNote();
+  PrintProxySummary();
   // Crawlers still fetching were told to stop by their harvesters; cut their transfers short.
   StopAllWorkers();
   TWorkerThread::WaitAllEnded(kCrawlerWaitMs, [] { QCoreApplication::processEvents(); });

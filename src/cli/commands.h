@@ -26,6 +26,7 @@ int CmdDelete(const Args& args);
 int CmdClear(const Args& args);
 
 int CmdRun(const Args& args);
+int CmdProxies(const Args& args);
 
 int CmdConfigPack(const Args& args);
 int CmdConfigUnpack(const Args& args);

@@ -24,6 +24,7 @@ const char kUsage[] =
     "  zoqa-cli [--home DIR] companies KEYWORD [--json]\n"
     "  zoqa-cli [--home DIR] run [--engines baidu,sogou,360] [--max-seconds N] [--json]"
     " KEYWORD...\n"
+    "  zoqa-cli [--home DIR] proxies [--check]\n"
     "  zoqa-cli [--home DIR] export KEYWORD FILE [--fields name,mobile,qq,email,url]"
     " [--format txt|xls|xlsx]\n"
     "  zoqa-cli [--home DIR] delete KEYWORD\n"
@@ -44,6 +45,7 @@ const std::map<std::string, Command>& Commands() {
       {"list", CmdList},
       {"companies", CmdCompanies},
       {"run", CmdRun},
+      {"proxies", CmdProxies},
       {"export", CmdExport},
       {"delete", CmdDelete},
       {"clear", CmdClear},

@@ -18,6 +18,7 @@
 #include "gui/stylesheet.h"
 #include "gui/widgetmessagebox.h"
 #include "harvest/enginesettings.h"
+#include "harvest/proxypool.h"
 #include "platform/appdir.h"
 #include "service/servicesettings.h"
 #include "store/storefile.h"
@@ -102,6 +103,8 @@ int RunDesktopApp(int argc, char** argv) {
   TBoxInstall box;
 
   SetEngineSettings(LoadEngineSettings(AppDir() + "zqclient.cfg"));
+  // A malformed pool is reported when a search is started, which it keeps from starting.
+  InstallProxyPool(*EngineSettings());
   SetServiceSettings(LoadServiceSettings(AppDir() + "zqclient.cfg"));
   std::unique_ptr<TMainWindow> window;
   try {

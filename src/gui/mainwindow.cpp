@@ -26,6 +26,7 @@
 #include "gui/guitext.h"
 #include "gui/keywordpanel.h"
 #include "gui/loadingoverlay.h"
+#include "gui/proxystatuslabel.h"
 #include "gui/resultgrid.h"
 #include "gui/servicewindows.h"
 #include "gui/toolstrip.h"
@@ -312,6 +313,7 @@ void TMainWindow::BuildWidgets() {
   statusBar()->setSizeGripEnabled(false);
   statusBar()->addWidget(total_);
   statusBar()->addWidget(status_, 1);
+  statusBar()->addPermanentWidget(new TProxyStatusLabel(this));
   tools_ = new TToolStrip(
       [this](int which) { return service_ ? service_->ToolUrl(which) : std::string(); }, this);
   tools_->setObjectName("toolStrip");

@@ -23,6 +23,9 @@ class TBeiAn {
   // throws; the whole lookup takes at most 15 s.
   std::string LookupIcp(const std::string& url);
 
+  // Sends the lookups through the route's proxy.
+  void SetRoute(const TProxyRoute& route) { http_.SetRoute(route); }
+
   // The name chosen from the table cells of a registry page.
   std::string NameFromPage(const TPageText& page);
 

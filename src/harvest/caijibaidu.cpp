@@ -98,7 +98,7 @@ bool TCaijiBaidu::HarvestPage() {
     return false;
   }
   body.clear();
-  Gate().ResultPage();
+  ResultPageArrived();
   SaveLastPage(page.Cp936());
   Status(Cp936("正在分析采集结果..."));
   // A stop during the certified pass leaves the page to be asked again.
@@ -211,6 +211,7 @@ void TCaijiBaidu::StartCrawler(const TResultLink& result) {
   para.Certified = result.Certified;
   para.Paid = result.Paid;
   para.KeyWord = info_.KeyWord;
+  para.Route = Route();
   try {
     AddCrawler(TCaijiPageCon::CreateBaidu(para, CrawlerEnded()));
   } catch (...) {

@@ -83,6 +83,21 @@ void TEngineGate::SetIntervals(int pageIntervalMs, int crawlIntervalMs) {
   crawlInterval_ = crawlIntervalMs;
 }
 
+bool TEngineGate::BackingOff() {
+  std::lock_guard<std::mutex> lock(lock_);
+  return TickMs() < blockedUntil_;
+}
+
+int TEngineGate::PageInterval() {
+  std::lock_guard<std::mutex> lock(lock_);
+  return pageInterval_;
+}
+
+int TEngineGate::CrawlInterval() {
+  std::lock_guard<std::mutex> lock(lock_);
+  return crawlInterval_;
+}
+
 bool TEngineGate::Ask(std::int64_t& last, int interval) {
   std::int64_t now = TickMs();
   if (now - last <= interval) return false;

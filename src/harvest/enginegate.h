@@ -36,8 +36,13 @@ class TEngineGate {
   // Verification answers seen since the process started.
   int VerificationPages();
 
+  // True while a verification back-off runs.
+  bool BackingOff();
+
   // Changes the intervals (tests and tools that run against local imitations).
   void SetIntervals(int pageIntervalMs, int crawlIntervalMs);
+  int PageInterval();
+  int CrawlInterval();
 
  private:
   bool Ask(std::int64_t& last, int interval);

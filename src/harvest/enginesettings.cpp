@@ -1,5 +1,7 @@
 #include "harvest/enginesettings.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -57,6 +59,23 @@ void ReadReaders(QSettings& ini, const char* key, bool& pageReader) {
   if (parts == QStringList{"classic", "page"}) pageReader = true;
 }
 
+// Entries of any number, kept as written (a password may hold any character but a comma).
+void ReadEntries(QSettings& ini, const char* key, std::vector<std::string>& value) {
+  QStringList parts = ini.value(key).toStringList();
+  if (parts.size() == 1) parts = parts.front().split(',');
+  for (const QString& p : parts) {
+    if (!p.trimmed().isEmpty()) value.push_back(p.trimmed().toStdString());
+  }
+}
+
+// A file path; a relative one is taken beside the settings file.
+void ReadPath(QSettings& ini, const char* key, const std::string& iniPath, std::string& value) {
+  QString text = ini.value(key).toString().trimmed();
+  if (text.isEmpty()) return;
+  QDir beside = QFileInfo(QString::fromStdString(iniPath)).absoluteDir();
+  value = QDir::cleanPath(beside.absoluteFilePath(text)).toStdString();
+}
+
 void ReadNumber(QSettings& ini, const char* key, int& value) {
   bool ok = false;
   int read = ini.value(key).toInt(&ok);
@@ -87,6 +106,8 @@ TEngineSettings LoadEngineSettings(const std::string& path) {
   ReadNumber(ini, "VerifyBackoffSeconds", s.VerifyBackoffSeconds);
   ini.endGroup();
   ReadText(ini, "net/Proxy", s.Proxy);
+  ReadEntries(ini, "net/Proxies", s.Proxies);
+  ReadPath(ini, "net/ProxyFile", path, s.ProxyFile);
   ReadNumber(ini, "net/MaxCrawlers", s.MaxCrawlers);
   return s;
 }

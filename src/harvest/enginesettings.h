@@ -46,6 +46,11 @@ struct TEngineSettings {
   // The [net] Proxy ("host:port") every HTTP client goes through; empty: the http_proxy
   // environment variable, if any.
   std::string Proxy;
+  // The proxies pool: [net] Proxies, "scheme://[user:password@]host:port" entries, and the
+  // file [net] ProxyFile names (one a line; a relative path is beside the settings file).
+  // With any of them, every harvester and its crawlers go through one proxy of the pool.
+  std::vector<std::string> Proxies;
+  std::string ProxyFile;
   // [net] MaxCrawlers: company-site crawlers running at once in the process; a harvester
   // waits for a free one before it starts the next.
   int MaxCrawlers = 64;

@@ -18,7 +18,7 @@ const char kDownloadUserAgent[] = "Mozilla/4.0 (compatible; Synapse)";
 // One GET with a new handle: `configure` sets what the call adds to the shared options. True
 // with the body in `out` when an HTTP exchange completed; `out` is untouched otherwise.
 bool GetOnce(const std::string& url, std::size_t limit, std::string& out,
-             const std::function<void(CURL*)>& configure) {
+             const std::function<void(CURL*)>& configure, const TProxyRoute& route = {}) {
   if (url.empty()) return false;
   TCurlBody received;
   received.limit = limit;
@@ -26,9 +26,21 @@ bool GetOnce(const std::string& url, std::size_t limit, std::string& out,
   std::unique_ptr<CURL, void (*)(CURL*)> curl(NewCurlHandle(received, &epoch), curl_easy_cleanup);
   curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
   configure(curl.get());
-  if (curl_easy_perform(curl.get()) != CURLE_OK) return false;
+  route.Apply(curl.get());
+  CURLcode rc = curl_easy_perform(curl.get());
+  route.Report(curl.get(), rc);
+  if (rc != CURLE_OK) return false;
   out = std::move(received.data);
   return true;
+}
+
+// A site page as HTTP/1.0 with the browser identity, no redirect followed.
+void SitePageOptions(CURL* c, long timeoutSeconds) {
+  curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+  std::string userAgent = BrowserUserAgent();
+  curl_easy_setopt(c, CURLOPT_USERAGENT, userAgent.c_str());
+  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(c, CURLOPT_TIMEOUT, timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
 }
 
 }  // namespace
@@ -37,14 +49,14 @@ bool FetchPage(const std::string& url, std::string& body, const std::string& pro
                const std::string& proxyPort, int timeoutSeconds) {
   std::string proxy = "http://" + proxyHost + ":" + proxyPort;
   return GetOnce(url, kMaxSitePageBytes, body, [&](CURL* c) {
-    curl_easy_setopt(c, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
-    std::string userAgent = BrowserUserAgent();
-    curl_easy_setopt(c, CURLOPT_USERAGENT, userAgent.c_str());
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
-    long seconds = timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds;
-    curl_easy_setopt(c, CURLOPT_TIMEOUT, seconds);
+    SitePageOptions(c, timeoutSeconds);
     if (!proxyHost.empty() && !proxyPort.empty()) curl_easy_setopt(c, CURLOPT_PROXY, proxy.c_str());
   });
+}
+
+bool FetchPage(const std::string& url, std::string& body, const TProxyRoute& route) {
+  return GetOnce(
+      url, kMaxSitePageBytes, body, [](CURL* c) { SitePageOptions(c, 0); }, route);
 }
 
 bool FetchToStream(const std::string& url, std::int64_t rangeStart, std::string& stream,

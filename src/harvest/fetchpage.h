@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "harvest/proxyroute.h"
+
 namespace zoqa {
 
 // GET of `url` as HTTP/1.0 with the browser user agent. True whenever an HTTP exchange took
@@ -15,6 +17,8 @@ namespace zoqa {
 // both host and port are given, else the configured one.
 bool FetchPage(const std::string& url, std::string& body, const std::string& proxyHost = {},
                const std::string& proxyPort = {}, int timeoutSeconds = 0);
+// The same through the route's proxy (the configured one for the empty route).
+bool FetchPage(const std::string& url, std::string& body, const TProxyRoute& route);
 
 // GET of `url` for downloads: a 5 s time-out for connecting and between bytes, a Range from
 // `rangeStart` when it is above 0, `cookieLines` ("name=value" each) as the Cookie header.

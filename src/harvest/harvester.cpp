@@ -83,7 +83,8 @@ THarvester::THarvester(TEngine engine, std::shared_ptr<THarvestLink> link,
     : engine_(engine),
       link_(std::move(link)),
       pageIndex_(startPage),
-      registry_(std::make_shared<TCrawlerRegistry>()) {
+      registry_(std::make_shared<TCrawlerRegistry>()),
+      pool_(ProxyPool()) {
   info_.KeyWord = keyWord;
   info_.EngineName = EngineName(engine);
 }
@@ -130,6 +131,7 @@ int THarvester::Unreported() {
 
 void THarvester::Finished() {
   slot_.reset();
+  if (route_) pool_->Release(route_.Index(), engine_);
   registry_->StopAll();
   auto count = std::move(unreported_);
   if (!onEnd_) return;
@@ -156,9 +158,48 @@ bool THarvester::WaitWhileHeld() {
 bool THarvester::WaitPageGate() {
   for (;;) {
     if (!WaitWhileHeld()) return false;
-    if (Gate().AskPage()) return true;
+    if ((!pool_ || OnUsableProxy()) && Gate().AskPage()) return true;
     if (!Sleep(kPageGatePollMs)) return false;
   }
+}
+
+TEngineGate& THarvester::Gate() {
+  return route_ ? pool_->Gate(route_.Index(), engine_) : TEngineGate::For(engine_);
+}
+
+TProxyRoute THarvester::Route() {
+  std::lock_guard<std::mutex> lock(routeMutex_);
+  return route_;
+}
+
+bool THarvester::OnUsableProxy() {
+  int current = route_ ? route_.Index() : -1;
+  if (current >= 0 && pool_->Usable(current, engine_)) return true;
+  if (current >= 0 && pool_->Benched(current)) {
+    const std::string& label = route_.Entry().Label();
+    ProxyNote(Cp936("代理 ") + label + Cp936(" 连接失败，停用 ") +
+              std::to_string(pool_->BenchSeconds()) + Cp936(" 秒"));
+  }
+  int index = pool_->Acquire(engine_);
+  if (index < 0) {
+    // A proxy backing off for this engine only is waited for, as the one address is.
+    if (current < 0 || pool_->Benched(current)) ProxyNote(Cp936("所有代理均已停用，等待中..."));
+    return false;
+  }
+  if (current >= 0) pool_->Release(current, engine_);
+  {
+    std::lock_guard<std::mutex> lock(routeMutex_);
+    route_ = TProxyRoute(pool_, index);
+  }
+  http_.SetRoute(route_);
+  if (current >= 0) ProxyNote(Cp936("改用代理 ") + route_.Entry().Label());
+  return true;
+}
+
+void THarvester::ProxyNote(const std::string& text) {
+  if (text == proxyNote_) return;
+  proxyNote_ = text;
+  Status(text);
 }
 
 bool THarvester::WaitCrawlGate() {
@@ -204,13 +245,21 @@ bool THarvester::VerificationAnswer(const std::string& body, const TPageText& pa
   const std::string& text = page.Cp936().empty() ? body : page.Cp936();
   if (!IsVerificationPage(engine_, http_.LastUrl(), text, hasResults)) return false;
   int seconds = Gate().VerificationPage(EngineSettings()->VerifyBackoffSeconds);
-  Status(VerificationStatus(engine_, seconds));
+  std::string proxy = route_ ? Cp936("（代理 ") + route_.Entry().Label() + Cp936("）") : "";
+  Status(VerificationStatus(engine_, seconds) + proxy);
   return true;
+}
+
+void THarvester::ResultPageArrived() {
+  Gate().ResultPage();
+  if (route_) pool_->CountPage(route_.Index());
+  proxyNote_.clear();
 }
 
 void THarvester::AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler) {
   crawler->HoldSlot(std::move(slot_));
   registry_->Add(crawler);
+  if (route_) pool_->CountCrawl(route_.Index());
   try {
     crawler->Launch();
   } catch (...) {

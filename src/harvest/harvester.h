@@ -19,6 +19,8 @@
 #include "harvest/httpclient.h"
 #include "harvest/pagecon.h"
 #include "harvest/pagetext.h"
+#include "harvest/proxypool.h"
+#include "harvest/proxyroute.h"
 #include "harvest/regexp.h"
 #include "harvest/workerthread.h"
 
@@ -65,6 +67,9 @@ class THarvester : public TWorkerThread {
   // Crawlers started and not yet ended.
   std::size_t RunningCrawlers() { return registry_->Size(); }
 
+  // The proxy of the pool the harvester is on (the empty route without a pool).
+  TProxyRoute Route();
+
  protected:
   THarvester(TEngine engine, std::shared_ptr<THarvestLink> link, const std::string& keyWord,
              int startPage);
@@ -85,7 +90,8 @@ class THarvester : public TWorkerThread {
   void PageDone();
   // Waits for the engine's gates, polling every 100 ms (pages) or 50 ms (crawlers), and at a
   // held point; false when a stop came first. Before the crawl gate the harvester waits for
-  // a free crawler slot of the process.
+  // a free crawler slot of the process. With a pool, the page gate wait also waits until
+  // the harvester is on a proxy usable for its engine.
   bool WaitPageGate();
   bool WaitCrawlGate();
   // Waits while the harvester is held; false when a stop came.
@@ -94,11 +100,14 @@ class THarvester : public TWorkerThread {
   // (`hasResults`: a reader found results on it); the engine's page gate then holds every
   // harvester of the engine for the back-off, and the user is told.
   bool VerificationAnswer(const std::string& body, const TPageText& page, bool hasResults);
+  // A real result page arrived: the verification streak ends, and the proxy counts a page.
+  void ResultPageArrived();
   // Registers and launches a crawler; it takes the slot the crawl gate wait took.
   void AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler);
   TCaijiPageCon::TEndHandler CrawlerEnded();
 
-  TEngineGate& Gate() { return TEngineGate::For(engine_); }
+  // The gates of the engine: the process-wide ones, or those of the harvester's proxy.
+  TEngineGate& Gate();
 
   const TEngine engine_;
   std::shared_ptr<THarvestLink> link_;
@@ -110,6 +119,11 @@ class THarvester : public TWorkerThread {
 
  private:
   bool WaitCrawlerSlot();
+  // With a pool: true when the harvester is on a proxy usable for its engine, after moving
+  // to the least-loaded usable one when its own is benched or backing off; false while none
+  // is usable.
+  bool OnUsableProxy();
+  void ProxyNote(const std::string& text);
   // Asks `ask` every 50 ms until it grants; false when a stop came first.
   bool WaitGrant(const std::function<bool()>& ask);
 
@@ -122,6 +136,10 @@ class THarvester : public TWorkerThread {
   std::shared_ptr<void> unreported_;
   std::string lastFailure_;  // page index and text of the last failed cycle
   int failuresInRow_ = 0;
+  const std::shared_ptr<TProxyPool> pool_;
+  std::mutex routeMutex_;  // guards route_ for readers on other threads
+  TProxyRoute route_;
+  std::string proxyNote_;  // the last note about the pool, not repeated
 };
 
 }  // namespace zoqa

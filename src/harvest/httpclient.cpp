@@ -52,6 +52,7 @@ struct THttpClient::Impl {
   std::string referer;
   std::string sentCookie;  // Cookie value of the request being made
   bool fresh = false;
+  TProxyRoute route;
 
   // Watches the request headers as they go out, to learn the Cookie value each one carried.
   static int Debug(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
@@ -87,7 +88,9 @@ struct THttpClient::Impl {
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, std::max<long>(1, left.count()));
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    return curl_easy_perform(curl);
+    CURLcode rc = curl_easy_perform(curl);
+    route.Report(curl, rc);
+    return rc;
   }
 
   // Where the last response sends the client: "" when it is no redirect, `error` set when it
@@ -131,6 +134,14 @@ void THttpClient::SetReferer(const std::string& value) {
 }
 
 void THttpClient::Close() {
+  impl_->fresh = true;
+}
+
+void THttpClient::SetRoute(const TProxyRoute& route) {
+  if (route == impl_->route) return;
+  impl_->route = route;
+  route.Apply(impl_->curl);
+  curl_easy_setopt(impl_->curl, CURLOPT_COOKIELIST, "ALL");
   impl_->fresh = true;
 }
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "harvest/proxyroute.h"
+
 namespace zoqa {
 
 // The default browser identity, and the one of the settings that every client but the
@@ -50,6 +52,11 @@ class THttpClient {
 
   // Drops the connection, so the next request opens a new one.
   void Close();
+
+  // Sends every later request through the route's proxy and reports to its pool whether the
+  // proxy was reached. Moving to another proxy drops the connection and the cookies: cookies
+  // belong to the address that got them.
+  void SetRoute(const TProxyRoute& route);
 
   // After a request: the URL of the last request made (after redirects), its host (with the
   // port when the URL names one), and the Cookie header value sent with it ("" when none).

@@ -142,7 +142,7 @@ TLinkHarvester::TPageOutcome TLinkHarvester::HarvestPage(std::vector<TResultLink
     links.clear();
     return TPageOutcome::Verification;
   }
-  Gate().ResultPage();
+  ResultPageArrived();
   if (body.empty()) return TPageOutcome::Links;
   body.clear();
   Status(Cp936("正在分析采集结果..."));
@@ -155,7 +155,8 @@ void TLinkHarvester::StartCrawlers(const std::vector<TResultLink>& links) {
       if (Terminated()) return;
       Status(Cp936("正在进入企业网站..."));
       if (!WaitCrawlGate()) return;
-      AddCrawler(TCaijiPageCon::Create(engine_, link_, info_.KeyWord, link.Link, CrawlerEnded()));
+      AddCrawler(TCaijiPageCon::Create(engine_, link_, info_.KeyWord, link.Link, CrawlerEnded(),
+                                        Route()));
     }
   } catch (...) {
     // A crawler that cannot be started ends the starting for this page only.

@@ -43,7 +43,8 @@ TEngineVariant Variant(TEngine engine) {
 std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
                                                           TEndHandler onEnd) {
   std::shared_ptr<TCaijiPageCon> crawler(
-      new TCaijiPageCon(egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd)));
+      new TCaijiPageCon(egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd),
+                        para.Route));
   crawler->title_ = para.Title;
   crawler->certified_ = para.Certified;
   crawler->paid_ = para.Paid;
@@ -56,20 +57,25 @@ std::shared_ptr<TCaijiPageCon> TCaijiPageCon::Create(TEngine engine,
                                                      std::shared_ptr<THarvestLink> link,
                                                      const std::string& keyWord,
                                                      const std::string& linkUrl,
-                                                     TEndHandler onEnd) {
+                                                     TEndHandler onEnd, const TProxyRoute& route) {
   return std::shared_ptr<TCaijiPageCon>(
-      new TCaijiPageCon(engine, std::move(link), keyWord, linkUrl, std::move(onEnd)));
+      new TCaijiPageCon(engine, std::move(link), keyWord, linkUrl, std::move(onEnd), route));
 }
 
 TCaijiPageCon::TCaijiPageCon(TEngine engine, std::shared_ptr<THarvestLink> link,
                              const std::string& keyWord, const std::string& linkUrl,
-                             TEndHandler onEnd)
+                             TEndHandler onEnd, const TProxyRoute& route)
     : engine_(engine),
       link_(std::move(link)),
       linkUrl_(linkUrl),
       http_(SitePageOptions()),
+      route_(route),
       onEnd_(std::move(onEnd)) {
   record_.KeyWord = keyWord;
+  if (route_) {
+    http_.SetRoute(route_);
+    beian_.SetRoute(route_);
+  }
 }
 
 void TCaijiPageCon::DetachEndHandler() {
@@ -184,7 +190,7 @@ void TCaijiPageCon::ReadContacts(const TPageText& page) {
 void TCaijiPageCon::ExtractFrom(const std::string& url) {
   CrawlStatus(Cp936("开始获取企业详细信息..."));
   std::string body;
-  if (!FetchPage(url, body)) return;
+  if (!FetchPage(url, body, route_)) return;
   TPageText page = DecodeSitePage(body, false);
   body.clear();
   bool worth = ExtractContacts(re_, record_, page, Variant(engine_),

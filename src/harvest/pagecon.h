@@ -30,10 +30,11 @@ class TCaijiPageCon : public TWorkerThread {
   // Crawlers are created first and then launched, so that the harvester can register one
   // before its thread can end.
   static std::shared_ptr<TCaijiPageCon> CreateBaidu(const TPagePara& para, TEndHandler onEnd);
-  // A 360 or Sogou crawler for `linkUrl`.
+  // A 360 or Sogou crawler for `linkUrl`, going through `route`'s proxy.
   static std::shared_ptr<TCaijiPageCon> Create(TEngine engine, std::shared_ptr<THarvestLink> link,
                                                const std::string& keyWord,
-                                               const std::string& linkUrl, TEndHandler onEnd);
+                                               const std::string& linkUrl, TEndHandler onEnd,
+                                               const TProxyRoute& route = {});
   // Starts the crawler's thread.
   void Launch() { StartThread(); }
 
@@ -47,7 +48,7 @@ class TCaijiPageCon : public TWorkerThread {
 
  private:
   TCaijiPageCon(TEngine engine, std::shared_ptr<THarvestLink> link, const std::string& keyWord,
-                const std::string& linkUrl, TEndHandler onEnd);
+                const std::string& linkUrl, TEndHandler onEnd, const TProxyRoute& route);
 
   void Execute() override;
   void Finished() override;
@@ -73,6 +74,7 @@ class TCaijiPageCon : public TWorkerThread {
   TRegExp re_;
   TBeiAn beian_;
   TCrawlerSlot slot_;
+  TProxyRoute route_;
 
   std::mutex endMutex_;  // guards onEnd_ between the harvester's end pass and our end
   TEndHandler onEnd_;

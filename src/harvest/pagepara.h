@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "harvest/proxyroute.h"
+
 namespace zoqa {
 
 class THarvestLink;  // the way to the sink on the main thread that receives the reports
@@ -17,6 +19,7 @@ struct TPagePara {
   std::uint8_t Certified = 0;
   bool Paid = false;  // the result block is promoted, whatever its link
   std::string KeyWord;
+  TProxyRoute Route;  // the harvester's proxy, which the crawler goes through too
 };
 
 }  // namespace zoqa
