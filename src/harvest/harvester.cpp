@@ -173,27 +173,34 @@ TProxyRoute THarvester::Route() {
 }
 
 bool THarvester::OnUsableProxy() {
-  int current = route_ ? route_.Index() : -1;
-  if (current >= 0 && pool_->Usable(current, engine_)) return true;
-  if (current >= 0 && pool_->Benched(current)) {
-    const std::string& label = route_.Entry().Label();
-    ProxyNote(Cp936("代理 ") + label + Cp936(" 连接失败，停用 ") +
-              std::to_string(pool_->BenchSeconds()) + Cp936(" 秒"));
-  }
+  if (route_ && pool_->Usable(route_.Index(), engine_)) return true;
+  if (route_ && pool_->Benched(route_.Index())) LeaveDeadProxy();
   int index = pool_->Acquire(engine_);
   if (index < 0) {
     // A proxy backing off for this engine only is waited for, as the one address is.
-    if (current < 0 || pool_->Benched(current)) ProxyNote(Cp936("所有代理均已停用，等待中..."));
+    if (!route_) ProxyNote(Cp936("没有可用的代理，等待中..."));
     return false;
   }
-  if (current >= 0) pool_->Release(current, engine_);
+  bool moving = route_ || !proxyNote_.empty();
+  if (route_) pool_->Release(route_.Index(), engine_);
+  SetRoute(TProxyRoute(pool_, index));
+  if (moving) ProxyNote(Cp936("改用代理 ") + route_.Entry().Label());
+  return true;
+}
+
+void THarvester::LeaveDeadProxy() {
+  ProxyNote(Cp936("代理 ") + route_.Entry().Label() + Cp936(" 连接失败，停用 ") +
+            std::to_string(pool_->BenchSeconds()) + Cp936(" 秒"));
+  pool_->Release(route_.Index(), engine_);
+  SetRoute({});
+}
+
+void THarvester::SetRoute(const TProxyRoute& route) {
   {
     std::lock_guard<std::mutex> lock(routeMutex_);
-    route_ = TProxyRoute(pool_, index);
+    route_ = route;
   }
-  http_.SetRoute(route_);
-  if (current >= 0) ProxyNote(Cp936("改用代理 ") + route_.Entry().Label());
-  return true;
+  if (route_) http_.SetRoute(route_);
 }
 
 void THarvester::ProxyNote(const std::string& text) {

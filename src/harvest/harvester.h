@@ -123,6 +123,9 @@ class THarvester : public TWorkerThread {
   // to the least-loaded usable one when its own is benched or backing off; false while none
   // is usable.
   bool OnUsableProxy();
+  // Says that the harvester's proxy was benched as dead and lets go of it.
+  void LeaveDeadProxy();
+  void SetRoute(const TProxyRoute& route);
   void ProxyNote(const std::string& text);
   // Asks `ask` every 50 ms until it grants; false when a stop came first.
   bool WaitGrant(const std::function<bool()>& ask);
