@@ -213,7 +213,8 @@ bool TMainController::CanStart(const std::string& keyword) {
   // A malformed proxies pool would send the searches the wrong way: none starts.
   std::string poolError = ProxyPoolError();
   if (!poolError.empty()) {
-    view_.ShowMsg(Cp936("代理设置有误，搜索不能开始：") + Utf8ToCp936(poolError), Cp936("提示"), mkError);
+    view_.ShowMsg(Cp936("代理设置有误，搜索不能开始：") + Utf8ToCp936(poolError), Cp936("提示"),
+                  mkError);
     return false;
   }
   TKeyData* key = keyList_->FindKey(keyword);

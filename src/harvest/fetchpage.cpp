@@ -40,7 +40,8 @@ void SitePageOptions(CURL* c, long timeoutSeconds) {
   std::string userAgent = BrowserUserAgent();
   curl_easy_setopt(c, CURLOPT_USERAGENT, userAgent.c_str());
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
-  curl_easy_setopt(c, CURLOPT_TIMEOUT, timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
+  curl_easy_setopt(c, CURLOPT_TIMEOUT,
+                   timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
 }
 
 }  // namespace

@@ -155,8 +155,8 @@ void TLinkHarvester::StartCrawlers(const std::vector<TResultLink>& links) {
       if (Terminated()) return;
       Status(Cp936("正在进入企业网站..."));
       if (!WaitCrawlGate()) return;
-      AddCrawler(TCaijiPageCon::Create(engine_, link_, info_.KeyWord, link.Link, CrawlerEnded(),
-                                        Route()));
+      AddCrawler(
+          TCaijiPageCon::Create(engine_, link_, info_.KeyWord, link.Link, CrawlerEnded(), Route()));
     }
   } catch (...) {
     // A crawler that cannot be started ends the starting for this page only.

@@ -42,9 +42,8 @@ TEngineVariant Variant(TEngine engine) {
 
 std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
                                                           TEndHandler onEnd) {
-  std::shared_ptr<TCaijiPageCon> crawler(
-      new TCaijiPageCon(egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd),
-                        para.Route));
+  std::shared_ptr<TCaijiPageCon> crawler(new TCaijiPageCon(
+      egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd), para.Route));
   crawler->title_ = para.Title;
   crawler->certified_ = para.Certified;
   crawler->paid_ = para.Paid;
@@ -56,8 +55,8 @@ std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
 std::shared_ptr<TCaijiPageCon> TCaijiPageCon::Create(TEngine engine,
                                                      std::shared_ptr<THarvestLink> link,
                                                      const std::string& keyWord,
-                                                     const std::string& linkUrl,
-                                                     TEndHandler onEnd, const TProxyRoute& route) {
+                                                     const std::string& linkUrl, TEndHandler onEnd,
+                                                     const TProxyRoute& route) {
   return std::shared_ptr<TCaijiPageCon>(
       new TCaijiPageCon(engine, std::move(link), keyWord, linkUrl, std::move(onEnd), route));
 }

@@ -13,7 +13,8 @@ namespace zoqa {
 class TProxyRoute {
  public:
   TProxyRoute() = default;
-  TProxyRoute(std::shared_ptr<TProxyPool> pool, int index) : pool_(std::move(pool)), index_(index) {}
+  TProxyRoute(std::shared_ptr<TProxyPool> pool, int index)
+      : pool_(std::move(pool)), index_(index) {}
 
   // False for the empty route: the one `[net] Proxy` of the settings.
   explicit operator bool() const { return pool_ && index_ >= 0; }
