@@ -14,12 +14,14 @@
 #include <thread>
 #include <vector>
 
+#include "procsample.h"
 #include "support/loopbackproxy.h"
 #include "support/loopbackworld.h"
 #include "support/testsupport.h"
 #include "support/webpages.h"
 
 using namespace zoqa::test;
+using zoqa::bench::Sample;
 
 namespace {
 
@@ -54,26 +56,14 @@ void BuildWeb(TLoopbackWorld& world) {
   });
 }
 
-bool Sample(pid_t pid, long& threads, long& rssKiB) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  threads = rssKiB = -1;
-  while (status >> key) {
-    if (key == "Threads:") status >> threads;
-    if (key == "VmRSS:") status >> rssKiB;
-    status.ignore(1 << 12, '\n');
-  }
-  return threads >= 0;
-}
-
 struct TRun {
   int companies = 0;
   long maxThreads = 0;
   long maxRssKiB = 0;
 };
 
-TRun RunCli(const std::vector<std::unique_ptr<TLoopbackProxy>>& proxies, int count,
-            const std::string& engines, int keywords, int seconds) {
+TRun RunHarvest(const std::vector<std::unique_ptr<TLoopbackProxy>>& proxies, int count,
+                const std::string& engines, int keywords, int seconds) {
   TempDir home;
   std::string list;
   for (int i = 0; i < count; ++i) list += (i ? "," : "") + proxies[i]->Url();
@@ -120,7 +110,7 @@ int main(int argc, char** argv) {
   for (int count : {1, 2, 4}) {
     std::vector<int> before;
     for (auto& p : proxies) before.push_back(p->Count("http://www.baidu.com/s?"));
-    TRun run = RunCli(proxies, count, "baidu", 4, seconds);
+    TRun run = RunHarvest(proxies, count, "baidu", 4, seconds);
     int pages = 0;
     std::string saturation;
     for (int i = 0; i < count; ++i) {
@@ -139,7 +129,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   if (footprint > 0) {
-    TRun run = RunCli(proxies, 4, "baidu,sogou,360", 4, footprint);
+    TRun run = RunHarvest(proxies, 4, "baidu,sogou,360", 4, footprint);
     std::printf(
         "4 proxies x 3 engines x 4 keywords, %d s: highest threads %ld, rss %.1f MiB; "
         "companies %d\n",

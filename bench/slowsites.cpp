@@ -14,11 +14,13 @@
 #include <string>
 #include <thread>
 
+#include "procsample.h"
 #include "support/loopbackworld.h"
 #include "support/testsupport.h"
 #include "support/webpages.h"
 
 using namespace zoqa::test;
+using zoqa::bench::Sample;
 
 namespace {
 
@@ -75,19 +77,6 @@ void BuildWeb(TLoopbackWorld& world) {
   world.RouteFn("www.so.com", "/s?", linkPage);
   world.RouteFn("www.sogou.com", "/web?", linkPage);
   world.RouteFn("*", "/", Site);
-}
-
-// "Threads:" and "VmRSS:" (KiB) of process `pid`.
-bool Sample(pid_t pid, long& threads, long& rssKiB) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  threads = rssKiB = -1;
-  while (status >> key) {
-    if (key == "Threads:") status >> threads;
-    if (key == "VmRSS:") status >> rssKiB;
-    status.ignore(1 << 12, '\n');
-  }
-  return threads >= 0;
 }
 
 }  // namespace

@@ -13,7 +13,9 @@
 #include "gui/companydetailwindow.h"
 #include "gui/desktopapp.h"
 #include "gui/endsignals.h"
+#include "gui/proxystatuslabel.h"
 #include "guifixture.h"
+#include "harvest/proxypool.h"
 #include "platform/desktopshortcut.h"
 #include "platform/installpath.h"
 #include "store/sqliteexception.h"
@@ -140,6 +142,21 @@ TEST_F(Window, HelpMenuIsDisabledWithAReasonWhileTheServiceLinkIsOff) {
     EXPECT_FALSE(action->isEnabled());
     EXPECT_EQ(action->toolTip(), Q("未连接服务（配置文件未设置服务地址），暂不可用"));
   }
+}
+
+TEST_F(Window, StatusBarCountsTheHealthyProxiesOfAPoolOnly) {
+  Open();
+  auto* label = window->findChild<TProxyStatusLabel*>("proxyStatusLabel");
+  ASSERT_NE(label, nullptr);
+  EXPECT_TRUE(label->isHidden());
+  auto pool = std::make_shared<TProxyPool>(
+      std::vector<TProxyEntry>{ParseProxy("http://a:1"), ParseProxy("http://b:2")});
+  for (int i = 0; i < 3; ++i) pool->ConnectFailed(1);
+  SetProxyPool(pool);
+  label->Refresh();
+  EXPECT_FALSE(label->isHidden());
+  EXPECT_EQ(label->text(), Q("代理 1/2 可用"));
+  SetProxyPool(nullptr);
 }
 
 TEST(QtTexts, TheSaveDialogSpeaksChinese) {
