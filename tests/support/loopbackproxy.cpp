@@ -89,11 +89,12 @@ void TLoopbackProxy::AnswerItself(const std::string& urlPrefix, std::string body
   answers_[urlPrefix] = std::move(body);
 }
 
-std::vector<TProxyPassage> TLoopbackProxy::Passages(const std::string& urlPrefix) const {
+std::vector<TProxyPassage> TLoopbackProxy::Passages(const std::string& urlPrefix,
+                                                    std::int64_t sinceMs) const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<TProxyPassage> out;
   for (const auto& p : log_) {
-    if (StartsWith(p.Url, urlPrefix)) out.push_back(p);
+    if (p.AtMs >= sinceMs && StartsWith(p.Url, urlPrefix)) out.push_back(p);
   }
   return out;
 }

@@ -37,8 +37,10 @@ class TLoopbackProxy {
   // Requests whose URL starts with `urlPrefix` are answered here with `body` (status 200).
   void AnswerItself(const std::string& urlPrefix, std::string body);
 
-  // What passed (answered here or forwarded), and how many URLs started with `urlPrefix`.
-  std::vector<TProxyPassage> Passages(const std::string& urlPrefix = "") const;
+  // What passed (answered here or forwarded) from `sinceMs` on, and how many URLs started
+  // with `urlPrefix`.
+  std::vector<TProxyPassage> Passages(const std::string& urlPrefix = "",
+                                      std::int64_t sinceMs = 0) const;
   int Count(const std::string& urlPrefix = "") const;
   // The Proxy-Authorization value of the last request ("" when it had none).
   std::string LastAuthorization() const;
