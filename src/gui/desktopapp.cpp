@@ -117,7 +117,9 @@ int RunDesktopApp(int argc, char** argv) {
   }
   QObject::connect(&instance, &TSingleInstance::ShowRequested, window.get(),
                    &TMainWindow::ShowMainWindow);
-  QObject::connect(window.get(), &TMainWindow::Closed, &app, &QCoreApplication::quit);
+  // The window decided to end: the event loop ends without asking other windows, since an
+  // update window that refuses to close would otherwise keep the program running.
+  QObject::connect(window.get(), &TMainWindow::Closed, &app, [] { QCoreApplication::exit(0); });
   // The session ending ends the program as the tray's exit does, without the question.
   TEndSignals endSignals;
   QObject::connect(&endSignals, &TEndSignals::EndRequested, window.get(),

@@ -253,6 +253,8 @@ void TMainWindow::HandOver() {
     return;
   }
   tray_->hide();
+  // The update is installed by the updater now; its window no longer holds the program.
+  if (updateWindow_) updateWindow_->CloseForGood();
   QCoreApplication::processEvents();
   // The store is closed and the workers stopped before the process goes, so nothing that
   // was harvested is lost. Other copies of this very executable are ended, since the updater
