@@ -2,7 +2,7 @@
 // program's real gates: pages and companies per minute for 1, 2 and 4 proxies (four Baidu
 // keywords), each proxy's gate saturation, and the threads and resident memory of a run with
 // 4 proxies x 3 engines x 4 keywords. Every result page leads to one new company.
-//   proxypool [SECONDS a rate run (60)] [SECONDS the footprint run (120)]
+//   proxypool [SECONDS a rate run (60; 0 none)] [SECONDS the footprint run (120; 0 none)]
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
 
   double onePerMinute = 0;
   for (int count : {1, 2, 4}) {
+    if (seconds <= 0) break;
     std::vector<int> before;
     for (auto& p : proxies) before.push_back(p->Count("http://www.baidu.com/s?"));
     TRun run = RunHarvest(proxies, count, "baidu", 4, seconds);
