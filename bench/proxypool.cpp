@@ -66,7 +66,10 @@ TRun RunHarvest(const std::vector<std::unique_ptr<TLoopbackProxy>>& proxies, int
                 const std::string& engines, int keywords, int seconds) {
   TempDir home;
   std::string list;
-  for (int i = 0; i < count; ++i) list += (i ? "," : "") + proxies[i]->Url();
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) list += ',';
+    list += proxies[i]->Url();
+  }
   std::ofstream(home.Path() + "/zqclient.cfg") << "[net]\nProxies=" << list << "\n";
   pid_t pid = fork();
   if (pid == 0) {
@@ -117,10 +120,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < count; ++i) {
       int through = proxies[i]->Count("http://www.baidu.com/s?") - before[i];
       pages += through;
-      saturation +=
-          " " +
-          std::to_string(static_cast<int>(100.0 * through * kBaiduPageSeconds / seconds + 0.5)) +
-          "%";
+      int percent = static_cast<int>(100.0 * through * kBaiduPageSeconds / seconds + 0.5);
+      saturation += ' ';
+      saturation += std::to_string(percent) + "%";
     }
     double perMinute = pages * 60.0 / seconds;
     if (count == 1) onePerMinute = perMinute;
