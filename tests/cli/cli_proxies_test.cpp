@@ -17,6 +17,14 @@ using ::testing::Not;
 
 class CliProxiesTest : public ::testing::Test {
  protected:
+  // RunCli starts the program with QProcess, which expects the application object.
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "test_cli";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+  }
+
   std::string WorldProxy(const std::string& credentials = "") const {
     return "http://" + credentials + world.ProxyAddress();
   }
