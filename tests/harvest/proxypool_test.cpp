@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "harvest/proxycheck.h"
+
 #include "harvestfixture.h"
 #include "support/loopbackproxy.h"
 
@@ -144,6 +146,17 @@ TEST_F(ProxyPoolTest, WithEveryProxyBenchedHarvestersWaitAndStopAtOnce) {
   std::int64_t stopAt = SteadyMs();
   StopEverything();
   EXPECT_LT(SteadyMs() - stopAt, 2000);
+}
+
+TEST_F(ProxyPoolTest, ACheckAsksTheHomePageThroughTheProxyWithinItsGate) {
+  world.Route("www.baidu.com", "/", TWorldResponse::Page("<html>home</html>"));
+  auto pool = UsePool({proxies[0]->Url(), "socks5h://127.0.0.1:1"});
+  EXPECT_EQ(CheckProxy(pool, 0, egBaidu), "OK, 17 bytes");
+  EXPECT_EQ(CheckProxy(pool, 0, egBaidu), "OK, 17 bytes");
+  auto asked = proxies[0]->Passages("http://www.baidu.com/");
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_GE(asked[1].AtMs - asked[0].AtMs, kPageMs / 2);
+  EXPECT_NE(CheckProxy(pool, 1, egSogou).rfind("OK", 0), 0u);
 }
 
 }  // namespace
