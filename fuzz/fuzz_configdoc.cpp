@@ -26,7 +26,8 @@ void CheckText(const std::string& text) {
 
 // Reads `doc` as the handler does and checks what comes out.
 void Apply(const zoqa::TConfigDocument& doc) {
-  zoqa::TUpdaterFiles files{[] { return true; }, [] { return std::string("1.0.0.1"); }, [] {}};
+  zoqa::TUpdaterFiles files{[] { return true; }, [] { return std::string("1.0.0.1"); }, [] {},
+                            [] { return true; }};
   zoqa::TConfigEffects e = zoqa::ApplyConfigDocument(doc.Root(), "2.1", zoqa::kFirstToolCode,
                                                      zoqa::kSecondToolCode, files);
   CheckText(e.FirstToolUrl);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/maincontroller.h"
 #include "cli/argtext.h"
 #include "cli/commands.h"
 #include "cli/jsonout.h"
@@ -140,6 +141,12 @@ TExportFormat ParseFormat(const std::string& name) {
 
 int CmdAdd(const Args& args) {
   std::string keyword = Keyword(Parse("add", args, 1, {}).values[0]);
+  // The same bound as the window's: the engines take no longer keyword.
+  if (keyword.size() > TMainController::kMaxKeywordBytes) {
+    throw UsageError("add: the keyword is longer than " +
+                     std::to_string(TMainController::kMaxKeywordBytes) +
+                     " bytes (38 Chinese characters)");
+  }
   auto store = OpenStore();
   TKeyData* key = store->AddKey(keyword);
   if (key == nullptr || key->Id == "0") {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <unordered_set>
 
 #include "harvest/enginesettings.h"
@@ -82,6 +83,21 @@ class TXPath {
  private:
   std::unique_ptr<xmlXPathContext, TContextFree> context_;
 };
+
+// The page from the tag of the element with id `container` on; the whole page when there is
+// no container or no such element. What comes before it (the head with its inline styles and
+// scripts, the top bar) is often most of a result page and holds no result, so the parser
+// is spared it.
+std::string_view ResultPart(const std::string& utf8, const std::string& container) {
+  if (container.empty()) return utf8;
+  std::size_t at = std::string::npos;
+  for (const char* quote : {"\"", "'", ""}) {
+    at = std::min(at, utf8.find("id=" + std::string(quote) + container + quote));
+  }
+  std::size_t tag = at == std::string::npos ? std::string::npos : utf8.rfind('<', at);
+  if (tag == std::string::npos) return utf8;
+  return std::string_view(utf8).substr(tag);
+}
 
 bool IsHttpUrl(const std::string& url) {
   std::string lower = AsciiLower(url.substr(0, 8));
@@ -167,12 +183,13 @@ std::vector<TResultLink> ReadPageStructure(TEngine engine, const TPageText& page
   const std::string& utf8 = page.Utf8();
   if (utf8.empty()) return results;
   InitParser();
+  const TResultSelectors& selectors = ResultSelectors(engine);
+  std::string_view part = ResultPart(utf8, selectors.Container);
   std::unique_ptr<xmlDoc, TDocFree> doc(
-      htmlReadMemory(utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8", kParseOptions));
+      htmlReadMemory(part.data(), static_cast<int>(part.size()), nullptr, "UTF-8", kParseOptions));
   if (!doc) return results;
   TXPath xpath(doc.get());
   if (!xpath.Ok()) return results;
-  const TResultSelectors& selectors = ResultSelectors(engine);
   std::unordered_set<std::string> seen;
   for (const TResultLink& r : classic) seen.insert(LinkKey(r.Link));
   for (xmlNode* node : xpath.Select(reinterpret_cast<xmlNode*>(doc.get()), selectors.Blocks)) {

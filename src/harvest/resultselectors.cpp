@@ -14,6 +14,7 @@ std::string HasClass(const std::string& name) {
 
 TResultSelectors Baidu() {
   TResultSelectors s;
+  s.Container = "content_left";
   s.Blocks =
       "//*[@id='content_left']/*[contains(@class, 'c-container') and "
       "contains(@class, 'result')]";

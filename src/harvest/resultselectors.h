@@ -11,6 +11,9 @@
 namespace zoqa {
 
 struct TResultSelectors {
+  // The id of the element that holds every result block, when Blocks look only inside it:
+  // the reader then parses the page from that element on ("" for the whole page).
+  std::string Container;
   // The result blocks of a page.
   std::string Blocks;
   // Relative to a block: the result's anchor (the first one counts), the element whose text

@@ -72,9 +72,16 @@ TEST_F(CliStoreTest, KeywordsAreAddedListedAndDeleted) {
   EXPECT_EQ(Run({"add", "it's 100% \\"}).out, "2\n");
   EXPECT_EQ(Run({"add", "广州 电子公司"}).out, "1\n");
   EXPECT_EQ(Run({"add", "IT'S 100% \\"}).out, "2\n");
+  // 38 Chinese characters are 76 bytes, the longest keyword the engines take.
+  std::string longest;
+  for (int i = 0; i < 38; ++i) longest += "广";
+  EXPECT_EQ(Run({"add", longest}).out, "3\n");
+  auto tooLong = Run({"add", longest + "a"});
+  EXPECT_EQ(tooLong.exitCode, 2);
+  EXPECT_THAT(tooLong.err, HasSubstr("longer than 76 bytes"));
 
   QJsonArray keys = JsonOf(Run({"list", "--json"}));
-  ASSERT_EQ(keys.size(), 2);
+  ASSERT_EQ(keys.size(), 3);
   QJsonObject key = keys[0].toObject();
   EXPECT_EQ(key["keyword"].toString().toStdString(), "广州 电子公司");
   EXPECT_EQ(key["id"].toInt(), 1);
@@ -86,7 +93,7 @@ TEST_F(CliStoreTest, KeywordsAreAddedListedAndDeleted) {
 
   EXPECT_EQ(Run({"delete", "it's 100% \\"}).exitCode, 0);
   EXPECT_NE(Run({"delete", "it's 100% \\"}).exitCode, 0);
-  EXPECT_EQ(JsonOf(Run({"list", "--json"})).size(), 1);
+  EXPECT_EQ(JsonOf(Run({"list", "--json"})).size(), 2);
   EXPECT_EQ(Run({"clear"}).exitCode, 0);
   EXPECT_EQ(Run({"list"}).out, "");
 }

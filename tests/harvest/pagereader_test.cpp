@@ -11,6 +11,7 @@
 #include "harvest/resultpage.h"
 #include "support/webpages.h"
 #include "util/codepage.h"
+#include "util/textutil.h"
 
 namespace zoqa::test {
 namespace {
@@ -45,6 +46,22 @@ TEST(PageReader, BaiduRedirectorsTargetsAndAdsWithoutCardsOfItsOwnSites) {
   auto results = ReadResultPage(egBaidu, re, DecodeBody(page, true));
   EXPECT_EQ(Cp936ToUtf8(results[2].Title), "广州恒达电子有限公司");
   EXPECT_EQ(results[2].Certified, 0);
+}
+
+// Baidu's results are read from their container on; what comes before it, even markup that
+// names the container, loses none of them, and the id may be written in any quotes.
+TEST(PageReader, BaiduResultsFromTheirContainerWhateverComesBefore) {
+  SetEngineSettings(TEngineSettings{});
+  std::string page = BaiduTodayPage(
+      {{"甲", "http://www.baidu.com/link?url=r1", ""}, {"乙", "https://www.yi-co.com/", ""}});
+  std::vector<Row> expected = Read(egBaidu, page);
+  ASSERT_EQ(expected.size(), 2u);
+  std::string head =
+      "<style>#content_left{width:560px}</style>"
+      "<script>var t = '<div id=\"content_left\">', u = 'id=content_left';</script>";
+  std::string quoted = ReplaceText(page, "id=\"content_left\"", "id='content_left'", false);
+  EXPECT_EQ(Read(egBaidu, ReplaceText(page, "<head>", "<head>" + head, false)), expected);
+  EXPECT_EQ(Read(egBaidu, quoted), expected);
 }
 
 TEST(PageReader, So360TargetsAndRedirectorsButNoCacheCopiesOrNavigation) {
