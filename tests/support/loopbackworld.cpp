@@ -185,7 +185,7 @@ TWorldRequest TLoopbackWorld::Describe(const void* raw) const {
     std::size_t end = target.find_first_of("/?", 7);
     r.Host = target.substr(7, end == std::string::npos ? std::string::npos : end - 7);
     target = end == std::string::npos ? "/" : target.substr(end);
-    if (target.front() == '?') target.insert(0, "/");
+    if (target.front() == '?') target = "/" + target;
   } else {
     r.Host = req.get_header_value("Host");
   }
