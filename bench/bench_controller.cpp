@@ -14,8 +14,8 @@
 #include <string>
 
 #include "app/maincontroller.h"
-#include "harvest/companyinfo.h"
-#include "harvest/harvestsink.h"
+#include "harvest/report/companyinfo.h"
+#include "harvest/report/harvestsink.h"
 #include "platform/appdir.h"
 #include "store/datathread.h"
 #include "store/storefile.h"

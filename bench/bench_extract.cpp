@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "harvest/contactextract.h"
+#include "harvest/sites/contactextract.h"
 #include "util/codepage.h"
 
 namespace {

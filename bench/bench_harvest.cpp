@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "harvest/bodytext.h"
+#include "harvest/text/bodytext.h"
 #include "harvest/caijibaidu.h"
-#include "harvest/contactextract.h"
+#include "harvest/sites/contactextract.h"
 #include "harvest/linkharvester.h"
-#include "harvest/pagereader.h"
+#include "harvest/results/pagereader.h"
 
 namespace {
 

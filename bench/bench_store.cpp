@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "harvest/companyinfo.h"
+#include "harvest/report/companyinfo.h"
 #include "platform/appdir.h"
 #include "store/datathread.h"
 #include "store/keylist.h"

@@ -16,11 +16,15 @@ function(zoqa_library name)
   endif()
 endfunction()
 
-# zoqa_test(NAME [LIBS deps...]) builds one GoogleTest program from the directory's *.cpp
-# and registers its cases with CTest.
+# zoqa_test(NAME [RECURSE] [LIBS deps...]) builds one GoogleTest program from the directory's
+# *.cpp (and its sub-folders' with RECURSE) and registers its cases with CTest.
 function(zoqa_test name)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "RECURSE" "" "LIBS" ${ARGN})
+  if(ARG_RECURSE)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
   if(NOT sources)
     return()
   endif()

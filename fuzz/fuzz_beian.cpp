@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "harvest/beian.h"
+#include "harvest/sites/beian.h"
 #include "util/textutil.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "harvest/contactextract.h"
+#include "harvest/sites/contactextract.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "harvest/regexp.h"
+#include "harvest/text/regexp.h"
 #include "util/codepage.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "harvest/bodytext.h"
+#include "harvest/text/bodytext.h"
 #include "harvest/caijibaidu.h"
 #include "harvest/linkharvester.h"
-#include "harvest/resultpage.h"
+#include "harvest/results/resultpage.h"
 #include "util/textutil.h"
 
 namespace {

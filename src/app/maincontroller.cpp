@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "harvest/proxypool.h"
+#include "harvest/net/proxypool.h"
 #include "util/codepage.h"
 #include "util/msgbox.h"
 #include "util/textutil.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/view.h"
-#include "harvest/harvestsink.h"
+#include "harvest/report/harvestsink.h"
 #include "store/keylist.h"
 #include "store/taskctl.h"
 

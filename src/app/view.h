@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "harvest/companyinfo.h"
+#include "harvest/report/companyinfo.h"
 #include "store/companylist.h"
 
 namespace zoqa {

@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "cli/jsonout.h"
 #include "cli/pagefile.h"
-#include "harvest/contactextract.h"
+#include "harvest/sites/contactextract.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
 

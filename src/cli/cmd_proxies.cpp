@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "harvest/enginesettings.h"
-#include "harvest/proxycheck.h"
-#include "harvest/proxypool.h"
-#include "harvest/verifypage.h"
+#include "harvest/base/enginesettings.h"
+#include "harvest/net/proxycheck.h"
+#include "harvest/net/proxypool.h"
+#include "harvest/results/verifypage.h"
 #include "platform/appdir.h"
 #include "util/codepage.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "export/exportfields.h"
-#include "harvest/companyinfo.h"
+#include "harvest/report/companyinfo.h"
 
 namespace zoqa {
 

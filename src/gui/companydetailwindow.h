@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "harvest/companyinfo.h"
+#include "harvest/report/companyinfo.h"
 
 namespace zoqa {
 

@@ -31,7 +31,7 @@
 #include "gui/servicewindows.h"
 #include "gui/toolstrip.h"
 #include "gui/updatewindow.h"
-#include "harvest/workerthread.h"
+#include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
 #include "platform/desktopshortcut.h"
 #include "platform/installpath.h"

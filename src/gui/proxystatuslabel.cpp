@@ -1,6 +1,6 @@
 #include "gui/proxystatuslabel.h"
 
-#include "harvest/proxypool.h"
+#include "harvest/net/proxypool.h"
 
 namespace zoqa {
 namespace {

@@ -1,9 +1,9 @@
 #include "harvest/harvester.h"
 
 #include "harvest/caijibaidu.h"
-#include "harvest/enginesettings.h"
+#include "harvest/base/enginesettings.h"
 #include "harvest/linkharvester.h"
-#include "harvest/verifypage.h"
+#include "harvest/results/verifypage.h"
 #include "util/codepage.h"
 
 namespace zoqa {

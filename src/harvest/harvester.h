@@ -12,17 +12,17 @@
 #include <mutex>
 #include <string>
 
-#include "harvest/caijiinfo.h"
-#include "harvest/crawlerslots.h"
-#include "harvest/enginegate.h"
-#include "harvest/harvestsink.h"
-#include "harvest/httpclient.h"
-#include "harvest/pagecon.h"
-#include "harvest/pagetext.h"
-#include "harvest/proxypool.h"
-#include "harvest/proxyroute.h"
-#include "harvest/regexp.h"
-#include "harvest/workerthread.h"
+#include "harvest/report/caijiinfo.h"
+#include "harvest/net/crawlerslots.h"
+#include "harvest/net/enginegate.h"
+#include "harvest/report/harvestsink.h"
+#include "harvest/net/httpclient.h"
+#include "harvest/sites/pagecon.h"
+#include "harvest/text/pagetext.h"
+#include "harvest/net/proxypool.h"
+#include "harvest/net/proxyroute.h"
+#include "harvest/text/regexp.h"
+#include "harvest/net/workerthread.h"
 
 namespace zoqa {
 

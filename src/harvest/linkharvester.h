@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "harvest/harvester.h"
-#include "harvest/pagetext.h"
-#include "harvest/resultlink.h"
+#include "harvest/text/pagetext.h"
+#include "harvest/results/resultlink.h"
 
 namespace zoqa {
 
@@ -15,18 +15,6 @@ class TLinkHarvester : public THarvester {
  public:
   // The search URL of `keyWord`'s page `pageIndex` on `engine` (360 or Sogou).
   static std::string SearchUrl(TEngine engine, const std::string& keyWord, int pageIndex);
-
-  // The link of one anchor match: from its first "http://" up to the next double quote; ""
-  // when there is no double quote after it.
-  static std::string MatchLink(const std::string& match);
-
-  // The links to crawl on a result page: paid-click links, then the other outbound links
-  // that do not mention the engine's own domains; no two equal ignoring letter case.
-  static std::vector<std::string> PageLinks(TRegExp& re, TEngine engine, const TPageText& page);
-
-  // Every link to crawl on a result page: those of PageLinks, then what the structural reader
-  // adds when the settings enable it.
-  static std::vector<TResultLink> ResultLinks(TRegExp& re, TEngine engine, const TPageText& page);
 
  protected:
   TLinkHarvester(TEngine engine, std::shared_ptr<THarvestLink> link, const std::string& keyWord,

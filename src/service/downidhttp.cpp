@@ -7,7 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "harvest/curlsupport.h"
+#include "harvest/net/curlsupport.h"
 #include "platform/mainthreadport.h"
 #include "platform/replacefile.h"
 #include "platform/startprogram.h"

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "harvest/workerthread.h"
+#include "harvest/net/workerthread.h"
 
 namespace zoqa {
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <utility>
 
-#include "harvest/curlsupport.h"
-#include "harvest/httpclient.h"
+#include "harvest/net/curlsupport.h"
+#include "harvest/net/httpclient.h"
 #include "platform/mainthreadport.h"
 #include "service/servicesettings.h"
 #include "util/codepage.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "harvest/workerthread.h"
+#include "harvest/net/workerthread.h"
 
 namespace zoqa {
 

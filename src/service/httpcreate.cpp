@@ -1,6 +1,6 @@
 #include "service/httpcreate.h"
 
-#include "harvest/fetchpage.h"
+#include "harvest/net/fetchpage.h"
 #include "platform/mainthreadport.h"
 
 namespace zoqa {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "harvest/workerthread.h"
+#include "harvest/net/workerthread.h"
 
 namespace zoqa {
 

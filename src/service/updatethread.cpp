@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "harvest/curlsupport.h"
+#include "harvest/net/curlsupport.h"
 #include "platform/appdir.h"
 #include "platform/fileversion.h"
 #include "platform/mainthreadport.h"

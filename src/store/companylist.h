@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "harvest/companyinfo.h"
+#include "harvest/report/companyinfo.h"
 
 namespace zoqa {
 

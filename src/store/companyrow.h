@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "harvest/companyinfo.h"
+#include "harvest/report/companyinfo.h"
 
 namespace zoqa {
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "export/exportfields.h"
-#include "harvest/companyinfo.h"
-#include "harvest/engine.h"
-#include "harvest/regexp.h"
+#include "harvest/report/companyinfo.h"
+#include "harvest/base/engine.h"
+#include "harvest/text/regexp.h"
 #include "platform/handoff.h"
 #include "store/datamanager.h"
 #include "store/keydata.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "harvest/companyinfo.h"
+#include "harvest/report/companyinfo.h"
 
 struct sqlite3;
 

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "harvest/harvestsink.h"
+#include "harvest/report/harvestsink.h"
 
 namespace zoqa {
 namespace {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "harvest/engine.h"
+#include "harvest/base/engine.h"
 #include "harvest/harvester.h"
 
 namespace zoqa {

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "gui/desktopapp.h"
-#include "harvest/workerthread.h"
+#include "harvest/net/workerthread.h"
 #include "platform/fileversion.h"
 
 ZOQA_EMBED_FILE_VERSION(ZOQA_VERSION_MAJOR, ZOQA_VERSION_MINOR, ZOQA_VERSION_PATCH,

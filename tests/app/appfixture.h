@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/maincontroller.h"
-#include "harvest/enginegate.h"
-#include "harvest/enginesettings.h"
+#include "harvest/net/enginegate.h"
+#include "harvest/base/enginesettings.h"
 #include "harvest/harvester.h"
-#include "harvest/workerthread.h"
+#include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
 #include "recordingview.h"
 #include "store/datathread.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "harvest/enginesettings.h"
-#include "harvest/workerthread.h"
+#include "harvest/base/enginesettings.h"
+#include "harvest/net/workerthread.h"
 #include "service/desutil.h"
 #include "service/servicesettings.h"
 #include "support/harvestrecorder.h"

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "harvest/companyinfo.h"
+#include "harvest/report/companyinfo.h"
 #include "platform/appdir.h"
 #include "store/keylist.h"
 #include "store/sqlitedatabase.h"

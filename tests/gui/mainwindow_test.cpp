@@ -15,7 +15,7 @@
 #include "gui/endsignals.h"
 #include "gui/proxystatuslabel.h"
 #include "guifixture.h"
-#include "harvest/proxypool.h"
+#include "harvest/net/proxypool.h"
 #include "platform/desktopshortcut.h"
 #include "platform/installpath.h"
 #include "store/sqliteexception.h"

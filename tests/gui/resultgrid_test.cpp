@@ -13,7 +13,7 @@
 #include "gui/loadingoverlay.h"
 #include "gui/resultmodel.h"
 #include "guifixture.h"
-#include "harvest/harvestsink.h"
+#include "harvest/report/harvestsink.h"
 
 namespace zoqa::test {
 namespace {

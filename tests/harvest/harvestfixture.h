@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "harvest/enginegate.h"
-#include "harvest/enginesettings.h"
+#include "harvest/net/enginegate.h"
+#include "harvest/base/enginesettings.h"
 #include "harvest/harvester.h"
-#include "harvest/httpclient.h"
-#include "harvest/workerthread.h"
+#include "harvest/net/httpclient.h"
+#include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
 #include "support/harvestrecorder.h"
 #include "support/loopbackworld.h"

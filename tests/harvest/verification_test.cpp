@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "harvest/verifypage.h"
+#include "harvest/results/verifypage.h"
 #include "harvestfixture.h"
 
 namespace zoqa::test {

@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "harvest/enginesettings.h"
-#include "harvest/workerthread.h"
+#include "harvest/base/enginesettings.h"
+#include "harvest/net/workerthread.h"
 #include "platform/mainthreadport.h"
 #include "support/harvestrecorder.h"
 #include "support/loopbackworld.h"

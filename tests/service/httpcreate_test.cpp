@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "harvest/enginesettings.h"
+#include "harvest/base/enginesettings.h"
 #include "platform/mainthreadport.h"
 #include "support/harvestrecorder.h"
 #include "support/loopbackworld.h"

@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "harvest/enginesettings.h"
-#include "harvest/workerthread.h"
+#include "harvest/base/enginesettings.h"
+#include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
 #include "platform/mainthreadport.h"
 #include "support/harvestrecorder.h"

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include "harvest/enginegate.h"
+#include "harvest/net/enginegate.h"
 #include "util/codepage.h"
 
 namespace zoqa::test {

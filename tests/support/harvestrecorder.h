@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "harvest/caijiinfo.h"
-#include "harvest/companyinfo.h"
+#include "harvest/report/caijiinfo.h"
+#include "harvest/report/companyinfo.h"
 #include "harvest/harvester.h"
-#include "harvest/harvestsink.h"
+#include "harvest/report/harvestsink.h"
 
 namespace zoqa::test {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "harvest/companyinfo.h"
+#include "harvest/report/companyinfo.h"
 #include "store/keylist.h"
 #include "util/codepage.h"
 

@@ -1,7 +1,7 @@
 #include "support/webpages.h"
 
-#include "harvest/beian.h"
-#include "harvest/enginesettings.h"
+#include "harvest/sites/beian.h"
+#include "harvest/base/enginesettings.h"
 #include "support/loopbackworld.h"
 #include "util/codepage.h"
 

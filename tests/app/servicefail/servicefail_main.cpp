@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/servicelink.h"
-#include "harvest/enginesettings.h"
-#include "harvest/workerthread.h"
+#include "harvest/base/enginesettings.h"
+#include "harvest/net/workerthread.h"
 #include "service/servicesettings.h"
 #include "util/codepage.h"
 

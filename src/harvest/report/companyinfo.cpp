@@ -1,0 +1,77 @@
+#include "harvest/report/companyinfo.h"
+
+#include <algorithm>
+#include <array>
+
+#include "util/codepage.h"
+#include "util/textutil.h"
+
+namespace zoqa {
+namespace {
+
+struct NameEdit {
+  std::string from;
+  std::string to;
+};
+
+// The edits SetName applies, in order, each to every occurrence.
+const std::array<NameEdit, 9>& NameEdits() {
+  static const std::array<NameEdit, 9> edits = {{
+      {Cp936("联系方式"), ""},
+      {Cp936("联系我们"), ""},
+      {Cp936("关于我们"), ""},
+      {Cp936("联系"), ""},
+      {".", ""},
+      {"?", ""},
+      {"-", ""},
+      {"_", ""},
+      {",", " "},
+  }};
+  return edits;
+}
+
+}  // namespace
+
+std::string TComPanyInfo::GetName() const {
+  return ComName.empty() ? " " : ComName;
+}
+
+void TComPanyInfo::SetName(std::string_view s) {
+  std::string name(s);
+  for (const auto& edit : NameEdits()) name = ReplaceText(name, edit.from, edit.to, true);
+  ComName = std::move(name);
+}
+
+void TComPanyInfo::Reset() {
+  Tels.clear();
+  Mobiles.clear();
+  Emails.clear();
+  QQs.clear();
+  SetName("");
+  Addr.clear();
+  WebUrl.clear();
+  Source.clear();
+  IsPay = 0;
+}
+
+void TComPanyInfo::Assign(const TComPanyInfo& other) {
+  if (this == &other) return;
+  SetName(other.GetName());
+  Addr = other.Addr;
+  WebUrl = other.WebUrl;
+  Source = other.Source;
+  IsPay = other.IsPay;
+  RenZheng = other.RenZheng;
+  Tels = other.Tels;
+  Mobiles = other.Mobiles;
+  Emails = other.Emails;
+  QQs = other.QQs;
+}
+
+void TComPanyInfo::AddUnique(std::vector<std::string>& list, std::string_view s) {
+  bool present =
+      std::any_of(list.begin(), list.end(), [s](const std::string& e) { return SameText(e, s); });
+  if (!present) list.emplace_back(s);
+}
+
+}  // namespace zoqa

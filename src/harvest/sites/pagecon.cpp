@@ -1,0 +1,204 @@
+#include "harvest/sites/pagecon.h"
+
+#include "harvest/text/bodytext.h"
+#include "harvest/sites/contactextract.h"
+#include "harvest/base/enginesettings.h"
+#include "harvest/net/fetchpage.h"
+#include "harvest/results/pageredirect.h"
+#include "harvest/text/textscan.h"
+#include "harvest/results/verifypage.h"
+#include "util/codepage.h"
+#include "util/textutil.h"
+
+namespace zoqa {
+namespace {
+
+constexpr int kBaiduLinkAttempts = 4;
+constexpr int kRetryPauseMs = 100;
+// Redirector pages that move on by a meta refresh or a script, followed one after another:
+// small pages on an engine's sites (its full result pages are far larger).
+constexpr int kMaxPageHops = 3;
+constexpr std::size_t kMaxRedirectorBytes = 32 * 1024;
+
+THttpOptions SitePageOptions() {
+  THttpOptions options;
+  options.MaxBodyBytes = kMaxSitePageBytes;
+  return options;
+}
+
+TEngineVariant Variant(TEngine engine) {
+  switch (engine) {
+    case egBaidu:
+      return TEngineVariant::Baidu;
+    case egSogou:
+      return TEngineVariant::Sogou;
+    case eg360:
+      break;
+  }
+  return TEngineVariant::So360;
+}
+
+}  // namespace
+
+std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
+                                                          TEndHandler onEnd) {
+  std::shared_ptr<TCaijiPageCon> crawler(new TCaijiPageCon(
+      egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd), para.Route));
+  crawler->title_ = para.Title;
+  crawler->certified_ = para.Certified;
+  crawler->paid_ = para.Paid;
+  // The engine's cookies are for the engine's hosts, not for the sites its links lead to.
+  crawler->http_.SetCookieHeader(para.CookieText, EngineSettings()->BaiduDomain);
+  return crawler;
+}
+
+std::shared_ptr<TCaijiPageCon> TCaijiPageCon::Create(TEngine engine,
+                                                     std::shared_ptr<THarvestLink> link,
+                                                     const std::string& keyWord,
+                                                     const std::string& linkUrl, TEndHandler onEnd,
+                                                     const TProxyRoute& route) {
+  return std::shared_ptr<TCaijiPageCon>(
+      new TCaijiPageCon(engine, std::move(link), keyWord, linkUrl, std::move(onEnd), route));
+}
+
+TCaijiPageCon::TCaijiPageCon(TEngine engine, std::shared_ptr<THarvestLink> link,
+                             const std::string& keyWord, const std::string& linkUrl,
+                             TEndHandler onEnd, const TProxyRoute& route)
+    : engine_(engine),
+      link_(std::move(link)),
+      linkUrl_(linkUrl),
+      http_(SitePageOptions()),
+      route_(route),
+      onEnd_(std::move(onEnd)) {
+  record_.KeyWord = keyWord;
+  if (route_) {
+    http_.SetRoute(route_);
+    beian_.SetRoute(route_);
+  }
+}
+
+void TCaijiPageCon::DetachEndHandler() {
+  std::lock_guard<std::mutex> lock(endMutex_);
+  onEnd_ = nullptr;
+}
+
+void TCaijiPageCon::Finished() {
+  slot_.reset();
+  TEndHandler onEnd;
+  {
+    std::lock_guard<std::mutex> lock(endMutex_);
+    onEnd.swap(onEnd_);
+  }
+  if (onEnd) onEnd(*this);
+}
+
+void TCaijiPageCon::CrawlStatus(const std::string& text) {
+  if (Terminated()) return;
+  status_ = text;
+  THarvestMessage message;
+  message.Kind = hkCrawlStatus;
+  message.Text = &status_;
+  link_->Send(message);
+}
+
+void TCaijiPageCon::Execute() {
+  CrawlStatus(Cp936("正在进入企业网站:") + linkUrl_);
+  std::string body;
+  // A crawler told to stop finishes the request it is in and goes no further.
+  if (!FetchLink(body) || body.empty() || Terminated()) return;
+  TPageText page = DecodeSitePage(body, true);
+  body.clear();
+  if (!PrepareRecord()) return;
+  std::string site = record_.WebUrl;
+  CrawlStatus(Cp936("正在分析企业详细信息:") + site);
+  if (Terminated()) return;
+  ReadContacts(page);
+  // Names the site (the record may be spent by now): the status line outlives this crawler
+  // while the task goes on.
+  if (engine_ == egBaidu) CrawlStatus(Cp936("企业信息采集完成:") + site);
+}
+
+bool TCaijiPageCon::FetchLink(std::string& body) {
+  int attempts = engine_ == egBaidu ? kBaiduLinkAttempts : 1;
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    if (FetchLanding(body)) return true;
+    if (attempt + 1 == attempts) break;
+    http_.Close();
+    if (!Sleep(kRetryPauseMs)) return false;
+  }
+  return false;
+}
+
+// Requests the link and follows the engine's redirector pages to where they lead: the
+// company's site is where the link lands.
+bool TCaijiPageCon::FetchLanding(std::string& body) {
+  if (!http_.Get(linkUrl_, body)) return false;
+  for (int hop = 0; hop < kMaxPageHops; ++hop) {
+    if (body.size() > kMaxRedirectorBytes || !IsEngineUrl(http_.LastUrl())) break;
+    std::string next = PageRedirectTarget(http_.LastUrl(), body);
+    if (next.empty()) break;
+    if (Terminated() || !http_.Get(next, body)) return false;
+  }
+  return true;
+}
+
+// Names the record and notes where it came from; false when the result stayed on an
+// engine's own sites.
+bool TCaijiPageCon::PrepareRecord() {
+  record_.Reset();
+  if (engine_ == egBaidu) {
+    record_.WebUrl = http_.LastUrl();
+    if (IsEngineUrl(record_.WebUrl)) return false;
+    PrepareBaidu();
+    return true;
+  }
+  record_.Source = EngineName(engine_);
+  record_.IsPay = IsPaidLink(engine_, linkUrl_) ? 1 : 0;
+  record_.WebUrl = http_.LastUrl();
+  if (IsEngineUrl(record_.WebUrl)) return false;
+  record_.SetName(beian_.LookupIcp(record_.WebUrl));
+  return true;
+}
+
+void TCaijiPageCon::PrepareBaidu() {
+  if (certified_ != 1) {
+    std::string registered = beian_.LookupIcp(record_.WebUrl);
+    if (!registered.empty()) title_ = registered;
+  }
+  record_.RenZheng = certified_;
+  record_.Source = EngineName(engine_);
+  record_.SetName(title_);
+  record_.IsPay = paid_ || IsPaidLink(engine_, linkUrl_) ? 1 : 0;
+}
+
+void TCaijiPageCon::ReadContacts(const TPageText& page) {
+  std::string contact = FindContactLink(re_, page, http_.LastHost(), Variant(engine_));
+  if (!contact.empty()) {
+    CrawlStatus(Cp936("正在提取联系方式:") + contact);
+    ExtractFrom(contact);
+  }
+  if (Terminated()) return;
+  bool noTels = record_.Tels.empty();
+  bool noMobiles = record_.Mobiles.empty();
+  // The Baidu crawler reads the home page when the record has no number at all; the others
+  // also when one of the two kinds is missing.
+  bool readHome = engine_ == egBaidu ? (noTels && noMobiles) : (noTels || noMobiles);
+  if (readHome) ExtractFrom(record_.WebUrl);
+}
+
+void TCaijiPageCon::ExtractFrom(const std::string& url) {
+  CrawlStatus(Cp936("开始获取企业详细信息..."));
+  std::string body;
+  if (!FetchPage(url, body, route_)) return;
+  TPageText page = DecodeSitePage(body, false);
+  body.clear();
+  bool worth = ExtractContacts(re_, record_, page, Variant(engine_),
+                               [this](const std::string& text) { CrawlStatus(text); });
+  if (!worth || Terminated()) return;
+  THarvestMessage message;
+  message.Kind = hkCompany;
+  message.Company = &record_;
+  link_->Send(message);
+}
+
+}  // namespace zoqa
