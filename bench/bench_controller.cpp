@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/maincontroller.h"
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 #include "harvest/report/harvestsink.h"
 #include "platform/appdir.h"
 #include "store/datathread.h"
@@ -53,7 +53,7 @@ class CountingView : public TView {
     ++calls;
     rows_ = static_cast<int>(list.Count());
   }
-  void AppendGridRow(const TComPanyInfo&) override {
+  void AppendGridRow(const TCompany&) override {
     ++calls;
     ++rows_;
   }
@@ -108,8 +108,8 @@ class Bench {
   }
 
   // A company as a crawler reports it, numbered so that every name is new.
-  TComPanyInfo Company(long n) const {
-    TComPanyInfo company;
+  TCompany Company(long n) const {
+    TCompany company;
     company.KeyWord = keyword_;
     company.SetName(Cp936("广州市天河区某某电子科技有限公司") + std::to_string(n));
     company.Addr = Cp936("广州市天河区天河路") + std::to_string(n) + Cp936("号");
@@ -122,14 +122,14 @@ class Bench {
     return company;
   }
 
-  void Report(const TComPanyInfo& company) {
+  void Report(const TCompany& company) {
     THarvestMessage m;
     m.Kind = hkCompany;
     m.Company = &company;
     controller_->HarvestMessage(m);
   }
 
-  void Status(const TCaiJiInfo& info) {
+  void Status(const THarvestProgress& info) {
     THarvestMessage m;
     m.Kind = hkStatus;
     m.Info = &info;
@@ -212,12 +212,12 @@ void NewCompanyReports(benchmark::State& state, bool flush) {
   ReportMeter meter;
   for (auto _ : state) {
     state.PauseTiming();
-    std::vector<TComPanyInfo> companies;
+    std::vector<TCompany> companies;
     companies.reserve(kReports);
     for (int i = 0; i < kReports; ++i) companies.push_back(bench.Company(next++));
     state.ResumeTiming();
     meter.Start();
-    for (const TComPanyInfo& company : companies) bench.Report(company);
+    for (const TCompany& company : companies) bench.Report(company);
     meter.Stop(kReports);
     reports += kReports;
   }
@@ -242,14 +242,14 @@ BENCHMARK(BM_NewCompanyReportsWithoutFlush)
 void BM_KnownCompanyReports(benchmark::State& state) {
   Bench bench;
   bench.Database().Query("pragma synchronous=OFF");
-  std::vector<TComPanyInfo> companies;
+  std::vector<TCompany> companies;
   for (int i = 0; i < kReports; ++i) companies.push_back(bench.Company(i));
-  for (const TComPanyInfo& company : companies) bench.Report(company);
+  for (const TCompany& company : companies) bench.Report(company);
   long before = bench.view.calls;
   ReportMeter meter;
   for (auto _ : state) {
     meter.Start();
-    for (const TComPanyInfo& company : companies) bench.Report(company);
+    for (const TCompany& company : companies) bench.Report(company);
     meter.Stop(kReports);
   }
   if (bench.Rows() != kReports) state.SkipWithError("a known company was stored again");
@@ -260,7 +260,7 @@ BENCHMARK(BM_KnownCompanyReports)->Unit(benchmark::kMillisecond)->Iterations(3)-
 // 10,000 status lines of the keyword on show: the tip text only.
 void BM_StatusReports(benchmark::State& state) {
   Bench bench;
-  TCaiJiInfo info;
+  THarvestProgress info;
   info.KeyWord = bench.Keyword();
   info.StatusText = Cp936("正在获取搜索结果...");
   info.EngineName = Cp936("百度");

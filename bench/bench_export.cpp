@@ -6,20 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "export/ds2excel.h"
+#include "export/biffworkbook.h"
 #include "export/exportlines.h"
 #include "export/exportwriter.h"
 #include "util/codepage.h"
 
 namespace {
 
-using zoqa::TComPanyInfo;
+using zoqa::TCompany;
 
-std::vector<TComPanyInfo> MakeCompanies(std::size_t n) {
-  std::vector<TComPanyInfo> companies(n);
+std::vector<TCompany> MakeCompanies(std::size_t n) {
+  std::vector<TCompany> companies(n);
   const std::string name = zoqa::Cp936("广州市天河区某某电子科技有限公司");
   for (std::size_t i = 0; i < n; ++i) {
-    TComPanyInfo& c = companies[i];
+    TCompany& c = companies[i];
     c.SetName(name + std::to_string(i));
     c.AddMobile("138" + std::to_string(10000000 + i));
     c.AddMobile("139" + std::to_string(10000000 + i));
@@ -30,8 +30,8 @@ std::vector<TComPanyInfo> MakeCompanies(std::size_t n) {
   return companies;
 }
 
-std::vector<const TComPanyInfo*> Pointers(const std::vector<TComPanyInfo>& companies) {
-  std::vector<const TComPanyInfo*> out;
+std::vector<const TCompany*> Pointers(const std::vector<TCompany>& companies) {
+  std::vector<const TCompany*> out;
   for (const auto& c : companies) out.push_back(&c);
   return out;
 }
@@ -81,7 +81,8 @@ void BM_ExportText100k(benchmark::State& state) {
 
 // The largest worksheet the format holds: a title row and 65,535 companies.
 void BM_ExportSpreadsheetFullSheet(benchmark::State& state) {
-  Export(state, zoqa::TDS2Excel::kMaxRows - 1, zoqa::TExportFormat::Xls, "zoqa_bench_export.xls");
+  Export(state, zoqa::TBiffWorkbook::kMaxRows - 1, zoqa::TExportFormat::Xls,
+         "zoqa_bench_export.xls");
 }
 
 // A workbook of 100,000 companies: goal under a second and under 100 MB.

@@ -43,7 +43,7 @@ void RunExtraction(benchmark::State& state, std::size_t size) {
     zoqa::TPageText page = zoqa::TPageText::FromUtf8(raw);
     std::string link =
         zoqa::FindContactLink(re, page, "www.example.cn", zoqa::TEngineVariant::Baidu);
-    zoqa::TComPanyInfo record;
+    zoqa::TCompany record;
     bool worth = zoqa::ExtractContacts(re, record, page, zoqa::TEngineVariant::Baidu);
     benchmark::DoNotOptimize(link);
     benchmark::DoNotOptimize(worth);

@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "harvest/text/bodytext.h"
-#include "harvest/caijibaidu.h"
+#include "harvest/results/baiduresults.h"
+#include "harvest/results/linkresults.h"
+#include "harvest/results/structuralreader.h"
 #include "harvest/sites/contactextract.h"
-#include "harvest/linkharvester.h"
-#include "harvest/results/pagereader.h"
+#include "harvest/text/bodytext.h"
 
 namespace {
 
@@ -112,9 +112,9 @@ void BM_BaiduResultPage(benchmark::State& state) {
   zoqa::TRegExp re;
   for (auto _ : state) {
     zoqa::TPageText page = zoqa::DecodeBody(body, true);
-    zoqa::TPageText column = zoqa::TCaijiBaidu::ResultColumn(page);
-    auto certified = zoqa::TCaijiBaidu::CertifiedResults(re, column);
-    auto ordinary = zoqa::TCaijiBaidu::OrdinaryResults(re, column);
+    zoqa::TPageText column = zoqa::TBaiduResults::ResultColumn(page);
+    auto certified = zoqa::TBaiduResults::CertifiedResults(re, column);
+    auto ordinary = zoqa::TBaiduResults::OrdinaryResults(re, column);
     if (certified.size() != 3 || ordinary.size() != 10) state.SkipWithError("wrong blocks");
     benchmark::DoNotOptimize(ordinary);
   }
@@ -141,7 +141,7 @@ void RunLinkPage(benchmark::State& state, zoqa::TEngine engine, const std::strin
   zoqa::TRegExp re;
   for (auto _ : state) {
     zoqa::TPageText page = zoqa::DecodeBody(body, true);
-    auto links = zoqa::TLinkHarvester::PageLinks(re, engine, page);
+    auto links = zoqa::TLinkResults::PageLinks(re, engine, page);
     if (links.size() != 14) state.SkipWithError("wrong links");
     benchmark::DoNotOptimize(links);
   }
@@ -167,7 +167,7 @@ void BM_CrawlerHomeAndContactPage(benchmark::State& state) {
     std::string link =
         zoqa::FindContactLink(re, homePage, "www.example.com", zoqa::TEngineVariant::Baidu);
     zoqa::TPageText contactPage = zoqa::DecodeSitePage(contact, false);
-    zoqa::TComPanyInfo record;
+    zoqa::TCompany record;
     record.SetName("x");
     bool worth = zoqa::ExtractContacts(re, record, contactPage, zoqa::TEngineVariant::Baidu);
     if (link.empty() || !worth) state.SkipWithError("nothing found");

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 #include "platform/appdir.h"
 #include "store/datathread.h"
 #include "store/keylist.h"
@@ -72,7 +72,7 @@ void BM_AddCompany(benchmark::State& state) {
   BenchHome home(state.range(0));
   TKeyListInfo store;
   store.LoadKeys();
-  TComPanyInfo company;
+  TCompany company;
   company.AddMobile("13800000000");
   company.AddQQ("12345");
   company.Addr = Cp936("广州市天河区天河路1号");

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "export/biffreader.h"
-#include "export/ds2excel.h"
+#include "export/biffworkbook.h"
 #include "export/exportlines.h"
 
 namespace {
@@ -27,8 +27,8 @@ std::vector<std::string> List(FuzzedDataProvider& in) {
   return list;
 }
 
-zoqa::TComPanyInfo Company(FuzzedDataProvider& in) {
-  zoqa::TComPanyInfo c;
+zoqa::TCompany Company(FuzzedDataProvider& in) {
+  zoqa::TCompany c;
   c.SetName(in.ConsumeRandomLengthString(60));
   c.Addr = in.ConsumeRandomLengthString(60);
   c.WebUrl = in.ConsumeRandomLengthString(60);
@@ -44,11 +44,11 @@ std::vector<std::string> ExpectedCells(const std::vector<std::string>& lines, st
   std::vector<std::string> cells;
   std::size_t width = 1;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    auto parts = zoqa::TDS2Excel::SplitCells(lines[i], '\t');
+    auto parts = zoqa::TBiffWorkbook::SplitCells(lines[i], '\t');
     if (i == 0) width = std::max<std::size_t>(parts.size(), 1);
     if (i == 0) titles = parts.size();
     if (i > 0 && parts.size() > width) parts.resize(width);
-    for (auto part : parts) cells.emplace_back(zoqa::TDS2Excel::FitCell(part));
+    for (auto part : parts) cells.emplace_back(zoqa::TBiffWorkbook::FitCell(part));
   }
   return cells;
 }
@@ -56,7 +56,7 @@ std::vector<std::string> ExpectedCells(const std::vector<std::string>& lines, st
 void CheckWorksheet(const std::vector<std::string>& lines) {
   static const std::string file = "/tmp/zoqa-fuzz-export-" + std::to_string(getpid()) + ".xls";
   try {
-    zoqa::TDS2Excel(lines, '\t').SaveToFile(file, true);
+    zoqa::TBiffWorkbook(lines, '\t').SaveToFile(file, true);
   } catch (const std::runtime_error&) {
     return;  // no text to write, or more rows than the format has
   }
@@ -90,9 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fields.location = in.ConsumeBool();
   fields.url = in.ConsumeBool();
   const bool asText = in.ConsumeBool();
-  std::vector<zoqa::TComPanyInfo> companies(in.ConsumeIntegralInRange<int>(0, 4));
+  std::vector<zoqa::TCompany> companies(in.ConsumeIntegralInRange<int>(0, 4));
   for (auto& company : companies) company = Company(in);
-  std::vector<const zoqa::TComPanyInfo*> pointers;
+  std::vector<const zoqa::TCompany*> pointers;
   for (const auto& company : companies) pointers.push_back(&company);
 
   const int columns =
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& line : lines) Check(line.find_first_of("\r\n") == std::string::npos);
     if (!asText) {
       for (const std::string& line : lines) {
-        Check(zoqa::TDS2Excel::SplitCells(line + "\t", '\t').size() <= std::size_t(columns));
+        Check(zoqa::TBiffWorkbook::SplitCells(line + "\t", '\t').size() <= std::size_t(columns));
       }
     }
   }

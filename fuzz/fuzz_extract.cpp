@@ -16,7 +16,7 @@ void Check(bool condition) {
 }
 
 // A record worth reporting has a name and a number; any other comes back reset.
-void CheckRecord(const zoqa::TComPanyInfo& record, bool worth) {
+void CheckRecord(const zoqa::TCompany& record, bool worth) {
   if (worth) {
     Check(!zoqa::Trim(record.GetName()).empty());
     Check(!record.Tels.empty() || !record.Mobiles.empty());
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::string link = FindContactLink(re, page, "www.example.cn", variant);
   Check(link.empty() || link.starts_with("http://") || link.starts_with("https://"));
-  TComPanyInfo record;
+  TCompany record;
   CheckRecord(record, ExtractContacts(re, record, page, variant));
   return 0;
 }

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "harvest/text/bodytext.h"
-#include "harvest/caijibaidu.h"
-#include "harvest/linkharvester.h"
+#include "harvest/results/baiduresults.h"
+#include "harvest/results/linkresults.h"
 #include "harvest/results/resultpage.h"
+#include "harvest/text/bodytext.h"
 #include "util/textutil.h"
 
 namespace {
@@ -44,17 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view body(reinterpret_cast<const char*>(data), size);
   // A harvester decodes UTF-8 only; the raw bytes as code page text reach the passes too.
   for (const TPageText& page : {DecodeBody(body, true), TPageText(Trim(body))}) {
-    TPageText column = TCaijiBaidu::ResultColumn(page);
-    for (const TResultLink& r : TCaijiBaidu::CertifiedResults(re, column)) {
+    TPageText column = TBaiduResults::ResultColumn(page);
+    for (const TResultLink& r : TBaiduResults::CertifiedResults(re, column)) {
       Check(r.Certified == 1);
       Check(r.Link.find('"') == std::string::npos && r.Link.find('\'') == std::string::npos);
     }
-    for (const TResultLink& r : TCaijiBaidu::OrdinaryResults(re, column)) {
+    for (const TResultLink& r : TBaiduResults::OrdinaryResults(re, column)) {
       Check(!r.Link.empty());
       Check(r.Certified <= 1);
     }
-    CheckLinks(TLinkHarvester::PageLinks(re, eg360, page));
-    CheckLinks(TLinkHarvester::PageLinks(re, egSogou, page));
+    CheckLinks(TLinkResults::PageLinks(re, eg360, page));
+    CheckLinks(TLinkResults::PageLinks(re, egSogou, page));
     for (TEngine engine : {egBaidu, eg360, egSogou}) CheckResults(ReadResultPage(engine, re, page));
   }
   return 0;

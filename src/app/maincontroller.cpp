@@ -36,9 +36,7 @@ TMainController::TMainController(TView& view) : view_(view) {
     CompaniesLoaded(keyword);
   };
   keyList_->OnCompanyAdded = [this](TKeyListInfo&, const std::string& keyword,
-                                    const TComPanyInfo& company) {
-    CompanyAdded(keyword, company);
-  };
+                                    const TCompany& company) { CompanyAdded(keyword, company); };
   keyList_->LoadKeys();
 }
 
@@ -72,7 +70,7 @@ void TMainController::HarvestMessage(const THarvestMessage& message) {
   }
 }
 
-void TMainController::HarvestCompany(const TComPanyInfo& company) {
+void TMainController::HarvestCompany(const TCompany& company) {
   std::string text = Cp936("获取[") + company.GetName() + Cp936("]获取成功！");
   if (company.KeyWord == currentKey_) {
     view_.SetTipText(text);
@@ -82,7 +80,7 @@ void TMainController::HarvestCompany(const TComPanyInfo& company) {
   keyList_->AddCompany(company.KeyWord, company);
 }
 
-void TMainController::HarvestStatus(const TCaiJiInfo& info) {
+void TMainController::HarvestStatus(const THarvestProgress& info) {
   if (info.KeyWord == currentKey_) {
     view_.SetTipText(info.StatusText);
   } else {
@@ -90,7 +88,7 @@ void TMainController::HarvestStatus(const TCaiJiInfo& info) {
   }
 }
 
-void TMainController::HarvestPageDone(const TCaiJiInfo& info) {
+void TMainController::HarvestPageDone(const THarvestProgress& info) {
   int engine = eg360;
   if (info.EngineName == Cp936("百度")) engine = egBaidu;
   if (info.EngineName == Cp936("搜狗")) engine = egSogou;
@@ -139,7 +137,7 @@ void TMainController::CompaniesLoaded(const std::string& keyword) {
   }
 }
 
-void TMainController::CompanyAdded(const std::string& keyword, const TComPanyInfo& company) {
+void TMainController::CompanyAdded(const std::string& keyword, const TCompany& company) {
   view_.CompanyStored(keyword, company);
   RefreshKeyCount(keyword);
   if (keyword != currentKey_) return;
@@ -385,7 +383,7 @@ void TMainController::KeyButtonClick(const std::string& keyword, int tag) {
   }
 }
 
-void TMainController::DeleteCompany(const TComPanyInfo& company) {
+void TMainController::DeleteCompany(const TCompany& company) {
   int answer = view_.ShowMsg(Cp936("确定要删除 [") + company.GetName() + Cp936("]？"),
                              Cp936("提示"), mkQuestion);
   if (answer == kMsgCancel || company.ListId.empty()) return;

@@ -52,7 +52,7 @@ class TMainController : public THarvestSink {
   // A click on an item's button: 0 start or task menu, 1 delete, 4 export.
   void KeyButtonClick(const std::string& keyword, int tag);
   // The grid's delete command on the record of a row.
-  void DeleteCompany(const TComPanyInfo& company);
+  void DeleteCompany(const TCompany& company);
 
   // The start button's style of the keyword's item, as the window sees it.
   std::string ItemStyle(const std::string& keyword) const;
@@ -63,12 +63,12 @@ class TMainController : public THarvestSink {
  private:
   void KeyAdded(TKeyData& key);
   void CompaniesLoaded(const std::string& keyword);
-  void CompanyAdded(const std::string& keyword, const TComPanyInfo& company);
+  void CompanyAdded(const std::string& keyword, const TCompany& company);
   void EngineDone(TTaskCtl& ctl, int engine, std::int32_t page, const std::string& keyword);
 
-  void HarvestCompany(const TComPanyInfo& company);
-  void HarvestStatus(const TCaiJiInfo& info);
-  void HarvestPageDone(const TCaiJiInfo& info);
+  void HarvestCompany(const TCompany& company);
+  void HarvestStatus(const THarvestProgress& info);
+  void HarvestPageDone(const THarvestProgress& info);
 
   void FillGrid(const TCompanyList& list);
   void SetItemButton(const std::string& keyword, int tag, bool enabled, const std::string& style);

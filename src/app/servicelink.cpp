@@ -97,7 +97,7 @@ void TServiceLink::Apply(const TConfigDocument& document) {
   if (effects.Update.UpdateAvailable) OfferUpdate(effects.Update);
 }
 
-void TServiceLink::OfferUpdate(const TUpDateInfo& info) {
+void TServiceLink::OfferUpdate(const TUpdateInfo& info) {
   // An update replaces the executable in its own folder; where that cannot be written the
   // program goes on as it is and says so once.
   if (!files_.FolderWritable()) {
@@ -110,7 +110,7 @@ void TServiceLink::OfferUpdate(const TUpDateInfo& info) {
                   Cp936("提示"), mkInformation);
   }
   view_.OpenUpdateWindow();
-  view_.StartUpdate(std::make_unique<TUpDateInfo>(info));
+  view_.StartUpdate(std::make_unique<TUpdateInfo>(info));
 }
 
 }  // namespace zoqa

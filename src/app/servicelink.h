@@ -61,7 +61,7 @@ class TServiceLink {
   void RetryTimerFired();
   void Fail();
   void Apply(const TConfigDocument& document);
-  void OfferUpdate(const TUpDateInfo& info);
+  void OfferUpdate(const TUpdateInfo& info);
 
   TServiceView& view_;
   TUpdaterFiles files_;

@@ -20,7 +20,7 @@ class TServiceView {
   // Opens the update progress window, not modal (the update window message with code 1).
   virtual void OpenUpdateWindow() = 0;
   // Hands the offer to a new update installer, which owns it from now on and starts at once.
-  virtual void StartUpdate(std::unique_ptr<TUpDateInfo> info) = 0;
+  virtual void StartUpdate(std::unique_ptr<TUpdateInfo> info) = 0;
 
   // Shows a line in the status bar (an update that cannot be installed says so there).
   virtual void SetStatusBar(const std::string& text) = 0;

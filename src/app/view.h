@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 #include "store/companylist.h"
 
 namespace zoqa {
@@ -47,7 +47,7 @@ class TView {
   // cleared or refilled. A cleared grid shows no record count either.
   virtual void ClearGrid() = 0;
   virtual void FillGrid(const TCompanyList& list) = 0;
-  virtual void AppendGridRow(const TComPanyInfo& company) = 0;
+  virtual void AppendGridRow(const TCompany& company) = 0;
   virtual int GridRowCount() const = 0;
   virtual void ShowLoading(bool on) = 0;
   virtual void HideBackground() = 0;
@@ -63,7 +63,7 @@ class TView {
 
   // A company the store has just kept for `keyword`, whichever keyword is on show; for views
   // that follow every keyword (the terminal's). The window shows only its grid's keyword.
-  virtual void CompanyStored(const std::string& /*keyword*/, const TComPanyInfo& /*company*/) {}
+  virtual void CompanyStored(const std::string& /*keyword*/, const TCompany& /*company*/) {}
 };
 
 }  // namespace zoqa

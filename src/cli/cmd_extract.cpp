@@ -51,7 +51,7 @@ std::string DecodePage(const std::string& raw) {
   return text.empty() && !raw.empty() ? Trim(raw) : text;
 }
 
-QJsonObject ToJson(const TComPanyInfo& record, const std::string& link, bool worth) {
+QJsonObject ToJson(const TCompany& record, const std::string& link, bool worth) {
   QJsonObject o;
   o["name"] = JsonText(record.ComName);
   PutContacts(o, record);
@@ -69,7 +69,7 @@ int CmdExtract(const Args& args) {
   TPageText page(DecodePage(raw));
   TRegExp re;
   std::string link = FindContactLink(re, page, Utf8ToCp936(parsed.host), parsed.variant);
-  TComPanyInfo record;
+  TCompany record;
   bool worth = ExtractContacts(re, record, page, parsed.variant);
   PrintJson(QJsonDocument(ToJson(record, link, worth)), QJsonDocument::Compact);
   return 0;

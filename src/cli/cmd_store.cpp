@@ -182,7 +182,7 @@ int CmdCompanies(const Args& args) {
   WaitForCompanies(*store, keyword, paNone);
   QJsonArray array;
   for (const auto& entry : *store->CompanyList(keyword)) {
-    const TComPanyInfo& c = *entry.Company;
+    const TCompany& c = *entry.Company;
     if (parsed.json) {
       array.append(CompanyJson(c));
       continue;

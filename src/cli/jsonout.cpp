@@ -17,7 +17,7 @@ QJsonArray JsonList(const std::vector<std::string>& items) {
   return array;
 }
 
-void PutContacts(QJsonObject& object, const TComPanyInfo& company) {
+void PutContacts(QJsonObject& object, const TCompany& company) {
   object["addr"] = JsonText(company.Addr);
   object["tels"] = JsonList(company.Tels);
   object["mobiles"] = JsonList(company.Mobiles);
@@ -41,7 +41,7 @@ QJsonValue IdJson(const std::string& id) {
   return JsonText(id);
 }
 
-QJsonObject CompanyJson(const TComPanyInfo& c) {
+QJsonObject CompanyJson(const TCompany& c) {
   QJsonObject o;
   o["listId"] = IdJson(c.ListId);
   o["name"] = JsonText(c.GetName());

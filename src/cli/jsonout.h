@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 
 namespace zoqa::cli {
 
@@ -21,13 +21,13 @@ QString JsonText(const std::string& cp936);
 QJsonArray JsonList(const std::vector<std::string>& items);
 
 // Sets the company's contact fields: addr, tels, mobiles, emails and qqs.
-void PutContacts(QJsonObject& object, const TComPanyInfo& company);
+void PutContacts(QJsonObject& object, const TCompany& company);
 
 // A stored row id: a number when it is one, null when there is none, else the stored text.
 QJsonValue IdJson(const std::string& id);
 
 // A stored company as `companies --json` prints it.
-QJsonObject CompanyJson(const TComPanyInfo& company);
+QJsonObject CompanyJson(const TCompany& company);
 
 // Writes the document in UTF-8 to stdout, followed by a line end when it is compact.
 void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format);

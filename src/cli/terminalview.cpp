@@ -26,7 +26,7 @@ bool TTerminalView::EngineChecked(int engine) const {
   return engine >= 0 && engine < 3 && engines_[static_cast<std::size_t>(engine)];
 }
 
-void TTerminalView::CompanyStored(const std::string& keyword, const TComPanyInfo& company) {
+void TTerminalView::CompanyStored(const std::string& keyword, const TCompany& company) {
   if (!json_) return;
   QJsonObject o = CompanyJson(company);
   o["keyword"] = JsonText(keyword);

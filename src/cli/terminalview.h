@@ -31,7 +31,7 @@ class TTerminalView : public TView {
   void SetRecordCountLabel(const std::string&) override {}
   void ClearGrid() override { rows_ = 0; }
   void FillGrid(const TCompanyList& list) override { rows_ = static_cast<int>(list.Count()); }
-  void AppendGridRow(const TComPanyInfo&) override { ++rows_; }
+  void AppendGridRow(const TCompany&) override { ++rows_; }
   int GridRowCount() const override { return rows_; }
   void ShowLoading(bool) override {}
   void HideBackground() override {}
@@ -39,7 +39,7 @@ class TTerminalView : public TView {
   void ShowTaskMenu(const std::string&) override {}
   void OpenExportSelection(const std::string&) override {}
   bool EngineChecked(int engine) const override;
-  void CompanyStored(const std::string& keyword, const TComPanyInfo& company) override;
+  void CompanyStored(const std::string& keyword, const TCompany& company) override;
 
  private:
   std::array<bool, 3> engines_;

@@ -23,22 +23,22 @@ struct TColumn {
   const char* title;  // UTF-8
   bool TExportFields::*selected;
   TColumnShape shape;
-  std::string (*single)(const TComPanyInfo&);
-  const std::vector<std::string> TComPanyInfo::*list;
+  std::string (*single)(const TCompany&);
+  const std::vector<std::string> TCompany::*list;
 };
 
 // The exportable columns in their fixed order.
 const std::array<TColumn, 6>& Columns() {
   static const std::array<TColumn, 6> columns = {{
       {"公司名", &TExportFields::company, TColumnShape::Single,
-       [](const TComPanyInfo& c) { return c.GetName(); }, nullptr},
-      {"手机", &TExportFields::mobile, TColumnShape::List, nullptr, &TComPanyInfo::Mobiles},
-      {"QQ", &TExportFields::qq, TColumnShape::List, nullptr, &TComPanyInfo::QQs},
-      {"邮箱", &TExportFields::email, TColumnShape::List, nullptr, &TComPanyInfo::Emails},
+       [](const TCompany& c) { return c.GetName(); }, nullptr},
+      {"手机", &TExportFields::mobile, TColumnShape::List, nullptr, &TCompany::Mobiles},
+      {"QQ", &TExportFields::qq, TColumnShape::List, nullptr, &TCompany::QQs},
+      {"邮箱", &TExportFields::email, TColumnShape::List, nullptr, &TCompany::Emails},
       {"地址", &TExportFields::location, TColumnShape::Single,
-       [](const TComPanyInfo& c) { return c.Addr; }, nullptr},
+       [](const TCompany& c) { return c.Addr; }, nullptr},
       {"网址", &TExportFields::url, TColumnShape::Single,
-       [](const TComPanyInfo& c) { return c.WebUrl; }, nullptr},
+       [](const TCompany& c) { return c.WebUrl; }, nullptr},
   }};
   return columns;
 }
@@ -62,7 +62,7 @@ std::vector<std::string> Titles(const std::vector<const TColumn*>& columns) {
 // Calls `add` with the cells of each row a company gives: one cell per column, or with a single
 // list column one row per entry. A row whose cells are all empty is left out.
 template <typename AddRow>
-void AddCompanyRows(const TComPanyInfo& company, const std::vector<const TColumn*>& columns,
+void AddCompanyRows(const TCompany& company, const std::vector<const TColumn*>& columns,
                     const TExportSeparators& seps, AddRow add) {
   if (columns.size() == 1 && columns.front()->shape == TColumnShape::List) {
     for (const std::string& entry : company.*columns.front()->list) add({entry});
@@ -83,10 +83,10 @@ void AddCompanyRows(const TComPanyInfo& company, const std::vector<const TColumn
 }
 
 template <typename AddRow>
-void ForEachRow(const std::vector<const TComPanyInfo*>& companies,
+void ForEachRow(const std::vector<const TCompany*>& companies,
                 const std::vector<const TColumn*>& columns, const TExportSeparators& seps,
                 AddRow add) {
-  for (const TComPanyInfo* company : companies) {
+  for (const TCompany* company : companies) {
     if (company) AddCompanyRows(*company, columns, seps, add);
   }
 }
@@ -122,7 +122,7 @@ std::string CleanList(std::string_view text, std::string_view separator,
   return value;
 }
 
-std::vector<std::string> BuildExportLines(const std::vector<const TComPanyInfo*>& companies,
+std::vector<std::string> BuildExportLines(const std::vector<const TCompany*>& companies,
                                           const TExportFields& fields, bool asText) {
   const TExportSeparators seps = SeparatorsFor(asText);
   const std::vector<const TColumn*> columns = SelectedColumns(fields);
@@ -136,7 +136,7 @@ std::vector<std::string> BuildExportLines(const std::vector<const TComPanyInfo*>
   return lines;
 }
 
-TExportTable BuildExportTable(const std::vector<const TComPanyInfo*>& companies,
+TExportTable BuildExportTable(const std::vector<const TCompany*>& companies,
                               const TExportFields& fields) {
   const TExportSeparators seps{"\t", "\n"};
   const std::vector<const TColumn*> columns = SelectedColumns(fields);

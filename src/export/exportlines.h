@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "export/exportfields.h"
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 
 namespace zoqa {
 
@@ -38,11 +38,11 @@ struct TExportTable {
   std::vector<std::vector<std::string>> rows;
 };
 
-TExportTable BuildExportTable(const std::vector<const TComPanyInfo*>& companies,
+TExportTable BuildExportTable(const std::vector<const TCompany*>& companies,
                               const TExportFields& fields);
 
 // The lines of an export of `companies` (code page 936 text; null entries are skipped).
-std::vector<std::string> BuildExportLines(const std::vector<const TComPanyInfo*>& companies,
+std::vector<std::string> BuildExportLines(const std::vector<const TCompany*>& companies,
                                           const TExportFields& fields, bool asText);
 
 }  // namespace zoqa

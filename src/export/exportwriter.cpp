@@ -19,7 +19,7 @@ bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
          });
 }
 
-void WriteFile(const std::vector<const TComPanyInfo*>& companies, const std::string& fileName,
+void WriteFile(const std::vector<const TCompany*>& companies, const std::string& fileName,
                const TExportFields& fields, TExportFormat format) {
   switch (format) {
     case TExportFormat::Text:
@@ -48,7 +48,7 @@ void WriteTextLines(const std::string& fileName, const std::vector<std::string>&
   out.Close();
 }
 
-bool WriteExportFile(const std::vector<const TComPanyInfo*>& companies, const std::string& fileName,
+bool WriteExportFile(const std::vector<const TCompany*>& companies, const std::string& fileName,
                      const TExportFields& fields, TExportFormat format) {
   try {
     WriteFile(companies, fileName, fields, format);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "export/exportfields.h"
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 
 namespace zoqa {
 
@@ -14,7 +14,7 @@ namespace zoqa {
 // ExportSpreadsheet; .xlsx = ExportWorkbook. An existing file is replaced only by a complete
 // new one. Returns false when anything raises while building or writing. fileName is a
 // file-system (UTF-8) path.
-bool WriteExportFile(const std::vector<const TComPanyInfo*>& companies, const std::string& fileName,
+bool WriteExportFile(const std::vector<const TCompany*>& companies, const std::string& fileName,
                      const TExportFields& fields, TExportFormat format);
 
 // Writes the lines to `fileName`, each followed by CR LF, replacing an existing file; raises

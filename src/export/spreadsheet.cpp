@@ -1,6 +1,6 @@
 #include "export/spreadsheet.h"
 
-#include "export/ds2excel.h"
+#include "export/biffworkbook.h"
 #include "export/xlsxworkbook.h"
 #include "platform/clipboard.h"
 #include "util/textutil.h"
@@ -11,7 +11,7 @@ bool ExportSpreadsheet(const std::string& fileName, const std::vector<std::strin
   Clipboard()->SetText(JoinCrLf(lines));
   // The cells are split at the TABs themselves: the values had every TAB removed, while a
   // "|" is ordinary text in them (site titles use it a lot).
-  TDS2Excel(lines, '\t').SaveToFile(fileName, true);
+  TBiffWorkbook(lines, '\t').SaveToFile(fileName, true);
   return true;
 }
 

@@ -116,7 +116,7 @@ TCompanyDetailWindow::TCompanyDetailWindow(QWidget* owner)
   }
 }
 
-void TCompanyDetailWindow::ShowCompany(const TComPanyInfo& company) {
+void TCompanyDetailWindow::ShowCompany(const TCompany& company) {
   name_->setText(FromCp936(company.GetName()));
   urlText_ = company.WebUrl;
   url_->setText(FromCp936(company.WebUrl));
@@ -128,7 +128,7 @@ void TCompanyDetailWindow::ShowCompany(const TComPanyInfo& company) {
 }
 
 // Places the boxes of the non-empty lists one below the other; the top of what follows.
-int TCompanyDetailWindow::PlaceBoxes(const TComPanyInfo& company) {
+int TCompanyDetailWindow::PlaceBoxes(const TCompany& company) {
   double y = kFirstBoxTop;
   const std::vector<std::string>* lists[] = {&company.Mobiles, &company.Tels, &company.QQs,
                                              &company.Emails};

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 
 namespace zoqa {
 
@@ -33,7 +33,7 @@ class TCompanyDetailWindow : public QWidget {
   explicit TCompanyDetailWindow(QWidget* owner);
 
   // Fills and lays out the window from `company`; the texts are copied.
-  void ShowCompany(const TComPanyInfo& company);
+  void ShowCompany(const TCompany& company);
 
   // Parts, positioned relative to the panel.
   QWidget* Panel() const { return panel_; }
@@ -68,7 +68,7 @@ class TCompanyDetailWindow : public QWidget {
   std::string urlText_;
   QPoint dragOffset_;
 
-  int PlaceBoxes(const TComPanyInfo& company);
+  int PlaceBoxes(const TCompany& company);
   int PlaceAddress(const std::string& address, int top);
 };
 

@@ -6,7 +6,7 @@
 #include "gui/guitext.h"
 #include "gui/servicewindows.h"
 #include "platform/mainthreadport.h"
-#include "service/gethttp.h"
+#include "service/servicepagefetch.h"
 
 namespace zoqa {
 namespace {
@@ -73,8 +73,8 @@ QLabel* TContactWindow::NewLine(const char* text, int top) {
 TContactWindow* TContactWindow::Open(const std::string& url) {
   if (g_window == nullptr) g_window = new TContactWindow;
   TContactWindow* window = g_window;
-  TGetHttp::Start(url, window->port_,
-                  [window](const std::string& reply) { window->FillIn(reply); });
+  TServicePageFetch::Start(url, window->port_,
+                           [window](const std::string& reply) { window->FillIn(reply); });
   window->show();
   window->raise();
   window->activateWindow();

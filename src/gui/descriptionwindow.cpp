@@ -4,7 +4,7 @@
 
 #include "gui/guitext.h"
 #include "platform/mainthreadport.h"
-#include "service/gethttp.h"
+#include "service/servicepagefetch.h"
 #include "service/servicepages.h"
 
 namespace zoqa {
@@ -49,8 +49,8 @@ TDescriptionWindow::~TDescriptionWindow() {
 TDescriptionWindow* TDescriptionWindow::Open(const std::string& url) {
   if (g_window == nullptr) g_window = new TDescriptionWindow;
   TDescriptionWindow* window = g_window;
-  TGetHttp::Start(url, window->port_,
-                  [window](const std::string& reply) { window->FillIn(reply); });
+  TServicePageFetch::Start(url, window->port_,
+                           [window](const std::string& reply) { window->FillIn(reply); });
   window->show();
   window->raise();
   window->activateWindow();

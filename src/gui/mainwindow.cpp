@@ -204,7 +204,7 @@ void TMainWindow::OpenUpdateWindow() {
   updateWindow_->raise();
 }
 
-void TMainWindow::StartUpdate(std::unique_ptr<TUpDateInfo> info) {
+void TMainWindow::StartUpdate(std::unique_ptr<TUpdateInfo> info) {
   if (!port_ || port_->Closed()) return;
   // A later document's offer replaces an earlier one that is still downloading.
   update_ = std::make_unique<TAutoUpdate>(
@@ -551,7 +551,7 @@ TCompanyDetailWindow* TMainWindow::DetailWindow() const {
 void TMainWindow::OpenDetails(int row) {
   if (row < 0) return;
   if (!detail_) detail_ = new TCompanyDetailWindow(this);
-  const TComPanyInfo* company = grid_->Model().Record(row);
+  const TCompany* company = grid_->Model().Record(row);
   if (company == nullptr) return;
   detail_->ShowCompany(*company);
   detail_->show();
@@ -560,7 +560,7 @@ void TMainWindow::OpenDetails(int row) {
 }
 
 void TMainWindow::DeleteRow(int row) {
-  const TComPanyInfo* company = grid_->Model().Record(row);
+  const TCompany* company = grid_->Model().Record(row);
   if (company == nullptr) return;
   Command([&] { controller_->DeleteCompany(*company); });
 }
@@ -679,7 +679,7 @@ void TMainWindow::FillGrid(const TCompanyList& list) {
   grid_->setUpdatesEnabled(true);
 }
 
-void TMainWindow::AppendGridRow(const TComPanyInfo& company) {
+void TMainWindow::AppendGridRow(const TCompany& company) {
   grid_->Model().Append(company);
 }
 

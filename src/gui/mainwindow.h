@@ -139,7 +139,7 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   void SetRecordCountLabel(const std::string& text) override;
   void ClearGrid() override;
   void FillGrid(const TCompanyList& list) override;
-  void AppendGridRow(const TComPanyInfo& company) override;
+  void AppendGridRow(const TCompany& company) override;
   int GridRowCount() const override;
   void ShowLoading(bool on) override;
   void HideBackground() override;
@@ -150,7 +150,7 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
 
   // TServiceView
   void OpenUpdateWindow() override;
-  void StartUpdate(std::unique_ptr<TUpDateInfo> info) override;
+  void StartUpdate(std::unique_ptr<TUpdateInfo> info) override;
   void StopVersionCheck() override;
   void ArmDeferredStartup() override;
   void EndProcess() override;

@@ -3,7 +3,7 @@
 #include <QTextDocument>
 
 #include "platform/mainthreadport.h"
-#include "service/gethttp.h"
+#include "service/servicepagefetch.h"
 
 namespace zoqa {
 
@@ -61,7 +61,7 @@ QVariant TNoticeView::loadResource(int type, const QUrl& name) {
 void TNoticeView::Fetch(const QUrl& url) {
   if (pending_.contains(url) || pending_.size() + images_.size() >= kMaxImages) return;
   pending_.insert(url);
-  TGetHttp::StartRaw(
+  TServicePageFetch::StartRaw(
       url.toString(QUrl::FullyEncoded).toStdString(), port_,
       [this, page = page_, url](const TGetResult& result) { ImageArrived(page, url, result); });
 }

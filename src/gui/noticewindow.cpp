@@ -10,7 +10,7 @@
 #include "gui/noticeview.h"
 #include "gui/servicewindows.h"
 #include "platform/mainthreadport.h"
-#include "service/gethttp.h"
+#include "service/servicepagefetch.h"
 #include "util/codepage.h"
 
 namespace zoqa {
@@ -124,8 +124,8 @@ TNoticeWindow* TNoticeWindow::Latest() {
 }
 
 void TNoticeWindow::Navigate(const QUrl& url) {
-  TGetHttp::StartRaw(url.toString(QUrl::FullyEncoded).toStdString(), port_,
-                     [this, url](const TGetResult& result) { ShowPage(url, result); });
+  TServicePageFetch::StartRaw(url.toString(QUrl::FullyEncoded).toStdString(), port_,
+                              [this, url](const TGetResult& result) { ShowPage(url, result); });
 }
 
 void TNoticeWindow::ShowPage(const QUrl& url, const TGetResult& result) {

@@ -34,35 +34,35 @@ QString Lines(const std::vector<std::string>& list) {
 
 }  // namespace
 
-std::string TResultModel::NameCell(const TComPanyInfo& company) {
+std::string TResultModel::NameCell(const TCompany& company) {
   std::string name = Trim(company.GetName());
   if (name.size() > static_cast<std::size_t>(kNameBytes)) name = Trim(CutText(name, kNameBytes));
   return name;
 }
 
-std::string TResultModel::MobileCell(const TComPanyInfo& company) {
+std::string TResultModel::MobileCell(const TCompany& company) {
   return CutText(ListCell(company.Mobiles), kMobileBytes);
 }
 
-std::string TResultModel::QQCell(const TComPanyInfo& company) {
+std::string TResultModel::QQCell(const TCompany& company) {
   return ListCell(company.QQs);
 }
 
-std::string TResultModel::EmailCell(const TComPanyInfo& company) {
+std::string TResultModel::EmailCell(const TCompany& company) {
   return ListCell(company.Emails);
 }
 
-std::string TResultModel::SourceCell(const TComPanyInfo& company) {
+std::string TResultModel::SourceCell(const TCompany& company) {
   return Trim(company.Source);
 }
 
-int TResultModel::BadgeKind(const TComPanyInfo& company) {
+int TResultModel::BadgeKind(const TCompany& company) {
   if (company.IsPay == 1) return 0;
   if (company.RenZheng == 1) return 1;
   return 2;
 }
 
-std::string TResultModel::SortKey(const TComPanyInfo& company, int column) {
+std::string TResultModel::SortKey(const TCompany& company, int column) {
   switch (column) {
     case colBadge:
       return std::string(1, static_cast<char>('0' + BadgeKind(company)));
@@ -93,9 +93,9 @@ void TResultModel::sort(int column, Qt::SortOrder order) {
 // The keys are computed once per row: a keyword may have a hundred thousand companies.
 void TResultModel::SortRows() {
   if (sortColumn_ < 0) return;
-  std::vector<std::pair<std::string, const TComPanyInfo*>> keyed;
+  std::vector<std::pair<std::string, const TCompany*>> keyed;
   keyed.reserve(rows_.size());
-  for (const TComPanyInfo* row : rows_) keyed.emplace_back(SortKey(*row, sortColumn_), row);
+  for (const TCompany* row : rows_) keyed.emplace_back(SortKey(*row, sortColumn_), row);
   bool ascending = sortOrder_ == Qt::AscendingOrder;
   std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
     return ascending ? a.first < b.first : b.first < a.first;
@@ -103,7 +103,7 @@ void TResultModel::SortRows() {
   for (std::size_t i = 0; i < keyed.size(); ++i) rows_[i] = keyed[i].second;
 }
 
-bool TResultModel::Before(const TComPanyInfo& a, const TComPanyInfo& b) const {
+bool TResultModel::Before(const TCompany& a, const TCompany& b) const {
   std::string ka = SortKey(a, sortColumn_);
   std::string kb = SortKey(b, sortColumn_);
   return sortOrder_ == Qt::AscendingOrder ? ka < kb : kb < ka;
@@ -124,12 +124,11 @@ void TResultModel::Fill(const TCompanyList& list) {
   endResetModel();
 }
 
-void TResultModel::Append(const TComPanyInfo& company) {
+void TResultModel::Append(const TCompany& company) {
   auto at = rows_.end();
   if (sortColumn_ >= 0) {
-    at = std::upper_bound(
-        rows_.begin(), rows_.end(), &company,
-        [this](const TComPanyInfo* a, const TComPanyInfo* b) { return Before(*a, *b); });
+    at = std::upper_bound(rows_.begin(), rows_.end(), &company,
+                          [this](const TCompany* a, const TCompany* b) { return Before(*a, *b); });
   }
   int row = static_cast<int>(at - rows_.begin());
   beginInsertRows({}, row, row);
@@ -137,7 +136,7 @@ void TResultModel::Append(const TComPanyInfo& company) {
   endInsertRows();
 }
 
-const TComPanyInfo* TResultModel::Record(int row) const {
+const TCompany* TResultModel::Record(int row) const {
   if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return nullptr;
   return rows_[static_cast<std::size_t>(row)];
 }
@@ -151,7 +150,7 @@ int TResultModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TResultModel::data(const QModelIndex& index, int role) const {
-  const TComPanyInfo* company = Record(index.row());
+  const TCompany* company = Record(index.row());
   if (company == nullptr) return {};
   int column = index.column();
   if (role == Qt::ToolTipRole) return ToolTip(*company, column);
@@ -193,7 +192,7 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
   return text;
 }
 
-QVariant TResultModel::ToolTip(const TComPanyInfo& company, int column) const {
+QVariant TResultModel::ToolTip(const TCompany& company, int column) const {
   switch (column) {
     case colBadge: {
       static const char* const badges[] = {"推广：从付费推广链接找到的企业", "V：认证企业", ""};

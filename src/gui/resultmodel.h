@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 #include "store/companylist.h"
 
 namespace zoqa {
@@ -27,22 +27,22 @@ class TResultModel : public QAbstractTableModel {
   using QAbstractTableModel::QAbstractTableModel;
 
   // Cell texts of a record (code page 936).
-  static std::string NameCell(const TComPanyInfo& company);
-  static std::string MobileCell(const TComPanyInfo& company);
-  static std::string QQCell(const TComPanyInfo& company);
-  static std::string EmailCell(const TComPanyInfo& company);
-  static std::string SourceCell(const TComPanyInfo& company);
+  static std::string NameCell(const TCompany& company);
+  static std::string MobileCell(const TCompany& company);
+  static std::string QQCell(const TCompany& company);
+  static std::string EmailCell(const TCompany& company);
+  static std::string SourceCell(const TCompany& company);
   // 0 paid badge, 1 certified badge, 2 empty.
-  static int BadgeKind(const TComPanyInfo& company);
+  static int BadgeKind(const TCompany& company);
   // What a column sorts by: the whole value, before any cut (code page 936 bytes, whose order
   // puts the common Chinese characters in their reading order).
-  static std::string SortKey(const TComPanyInfo& company, int column);
+  static std::string SortKey(const TCompany& company, int column);
 
   void Clear();
   void Fill(const TCompanyList& list);
-  void Append(const TComPanyInfo& company);
+  void Append(const TCompany& company);
   // The record of a row; nullptr for a row outside the grid.
-  const TComPanyInfo* Record(int row) const;
+  const TCompany* Record(int row) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -54,10 +54,10 @@ class TResultModel : public QAbstractTableModel {
 
  private:
   void SortRows();
-  bool Before(const TComPanyInfo& a, const TComPanyInfo& b) const;
-  QVariant ToolTip(const TComPanyInfo& company, int column) const;
+  bool Before(const TCompany& a, const TCompany& b) const;
+  QVariant ToolTip(const TCompany& company, int column) const;
 
-  std::vector<const TComPanyInfo*> rows_;
+  std::vector<const TCompany*> rows_;
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

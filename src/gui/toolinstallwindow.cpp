@@ -8,7 +8,7 @@
 #include "gui/guitext.h"
 #include "platform/mainthreadport.h"
 #include "service/companiontools.h"
-#include "service/downidhttp.h"
+#include "service/downloadthread.h"
 #include "service/windowmessages.h"
 
 namespace zoqa {
@@ -100,7 +100,7 @@ void TToolInstallWindow::Install() {
   request.Arguments = arguments_;
   request.ExpectedCrc = 0;
   request.MessageCode = kToolInstallMessage;
-  TDownIdHttp::Start(
+  TDownloadThread::Start(
       request, port_,
       [this](int code, int wParam, std::int64_t lParam) {
         if (code == kToolInstallMessage) ToolInstallMessage(wParam, lParam);

@@ -16,7 +16,7 @@
 namespace zoqa {
 
 class TMainThreadPort;
-class TDownIdHttp;
+class TDownloadThread;
 
 class TToolInstallWindow : public QDialog {
   Q_OBJECT

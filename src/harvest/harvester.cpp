@@ -1,6 +1,6 @@
 #include "harvest/harvester.h"
 
-#include "harvest/caijibaidu.h"
+#include "harvest/baiduharvester.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/linkharvester.h"
 #include "harvest/results/verifypage.h"
@@ -33,7 +33,7 @@ constexpr int kFailuresPerPage = 3;
 
 }  // namespace
 
-void TCrawlerRegistry::Add(const std::shared_ptr<TCaijiPageCon>& crawler) {
+void TCrawlerRegistry::Add(const std::shared_ptr<TSiteCrawler>& crawler) {
   std::lock_guard<std::mutex> lock(CrawlerRegistryLock());
   crawlers_[crawler->ThreadId()] = crawler;
 }
@@ -44,7 +44,7 @@ void TCrawlerRegistry::Remove(const std::string& threadId) {
 }
 
 void TCrawlerRegistry::StopAll() {
-  std::map<std::string, std::shared_ptr<TCaijiPageCon>> stopped;
+  std::map<std::string, std::shared_ptr<TSiteCrawler>> stopped;
   {
     std::lock_guard<std::mutex> lock(CrawlerRegistryLock());
     for (auto& [id, crawler] : crawlers_) {
@@ -66,11 +66,11 @@ std::shared_ptr<THarvester> THarvester::Start(TEngine engine, std::shared_ptr<TH
                                               THarvesterEnd onEnd) {
   std::shared_ptr<THarvester> harvester;
   if (engine == egBaidu) {
-    harvester = std::make_shared<TCaijiBaidu>(std::move(link), keyWord, startPage);
+    harvester = std::make_shared<TBaiduHarvester>(std::move(link), keyWord, startPage);
   } else if (engine == egSogou) {
-    harvester = std::make_shared<TCaijiSouGou>(std::move(link), keyWord, startPage);
+    harvester = std::make_shared<TSogouHarvester>(std::move(link), keyWord, startPage);
   } else {
-    harvester = std::make_shared<TCaiji360>(std::move(link), keyWord, startPage);
+    harvester = std::make_shared<T360Harvester>(std::move(link), keyWord, startPage);
   }
   harvester->onEnd_ = std::move(onEnd);
   harvester->unreported_ = std::make_shared<TUnreportedCount>();
@@ -263,7 +263,7 @@ void THarvester::ResultPageArrived() {
   proxyNote_.clear();
 }
 
-void THarvester::AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler) {
+void THarvester::AddCrawler(const std::shared_ptr<TSiteCrawler>& crawler) {
   crawler->HoldSlot(std::move(slot_));
   registry_->Add(crawler);
   if (route_) pool_->CountCrawl(route_.Index());
@@ -275,8 +275,8 @@ void THarvester::AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler) {
   }
 }
 
-TCaijiPageCon::TEndHandler THarvester::CrawlerEnded() {
-  return [registry = registry_](TCaijiPageCon& crawler) { registry->Remove(crawler.ThreadId()); };
+TSiteCrawler::TEndHandler THarvester::CrawlerEnded() {
+  return [registry = registry_](TSiteCrawler& crawler) { registry->Remove(crawler.ThreadId()); };
 }
 
 }  // namespace zoqa

@@ -12,17 +12,17 @@
 #include <mutex>
 #include <string>
 
-#include "harvest/report/caijiinfo.h"
 #include "harvest/net/crawlerslots.h"
 #include "harvest/net/enginegate.h"
-#include "harvest/report/harvestsink.h"
 #include "harvest/net/httpclient.h"
-#include "harvest/sites/pagecon.h"
-#include "harvest/text/pagetext.h"
 #include "harvest/net/proxypool.h"
 #include "harvest/net/proxyroute.h"
-#include "harvest/text/regexp.h"
 #include "harvest/net/workerthread.h"
+#include "harvest/report/harvestprogress.h"
+#include "harvest/report/harvestsink.h"
+#include "harvest/sites/sitecrawler.h"
+#include "harvest/text/pagetext.h"
+#include "harvest/text/regexp.h"
 
 namespace zoqa {
 
@@ -35,14 +35,14 @@ using THarvesterEnd = std::function<void(THarvester&)>;
 // process-wide crawler registry lock.
 class TCrawlerRegistry {
  public:
-  void Add(const std::shared_ptr<TCaijiPageCon>& crawler);
+  void Add(const std::shared_ptr<TSiteCrawler>& crawler);
   void Remove(const std::string& threadId);
   // Detaches every crawler's end handler, asks it to stop and empties the registry.
   void StopAll();
   std::size_t Size();
 
  private:
-  std::map<std::string, std::shared_ptr<TCaijiPageCon>> crawlers_;
+  std::map<std::string, std::shared_ptr<TSiteCrawler>> crawlers_;
 };
 
 class THarvester : public TWorkerThread {
@@ -103,15 +103,15 @@ class THarvester : public TWorkerThread {
   // A real result page arrived: the verification streak ends, and the proxy counts a page.
   void ResultPageArrived();
   // Registers and launches a crawler; it takes the slot the crawl gate wait took.
-  void AddCrawler(const std::shared_ptr<TCaijiPageCon>& crawler);
-  TCaijiPageCon::TEndHandler CrawlerEnded();
+  void AddCrawler(const std::shared_ptr<TSiteCrawler>& crawler);
+  TSiteCrawler::TEndHandler CrawlerEnded();
 
   // The gates of the engine: the process-wide ones, or those of the harvester's proxy.
   TEngineGate& Gate();
 
   const TEngine engine_;
   std::shared_ptr<THarvestLink> link_;
-  TCaiJiInfo info_;
+  THarvestProgress info_;
   std::atomic<int> pageIndex_;
   THttpClient http_;
   TRegExp re_;

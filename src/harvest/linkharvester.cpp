@@ -1,8 +1,8 @@
 #include "harvest/linkharvester.h"
 
-#include "harvest/text/bodytext.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/results/linkresults.h"
+#include "harvest/text/bodytext.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
 
@@ -68,7 +68,7 @@ void TLinkHarvester::StartCrawlers(const std::vector<TResultLink>& links) {
       Status(Cp936("正在进入企业网站..."));
       if (!WaitCrawlGate()) return;
       AddCrawler(
-          TCaijiPageCon::Create(engine_, link_, info_.KeyWord, link.Link, CrawlerEnded(), Route()));
+          TSiteCrawler::Create(engine_, link_, info_.KeyWord, link.Link, CrawlerEnded(), Route()));
     }
   } catch (...) {
     // A crawler that cannot be started ends the starting for this page only.

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "harvest/harvester.h"
-#include "harvest/text/pagetext.h"
 #include "harvest/results/resultlink.h"
+#include "harvest/text/pagetext.h"
 
 namespace zoqa {
 
@@ -29,15 +29,15 @@ class TLinkHarvester : public THarvester {
   void StartCrawlers(const std::vector<TResultLink>& links);
 };
 
-class TCaiji360 : public TLinkHarvester {
+class T360Harvester : public TLinkHarvester {
  public:
-  TCaiji360(std::shared_ptr<THarvestLink> link, const std::string& keyWord, int startPage)
+  T360Harvester(std::shared_ptr<THarvestLink> link, const std::string& keyWord, int startPage)
       : TLinkHarvester(eg360, std::move(link), keyWord, startPage) {}
 };
 
-class TCaijiSouGou : public TLinkHarvester {
+class TSogouHarvester : public TLinkHarvester {
  public:
-  TCaijiSouGou(std::shared_ptr<THarvestLink> link, const std::string& keyWord, int startPage)
+  TSogouHarvester(std::shared_ptr<THarvestLink> link, const std::string& keyWord, int startPage)
       : TLinkHarvester(egSogou, std::move(link), keyWord, startPage) {}
 };
 

@@ -13,10 +13,10 @@ constexpr char kUpdaterFile[] = "up.zip";
 }  // namespace
 
 TAutoUpdate::TAutoUpdate(std::shared_ptr<TMainThreadPort> port, TWindowHandler handler,
-                         std::unique_ptr<TUpDateInfo> info, std::string folder)
+                         std::unique_ptr<TUpdateInfo> info, std::string folder)
     : port_(std::move(port)),
       handler_(std::move(handler)),
-      info_(info ? std::move(info) : std::make_unique<TUpDateInfo>()),
+      info_(info ? std::move(info) : std::make_unique<TUpdateInfo>()),
       folder_(std::move(folder)) {}
 
 TAutoUpdate::~TAutoUpdate() {
@@ -52,18 +52,18 @@ void TAutoUpdate::Download(const std::string& url, const std::string& fileName, 
   request.Unpack = unpack;
   request.ExpectedCrc = crc;
   request.MessageCode = kUpdateWindowMessage;
-  TDownIdHttp::TMessageHandler onMessage;
+  TDownloadThread::TMessageHandler onMessage;
   if (handler_) {
     onMessage = [handler = handler_](int, int wParam, std::int64_t lParam) {
       handler(wParam, lParam);
     };
   }
   std::weak_ptr<int> alive = alive_;
-  download_ = TDownIdHttp::Start(request, port_, std::move(onMessage),
-                                 [this, alive, done](TDownloadStatus status) {
-                                   if (alive.expired()) return;  // the installer is gone
-                                   (this->*done)(status);
-                                 });
+  download_ = TDownloadThread::Start(request, port_, std::move(onMessage),
+                                     [this, alive, done](TDownloadStatus status) {
+                                       if (alive.expired()) return;  // the installer is gone
+                                       (this->*done)(status);
+                                     });
 }
 
 void TAutoUpdate::PostToWindow(int wParam) {

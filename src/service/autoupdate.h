@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "service/downidhttp.h"
+#include "service/downloadthread.h"
 #include "service/updateinfo.h"
 
 namespace zoqa {
@@ -24,7 +24,7 @@ class TAutoUpdate {
   // Lives on the port's thread, which runs every step of the chain. The files go to `folder`
   // (with a trailing "/"), the folder of the executable the update replaces.
   TAutoUpdate(std::shared_ptr<TMainThreadPort> port, TWindowHandler handler,
-              std::unique_ptr<TUpDateInfo> info, std::string folder);
+              std::unique_ptr<TUpdateInfo> info, std::string folder);
   // Asks a download still running to stop; its completion no longer reaches this object.
   ~TAutoUpdate();
   TAutoUpdate(const TAutoUpdate&) = delete;
@@ -34,7 +34,7 @@ class TAutoUpdate {
   // "up.zip", unpacked there.
   void Start();
 
-  const TUpDateInfo& Info() const { return *info_; }
+  const TUpdateInfo& Info() const { return *info_; }
 
  private:
   void PackageDone(TDownloadStatus status);
@@ -45,9 +45,9 @@ class TAutoUpdate {
 
   std::shared_ptr<TMainThreadPort> port_;
   TWindowHandler handler_;
-  std::unique_ptr<TUpDateInfo> info_;
+  std::unique_ptr<TUpdateInfo> info_;
   std::string folder_;
-  std::weak_ptr<TDownIdHttp> download_;                    // the download running now, if any
+  std::weak_ptr<TDownloadThread> download_;                // the download running now, if any
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // expires with this object
 };
 

@@ -116,7 +116,7 @@ std::string Attribute(pugi::xml_node element, const char* name) {
 }
 
 // A `zoqa` element: a client newer than ours replaces the offer.
-void ApplyClient(pugi::xml_node element, std::string_view clientVersion, TUpDateInfo& info) {
+void ApplyClient(pugi::xml_node element, std::string_view clientVersion, TUpdateInfo& info) {
   std::string version = Attribute(element, "ver");
   if (version.empty() || !DecimalNewer(version, clientVersion)) return;
   info.UpdateAvailable = true;
@@ -127,7 +127,7 @@ void ApplyClient(pugi::xml_node element, std::string_view clientVersion, TUpDate
 
 // A `zoqaupdate` element: the updater is fetched when it is missing or older than offered;
 // an older one is ended and deleted at once.
-void ApplyUpdater(pugi::xml_node element, const TUpdaterFiles& files, TUpDateInfo& info) {
+void ApplyUpdater(pugi::xml_node element, const TUpdaterFiles& files, TUpdateInfo& info) {
   std::string version = Attribute(element, "ver");
   if (files.Exists()) {
     if (version.empty() || !DottedNewer(version, files.FileVersion())) return;
@@ -139,7 +139,7 @@ void ApplyUpdater(pugi::xml_node element, const TUpdaterFiles& files, TUpDateInf
 }
 
 void ApplyVersion(pugi::xml_node version, std::string_view clientVersion,
-                  const TUpdaterFiles& files, TUpDateInfo& info) {
+                  const TUpdaterFiles& files, TUpdateInfo& info) {
   for (pugi::xml_node child : version.children()) {
     if (child.type() != pugi::node_element) continue;
     std::string_view name = child.name();

@@ -87,7 +87,7 @@ struct TConfigEffects {
   bool HasSystem = false;    // a `system` element: the service pages have a base address
   std::string FirstToolUrl;  // the last `system` element's addresses
   std::string SecondToolUrl;
-  TUpDateInfo Update;  // the offer; UpdateAvailable false: nothing to install
+  TUpdateInfo Update;  // the offer; UpdateAvailable false: nothing to install
 };
 
 // Applies the children of `root` in document order against `clientVersion`. A `zoqaupdate`

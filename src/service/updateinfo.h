@@ -7,7 +7,7 @@
 
 namespace zoqa {
 
-struct TUpDateInfo {
+struct TUpdateInfo {
   bool UpdateAvailable = false;  // a client newer than ours is offered
   std::string PackageUrl;        // the client update package
   bool Forced = false;           // the user is told first that it must be installed

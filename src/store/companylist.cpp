@@ -4,7 +4,7 @@
 
 namespace zoqa {
 
-TComPanyInfo& TCompanyList::Add(std::string key, std::unique_ptr<TComPanyInfo> company) {
+TCompany& TCompanyList::Add(std::string key, std::unique_ptr<TCompany> company) {
   entries_.push_back(Entry{std::move(key), std::move(company)});
   return *entries_.back().Company;
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 
 namespace zoqa {
 
@@ -15,16 +15,16 @@ class TCompanyList {
  public:
   struct Entry {
     std::string Key;
-    std::unique_ptr<TComPanyInfo> Company;
+    std::unique_ptr<TCompany> Company;
   };
 
   std::size_t Count() const { return entries_.size(); }
   bool Empty() const { return entries_.empty(); }
-  const TComPanyInfo& At(std::size_t i) const { return *entries_[i].Company; }
+  const TCompany& At(std::size_t i) const { return *entries_[i].Company; }
   const std::string& KeyAt(std::size_t i) const { return entries_[i].Key; }
 
   // Appends `company` under `key` (an existing entry with the same key stays).
-  TComPanyInfo& Add(std::string key, std::unique_ptr<TComPanyInfo> company);
+  TCompany& Add(std::string key, std::unique_ptr<TCompany> company);
   // Index of the first entry under `key`, or -1.
   long IndexOf(std::string_view key) const;
   // Removes and frees the first entry under `key`; false when there is none.

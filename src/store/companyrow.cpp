@@ -19,9 +19,9 @@ TCompanyRowReader::TCompanyRowReader(const TSQLiteTable& table)
       email_(table.ColumnIndex("EMail")),
       qq_(table.ColumnIndex("qq")) {}
 
-std::unique_ptr<TComPanyInfo> TCompanyRowReader::Read() const {
+std::unique_ptr<TCompany> TCompanyRowReader::Read() const {
   auto text = [this](int column) { return table_.TextOrEmptyAt(column); };
-  auto company = std::make_unique<TComPanyInfo>();
+  auto company = std::make_unique<TCompany>();
   company->ListId = text(listId_);
   company->SetName(DecodeStored(text(name_)));
   company->Addr = DecodeStored(text(addr_));

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 
 namespace zoqa {
 
@@ -16,7 +16,7 @@ class TCompanyRowReader {
 
   // The current row as a record: texts decoded from UTF-8, the name cleaned again, the list
   // columns split into their entries, the flags parsed as numbers.
-  std::unique_ptr<TComPanyInfo> Read() const;
+  std::unique_ptr<TCompany> Read() const;
 
  private:
   const TSQLiteTable& table_;

@@ -57,7 +57,7 @@ class TKeyData {
   std::uint64_t serial_ = 0;
   std::string foldedKey_;  // KeyStr with letter case folded, for lookups
   bool loading_ = false;
-  std::vector<std::unique_ptr<TComPanyInfo>> addedWhileLoading_;
+  std::vector<std::unique_ptr<TCompany>> addedWhileLoading_;
   std::vector<std::string> deletedWhileLoading_;
 };
 

@@ -202,11 +202,11 @@ const TCompanyList* TKeyListInfo::CompanyList(const std::string& keyword) const 
   return key ? &key->Companies : nullptr;
 }
 
-void TKeyListInfo::AddCompany(const std::string& keyword, const TComPanyInfo& company) {
+void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& company) {
   if (company.Mobiles.empty()) return;
   TKeyData* key = FindKey(keyword);
   if (key == nullptr) return;
-  auto copy = std::make_unique<TComPanyInfo>();
+  auto copy = std::make_unique<TCompany>();
   copy->Assign(company);
 
   manager_->Reset();
@@ -223,11 +223,11 @@ void TKeyListInfo::AddCompany(const std::string& keyword, const TComPanyInfo& co
     return;
   }
   std::string listId = copy->ListId;
-  const TComPanyInfo& stored = key->Companies.Add(std::move(listId), std::move(copy));
+  const TCompany& stored = key->Companies.Add(std::move(listId), std::move(copy));
   CountNewCompany(*key, keyword, stored);
 }
 
-bool TKeyListInfo::StoreCompany(TComPanyInfo& copy, const TKeyData& key) {
+bool TKeyListInfo::StoreCompany(TCompany& copy, const TKeyData& key) {
   manager_->Reset();
   manager_->AddText("ComName", EncodeStored(copy.GetName()));
   manager_->AddText("Addr", EncodeStored(copy.Addr));
@@ -253,7 +253,7 @@ bool TKeyListInfo::StoreCompany(TComPanyInfo& copy, const TKeyData& key) {
 }
 
 void TKeyListInfo::CountNewCompany(TKeyData& key, const std::string& keyword,
-                                   const TComPanyInfo& company) {
+                                   const TCompany& company) {
   key.IdlePages = 0;
   key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
   key.AddDate = LocalNowSeconds();
@@ -380,12 +380,12 @@ void TKeyListInfo::HandOver(TKeyData& key, TLoadResult& result) {
   key.deletedWhileLoading_.clear();
   // The ids read are only needed to settle companies stored while the load ran.
   bool settle = !key.addedWhileLoading_.empty();
-  std::unordered_map<std::string, const TComPanyInfo*> loaded;
+  std::unordered_map<std::string, const TCompany*> loaded;
   key.Companies.Reserve(result.Companies.size() + key.addedWhileLoading_.size());
   for (auto& company : result.Companies) {
     if (!deleted.empty() && deleted.count(company->ListId)) continue;
     std::string listId = company->ListId;
-    const TComPanyInfo& stored = key.Companies.Add(listId, std::move(company));
+    const TCompany& stored = key.Companies.Add(listId, std::move(company));
     if (settle) loaded.emplace(std::move(listId), &stored);
   }
   if (!deleted.empty()) key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
@@ -398,7 +398,7 @@ void TKeyListInfo::HandOver(TKeyData& key, TLoadResult& result) {
     TKeyData* current = FindSerial(serial);  // an event handler may have removed the keyword
     if (current == nullptr) return;
     auto it = loaded.find(company->ListId);
-    const TComPanyInfo* stored = it != loaded.end() ? it->second : nullptr;
+    const TCompany* stored = it != loaded.end() ? it->second : nullptr;
     if (stored == nullptr) {
       std::string listId = company->ListId;
       stored = &current->Companies.Add(std::move(listId), std::move(company));

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "export/exportfields.h"
-#include "harvest/report/companyinfo.h"
 #include "harvest/base/engine.h"
+#include "harvest/report/company.h"
 #include "harvest/text/regexp.h"
 #include "platform/handoff.h"
 #include "store/datamanager.h"
@@ -25,8 +25,7 @@ class TKeyListInfo {
  public:
   using KeyAddedEvent = std::function<void(TKeyListInfo&, TKeyData&)>;
   using CompaniesLoadedEvent = std::function<void(TKeyListInfo&, const std::string&)>;
-  using CompanyAddedEvent =
-      std::function<void(TKeyListInfo&, const std::string&, const TComPanyInfo&)>;
+  using CompanyAddedEvent = std::function<void(TKeyListInfo&, const std::string&, const TCompany&)>;
 
   // Opens Data/users in the program directory, adds the columns an older file lacks and the
   // lookup indexes. Raises ESQLiteException when the file cannot be opened.
@@ -46,7 +45,7 @@ class TKeyListInfo {
   std::string LookupKeyId(const std::string& keyword);
   TKeyData* FindKey(const std::string& keyword) const;
   const TCompanyList* CompanyList(const std::string& keyword) const;
-  void AddCompany(const std::string& keyword, const TComPanyInfo& company);
+  void AddCompany(const std::string& keyword, const TCompany& company);
   void DeleteCompany(const std::string& keyword, const std::string& listId);
   void DeleteKey(const std::string& keyword);
   void ClearAll();
@@ -74,8 +73,8 @@ class TKeyListInfo {
   void AddMissingColumns(const std::string& table,
                          const std::vector<std::pair<std::string, std::string>>& columns);
   std::unique_ptr<TKeyData> KeyFromRow(const TSQLiteTable& table) const;
-  bool StoreCompany(TComPanyInfo& copy, const TKeyData& key);
-  void CountNewCompany(TKeyData& key, const std::string& keyword, const TComPanyInfo& company);
+  bool StoreCompany(TCompany& copy, const TKeyData& key);
+  void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);
   void DeleteKeyData(TKeyData& key);
   void StartLoad(TKeyData& key);
   void LoadEnded(const std::shared_ptr<TLoadResult>& result);

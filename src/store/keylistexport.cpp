@@ -10,7 +10,7 @@ bool TKeyListInfo::WriteExport(const std::string& keyword, const std::string& fi
                                bool url, TExportFormat format) {
   const TKeyData* key = FindKey(keyword);
   if (key == nullptr || key->Companies.Empty()) return false;
-  std::vector<const TComPanyInfo*> companies;
+  std::vector<const TCompany*> companies;
   companies.reserve(key->Companies.Count());
   for (const auto& entry : key->Companies) companies.push_back(entry.Company.get());
   TExportFields fields;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 
 struct sqlite3;
 
@@ -22,7 +22,7 @@ class THandOffReceiver;
 struct TLoadResult {
   std::string KeyWord;
   std::uint64_t Serial = 0;  // the keyword instance the load was started for
-  std::vector<std::unique_ptr<TComPanyInfo>> Companies;
+  std::vector<std::unique_ptr<TCompany>> Companies;
 };
 
 // Shared by a store and its loaders: the object on the main thread that receives the end

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/maincontroller.h"
-#include "harvest/net/enginegate.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/harvester.h"
+#include "harvest/net/enginegate.h"
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
 #include "recordingview.h"
@@ -110,13 +110,13 @@ class AppTest : public ::testing::Test {
     SeedStore(keywords);
   }
 
-  static TComPanyInfo MakeCompany(const std::string& keywordUtf8, const std::string& nameUtf8,
-                                  const std::string& mobile) {
+  static TCompany MakeCompany(const std::string& keywordUtf8, const std::string& nameUtf8,
+                              const std::string& mobile) {
     return test::MakeCompany(keywordUtf8, nameUtf8, mobile);
   }
 
   // Reports as harvesters and crawlers send them.
-  void ReportCompany(const TComPanyInfo& company) {
+  void ReportCompany(const TCompany& company) {
     THarvestMessage m;
     m.Kind = hkCompany;
     m.Company = &company;
@@ -127,7 +127,7 @@ class AppTest : public ::testing::Test {
     ReportCompany(MakeCompany(keywordUtf8, nameUtf8, mobile));
   }
   void ReportStatus(const std::string& keywordUtf8, const std::string& textUtf8) {
-    TCaiJiInfo info;
+    THarvestProgress info;
     info.KeyWord = Cp936(keywordUtf8);
     info.StatusText = Cp936(textUtf8);
     info.EngineName = Cp936("百度");
@@ -137,7 +137,7 @@ class AppTest : public ::testing::Test {
     controller->HarvestMessage(m);
   }
   void ReportPage(const std::string& keywordUtf8, const std::string& engineUtf8, int pagesDone) {
-    TCaiJiInfo info;
+    THarvestProgress info;
     info.KeyWord = Cp936(keywordUtf8);
     info.PagesDone = pagesDone;
     info.EngineName = Cp936(engineUtf8);

@@ -447,7 +447,7 @@ TEST_F(ControllerTest, GridDeleteCommand) {
 
   // A record that was never stored has nothing to delete.
   view.Clear();
-  TComPanyInfo unsaved = MakeCompany("广州 电子", "丁公司", "139");
+  TCompany unsaved = MakeCompany("广州 电子", "丁公司", "139");
   controller->DeleteCompany(unsaved);
   EXPECT_THAT(view.Calls, ElementsAre("ShowMsg 4|确定要删除 [丁公司]？"));
 }

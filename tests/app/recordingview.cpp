@@ -49,7 +49,7 @@ const TRecordingView::TItem* TRecordingView::Item(const std::string& keywordUtf8
 
 std::vector<std::string> TRecordingView::GridNames() const {
   std::vector<std::string> names;
-  for (const TComPanyInfo* row : rows_) names.push_back(U(row->GetName()));
+  for (const TCompany* row : rows_) names.push_back(U(row->GetName()));
   return names;
 }
 
@@ -60,7 +60,7 @@ void TRecordingView::Record(const std::string& call) {
 
 void TRecordingView::Repaint() const {
   std::size_t bytes = 0;
-  for (const TComPanyInfo* row : rows_) bytes += row->ComName.size() + row->Mobiles.size();
+  for (const TCompany* row : rows_) bytes += row->ComName.size() + row->Mobiles.size();
   painted_ = bytes;
 }
 
@@ -152,7 +152,7 @@ void TRecordingView::FillGrid(const TCompanyList& list) {
   Record("FillGrid " + std::to_string(rows_.size()));
 }
 
-void TRecordingView::AppendGridRow(const TComPanyInfo& company) {
+void TRecordingView::AppendGridRow(const TCompany& company) {
   rows_.push_back(&company);
   Record("AppendGridRow " + U(company.GetName()));
 }
@@ -187,7 +187,7 @@ bool TRecordingView::EngineChecked(int engine) const {
   return engine >= 0 && engine < 3 && Engines[static_cast<std::size_t>(engine)];
 }
 
-void TRecordingView::CompanyStored(const std::string& keyword, const TComPanyInfo& company) {
+void TRecordingView::CompanyStored(const std::string& keyword, const TCompany& company) {
   Record("CompanyStored " + U(keyword) + "|" + U(company.GetName()));
 }
 

@@ -39,7 +39,7 @@ class TRecordingServiceView : public TServiceView {
     return 0;
   }
   void OpenUpdateWindow() override { Calls.push_back("OpenUpdateWindow"); }
-  void StartUpdate(std::unique_ptr<TUpDateInfo> info) override {
+  void StartUpdate(std::unique_ptr<TUpdateInfo> info) override {
     Calls.push_back("StartUpdate");
     if (FailStartUpdate) throw std::runtime_error("installer failed");
     Updates.push_back(*info);
@@ -52,7 +52,7 @@ class TRecordingServiceView : public TServiceView {
   void EndProcess() override { Calls.push_back("EndProcess"); }
 
   std::vector<std::string> Calls;
-  std::vector<TUpDateInfo> Updates;
+  std::vector<TUpdateInfo> Updates;
   bool FailStartUpdate = false;
 };
 
@@ -188,7 +188,7 @@ TEST_F(ServiceLinkTest, NewerClientOpensTheUpdateWindowAndHandsTheOfferOver) {
   EXPECT_THAT(view.Calls, ElementsAre("StopVersionCheck", "OpenUpdateWindow", "StartUpdate",
                                       "ArmDeferredStartup"));
   ASSERT_EQ(view.Updates.size(), 1u);
-  const TUpDateInfo& u = view.Updates[0];
+  const TUpdateInfo& u = view.Updates[0];
   EXPECT_TRUE(u.UpdateAvailable);
   EXPECT_FALSE(u.Forced);
   EXPECT_EQ(u.PackageUrl, "http://u/update.zip");

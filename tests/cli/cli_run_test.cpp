@@ -21,8 +21,8 @@
 #include <thread>
 #include <tuple>
 
-#include "harvest/sites/beian.h"
 #include "harvest/base/engine.h"
+#include "harvest/sites/filinglookup.h"
 #include "support/loopbackworld.h"
 #include "support/testsupport.h"
 #include "support/webpages.h"

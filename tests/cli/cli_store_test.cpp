@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 #include "platform/appdir.h"
 #include "store/keylist.h"
 #include "store/sqlitedatabase.h"
@@ -42,7 +42,7 @@ class CliStoreTest : public ::testing::Test {
       std::string keyword = Cp936(keywordUtf8);
       store.AddKey(keyword);
       for (int i = 1; i <= count; ++i) {
-        TComPanyInfo company;
+        TCompany company;
         company.SetName(Cp936("公司" + std::to_string(i)));
         company.AddMobile("1390000000" + std::to_string(i));
         company.AddQQ(std::to_string(1000 + i));

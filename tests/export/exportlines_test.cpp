@@ -65,7 +65,7 @@ class ExportLinesTest : public ::testing::Test {
     return BuildExportLines({&acme_, nullptr, &bare_}, fields, asText);
   }
 
-  TComPanyInfo acme_, bare_;
+  TCompany acme_, bare_;
 };
 
 TEST_F(ExportLinesTest, TextFormatHasHeaderAndCommaSeparatedLists) {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "biffreader.h"
-#include "export/ds2excel.h"
+#include "export/biffworkbook.h"
 #include "platform/clipboard.h"
 #include "support/testsupport.h"
 #include "util/codepage.h"
@@ -42,7 +42,7 @@ class ExportWriterTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  TComPanyInfo first_, second_;
+  TCompany first_, second_;
   TExportFields fields_;
   std::shared_ptr<RecordingClipboard> clipboard_ = std::make_shared<RecordingClipboard>();
 };
@@ -128,7 +128,7 @@ TEST_F(ExportWriterTest, NoColumnsGiveNoSpreadsheetButAnEmptyTextFile) {
 }
 
 TEST_F(ExportWriterTest, SpreadsheetBeyondTheRowLimitGivesFalse) {
-  std::vector<const TComPanyInfo*> many(TDS2Excel::kMaxRows, &second_);
+  std::vector<const TCompany*> many(TBiffWorkbook::kMaxRows, &second_);
   const std::string file = dir_.File("big.xls");
   EXPECT_FALSE(WriteExportFile(many, file, fields_, TExportFormat::Xls));
   EXPECT_FALSE(std::filesystem::exists(file));

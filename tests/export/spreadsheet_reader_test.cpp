@@ -29,7 +29,7 @@ TEST(SpreadsheetReaderTest, LibreOfficeReadsTheCells) {
   const QString soffice = QStandardPaths::findExecutable("soffice");
   if (soffice.isEmpty()) GTEST_SKIP() << "soffice is not installed";
 
-  TComPanyInfo a, b, c;
+  TCompany a, b, c;
   a.SetName(Cp936("广州电子有限公司|官网"));
   a.AddMobile("13800000001");
   a.AddMobile("13800000002");

@@ -17,14 +17,14 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 using test::TXlsxCell;
 
-std::vector<const TComPanyInfo*> Pointers(const std::vector<TComPanyInfo>& companies) {
-  std::vector<const TComPanyInfo*> pointers;
-  for (const TComPanyInfo& c : companies) pointers.push_back(&c);
+std::vector<const TCompany*> Pointers(const std::vector<TCompany>& companies) {
+  std::vector<const TCompany*> pointers;
+  for (const TCompany& c : companies) pointers.push_back(&c);
   return pointers;
 }
 
-std::vector<TComPanyInfo> Numbered(std::size_t count) {
-  std::vector<TComPanyInfo> companies(count);
+std::vector<TCompany> Numbered(std::size_t count) {
+  std::vector<TCompany> companies(count);
   for (std::size_t i = 0; i < count; ++i) {
     companies[i].SetName(Cp936("公司") + std::to_string(i));
     companies[i].AddMobile(std::to_string(13800000000 + i));
@@ -54,7 +54,7 @@ class FileSizeLimit {
 };
 
 TEST(XlsxWorkbookTest, CellsAreTextWithBoldFrozenTitlesAndWrappedLists) {
-  TComPanyInfo a, b;
+  TCompany a, b;
   a.SetName(Cp936("广州电子有限公司|官网"));
   a.AddMobile("13800000001");
   a.AddMobile("13800000002");
@@ -92,7 +92,7 @@ TEST(XlsxWorkbookTest, ColumnsFitTheirLongestLineWithinACapAndLongCellsAreCut) {
 }
 
 TEST(XlsxWorkbookTest, HundredThousandCompaniesAndTheRowLimit) {
-  const std::vector<TComPanyInfo> companies = Numbered(100000);
+  const std::vector<TCompany> companies = Numbered(100000);
   test::TempDir dir;
   const std::string file = dir.File("big.xlsx");
   TExportFields nameAndMobile{true, false, true};
@@ -111,7 +111,7 @@ TEST(XlsxWorkbookTest, HundredThousandCompaniesAndTheRowLimit) {
 // A disk that fills up leaves no half file, and the file the export was to replace stays.
 // With the larger limit the workbook itself would fit but the rows' temporary file does not.
 TEST(XlsxWorkbookTest, AFailedWriteLeavesNoFileAndKeepsTheOldOne) {
-  const std::vector<TComPanyInfo> companies = Numbered(5000);
+  const std::vector<TCompany> companies = Numbered(5000);
   TExportFields fields{true, true, true, true, false, true};
   test::TempDir dir;
   const std::string file = dir.File("out");

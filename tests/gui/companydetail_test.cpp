@@ -15,8 +15,8 @@ std::vector<std::string> Entries(int n, const std::string& prefix) {
   return list;
 }
 
-TComPanyInfo Company(int mobiles, int qqs, int emails) {
-  TComPanyInfo c;
+TCompany Company(int mobiles, int qqs, int emails) {
+  TCompany c;
   c.SetName(Cp936("广州恒通电子元器件有限公司"));
   c.WebUrl = "http://www.hengtong-gz.com/";
   c.Addr = Cp936("天河路1号");
@@ -76,7 +76,7 @@ TEST(DetailLayout, PairsStackTenPixelsApartAndEmptyOnesHide) {
 TEST(DetailLayout, ShowsNameUrlLandlinesAndAddressOnAnOpaquePanel) {
   Detail window(nullptr);
   window.show();
-  TComPanyInfo c = Company(1, 1, 1);
+  TCompany c = Company(1, 1, 1);
   c.Tels = {"020-87654321", "020-87654322"};
   window.ShowCompany(c);
   EXPECT_EQ(window.NameLabel()->text(), Q("广州恒通电子元器件有限公司"));
@@ -96,7 +96,7 @@ TEST(DetailLayout, ShowsNameUrlLandlinesAndAddressOnAnOpaquePanel) {
   EXPECT_EQ(window.CloseButton()->geometry(), QRect(395, 5, 24, 24));
 
   // Every list full and a long address: the panel grows rather than hide any of it.
-  TComPanyInfo full = Company(8, 8, 8);
+  TCompany full = Company(8, 8, 8);
   full.Tels = {"020-1", "020-2", "020-3", "020-4", "020-5", "020-6"};
   full.Addr = Cp936(std::string(30, 'x') + "广州市天河区天河路一号天河城写字楼二十八层二八零八室");
   window.ShowCompany(full);
@@ -105,7 +105,7 @@ TEST(DetailLayout, ShowsNameUrlLandlinesAndAddressOnAnOpaquePanel) {
   EXPECT_LE(address.bottom(), window.height() - 20);
   EXPECT_EQ(window.Panel()->height(), window.height());
 
-  TComPanyInfo nameless;
+  TCompany nameless;
   window.ShowCompany(nameless);
   EXPECT_EQ(window.NameLabel()->text(), Q(" "));
   EXPECT_FALSE(window.AddressText()->isVisible());

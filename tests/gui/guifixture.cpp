@@ -73,8 +73,8 @@ GuiTest::~GuiTest() {
   SetAppDirOverride("");
 }
 
-TComPanyInfo GuiTest::MakeCompany(const std::string& keyword, const std::string& name,
-                                  const std::string& mobile) {
+TCompany GuiTest::MakeCompany(const std::string& keyword, const std::string& name,
+                              const std::string& mobile) {
   return test::MakeCompany(keyword, name, mobile);
 }
 

@@ -19,9 +19,9 @@
 #include "gui/keywordpanel.h"
 #include "gui/mainwindow.h"
 #include "gui/resultgrid.h"
-#include "harvest/net/enginegate.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/harvester.h"
+#include "harvest/net/enginegate.h"
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
 #include "store/datathread.h"
@@ -83,8 +83,8 @@ class GuiTest : public ::testing::Test {
 
   // Stores keywords and companies (given in UTF-8) as an earlier run left them.
   void Seed(const std::vector<std::pair<std::string, std::vector<std::string>>>& keywords);
-  static TComPanyInfo MakeCompany(const std::string& keyword, const std::string& name,
-                                  const std::string& mobile);
+  static TCompany MakeCompany(const std::string& keyword, const std::string& name,
+                              const std::string& mobile);
 
   // Opens the main window (closing hides it to a tray) and shows it.
   TMainWindow& Open();

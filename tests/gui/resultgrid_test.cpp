@@ -27,7 +27,7 @@ std::string U8(const std::string& cp936) {
 }
 
 TEST(ResultCells, NamesAreTrimmedAndCutAt34BytesWithoutSplittingACharacter) {
-  TComPanyInfo c;
+  TCompany c;
   c.SetName("  " + std::string(34, 'a') + "  ");
   EXPECT_EQ(TResultModel::NameCell(c), std::string(34, 'a'));
   c.SetName(std::string(35, 'a'));
@@ -43,7 +43,7 @@ TEST(ResultCells, NamesAreTrimmedAndCutAt34BytesWithoutSplittingACharacter) {
 }
 
 TEST(ResultCells, ListCellsKeepCarriageReturnsAndCutMobilesAt26Bytes) {
-  TComPanyInfo c;
+  TCompany c;
   c.AddMobile("13800138000");
   c.AddMobile("13922200011");
   EXPECT_EQ(TResultModel::MobileCell(c), "13800138000\r 13922200011\r ");  // exactly 26 bytes
@@ -59,7 +59,7 @@ TEST(ResultCells, ListCellsKeepCarriageReturnsAndCutMobilesAt26Bytes) {
 }
 
 TEST(ResultCells, BadgeShowsPaidBeforeCertified) {
-  TComPanyInfo c;
+  TCompany c;
   EXPECT_EQ(TResultModel::BadgeKind(c), 2);
   c.RenZheng = 1;
   EXPECT_EQ(TResultModel::BadgeKind(c), 1);
@@ -69,7 +69,7 @@ TEST(ResultCells, BadgeShowsPaidBeforeCertified) {
 
 TEST(ResultCells, ModelServesCellsOnDemandAndNothingOutsideItsRows) {
   TCompanyList list;
-  auto company = std::make_unique<TComPanyInfo>();
+  auto company = std::make_unique<TCompany>();
   company->SetName(Cp936("甲公司"));
   company->AddMobile("13800138000");
   company->AddMobile("13900139000");
@@ -162,7 +162,7 @@ TEST_F(Grid, CompaniesArriveAsRowsOnlyForTheKeywordOnShow) {
   ClickItem("广州 电子公司");
   ASSERT_TRUE(WaitRows(1));
   auto report = [&](const std::string& keyword, const std::string& name) {
-    TComPanyInfo company = MakeCompany(keyword, name, "13912345678");
+    TCompany company = MakeCompany(keyword, name, "13912345678");
     THarvestMessage m;
     m.Kind = hkCompany;
     m.Company = &company;
@@ -212,7 +212,7 @@ TEST_F(Grid, CellsColumnsAndSortingKeepTheDataReadable) {
   QPoint nameHeader(header->sectionViewportPosition(M::colName) + 20, header->height() / 2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameHeader);
   EXPECT_EQ(names(), (Strings{"丙公司", "甲公司", "乙公司"}));
-  TComPanyInfo late = MakeCompany("广州 电子公司", "丁公司", "13912345678");
+  TCompany late = MakeCompany("广州 电子公司", "丁公司", "13912345678");
   late.AddMobile("13912345679");
   late.IsPay = 1;
   THarvestMessage m;

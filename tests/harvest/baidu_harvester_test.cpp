@@ -1,6 +1,7 @@
 // The Baidu harvester: search URLs, result blocks, the page threshold and retries, gates,
 // cookies, status lines, stopping, pausing and the end pass over its crawlers.
-#include "harvest/caijibaidu.h"
+#include "harvest/baiduharvester.h"
+#include "harvest/results/baiduresults.h"
 
 #include <gtest/gtest.h>
 
@@ -16,20 +17,20 @@ namespace {
 using Strings = std::vector<std::string>;
 
 TEST(BaiduSearchUrl, EncodesTheKeywordAsCodePage936AndCountsResults) {
-  EXPECT_EQ(TCaijiBaidu::SearchUrl(Cp936("广州 电子"), 0),
+  EXPECT_EQ(TBaiduHarvester::SearchUrl(Cp936("广州 电子"), 0),
             "http://www.baidu.com/s?wd=%B9%E3%D6%DD%20%B5%E7%D7%D3");
-  EXPECT_EQ(TCaijiBaidu::SearchUrl("led-lamp_v2.0", 3),
+  EXPECT_EQ(TBaiduHarvester::SearchUrl("led-lamp_v2.0", 3),
             "http://www.baidu.com/s?wd=led-lamp_v2.0&pn=30");
-  EXPECT_EQ(TCaijiBaidu::SearchUrl("a&b=c", 1), "http://www.baidu.com/s?wd=a%26b%3Dc&pn=10");
+  EXPECT_EQ(TBaiduHarvester::SearchUrl("a&b=c", 1), "http://www.baidu.com/s?wd=a%26b%3Dc&pn=10");
 }
 
 class BaiduBlocksTest : public ::testing::Test {
  protected:
   std::vector<TResultLink> Certified(const std::string& page) {
-    return TCaijiBaidu::CertifiedResults(re, TCaijiBaidu::ResultColumn(TPageText(Cp936(page))));
+    return TBaiduResults::CertifiedResults(re, TBaiduResults::ResultColumn(TPageText(Cp936(page))));
   }
   std::vector<TResultLink> Ordinary(const std::string& page) {
-    return TCaijiBaidu::OrdinaryResults(re, TCaijiBaidu::ResultColumn(TPageText(Cp936(page))));
+    return TBaiduResults::OrdinaryResults(re, TBaiduResults::ResultColumn(TPageText(Cp936(page))));
   }
   TRegExp re;
 };
@@ -100,12 +101,12 @@ TEST(BaiduLastPage, ReadersNeverSeeAMixOfTwoPages) {
   SetAppDirOverride(dir.Path());
   const std::string a(256 << 10, 'a');
   const std::string b(256 << 10, 'b');
-  TCaijiBaidu::SaveLastPage(a);
+  TBaiduHarvester::SaveLastPage(a);
   std::atomic<int> running{2};
   std::vector<std::thread> writers;
   for (const std::string* text : {&a, &b}) {
     writers.emplace_back([&, text] {
-      for (int i = 0; i < 20; ++i) TCaijiBaidu::SaveLastPage(*text);
+      for (int i = 0; i < 20; ++i) TBaiduHarvester::SaveLastPage(*text);
       running.fetch_sub(1);
     });
   }

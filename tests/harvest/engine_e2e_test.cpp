@@ -73,16 +73,16 @@ TEST_F(EngineEndToEnd, Baidu) {
   EXPECT_EQ(Names(), (std::set<std::string>{"广州恒达电子（认证）", "佛山力达机械有限公司",
                                             "深圳某某电器有限公司", "广州无手机贸易有限公司",
                                             "广州恒达电子有限公司"}));
-  const TComPanyInfo* certified = sink.Company("广州恒达电子（认证）");
+  const TCompany* certified = sink.Company("广州恒达电子（认证）");
   ASSERT_NE(certified, nullptr);
   EXPECT_EQ(certified->IsPay, 1);
   EXPECT_EQ(certified->RenZheng, 1);
   EXPECT_EQ(certified->Mobiles, Strings{"13812345678"});
-  const TComPanyInfo* label = sink.Company("深圳某某电器有限公司");
+  const TCompany* label = sink.Company("深圳某某电器有限公司");
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->RenZheng, 1);
   EXPECT_EQ(label->Mobiles, Strings{"13622223333"});
-  const TComPanyInfo* lida = sink.Company("佛山力达机械有限公司");
+  const TCompany* lida = sink.Company("佛山力达机械有限公司");
   ASSERT_NE(lida, nullptr);
   EXPECT_EQ(lida->IsPay, 0);
   EXPECT_EQ(lida->Tels, Strings{"0757-87654321"});
@@ -120,7 +120,7 @@ TEST_F(EngineEndToEnd, So360) {
 
   EXPECT_EQ(Names(), (std::set<std::string>{"广州恒达电子有限公司", "佛山力达机械有限公司",
                                             "广州无手机贸易有限公司"}));
-  const TComPanyInfo* paid = sink.Company("广州恒达电子有限公司");
+  const TCompany* paid = sink.Company("广州恒达电子有限公司");
   ASSERT_NE(paid, nullptr);
   EXPECT_EQ(paid->IsPay, 1);
   EXPECT_EQ(Utf8(paid->Source), "360");
@@ -148,7 +148,7 @@ TEST_F(EngineEndToEnd, Sogou) {
   ASSERT_TRUE(TWorkerThread::WaitAllEnded(30000, [] { PumpEvents(); }));
 
   EXPECT_EQ(Names(), (std::set<std::string>{"佛山力达机械有限公司", "深圳某某电器有限公司"}));
-  const TComPanyInfo* paid = sink.Company("佛山力达机械有限公司");
+  const TCompany* paid = sink.Company("佛山力达机械有限公司");
   ASSERT_NE(paid, nullptr);
   EXPECT_EQ(paid->IsPay, 1);
   EXPECT_EQ(Utf8(paid->Source), "搜狗");

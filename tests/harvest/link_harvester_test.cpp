@@ -1,6 +1,7 @@
 // The 360 and Sogou harvesters: search URLs, the links of a result page, page progress,
 // failures and the gates.
 #include "harvest/linkharvester.h"
+#include "harvest/results/linkresults.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,15 @@ TEST(LinkSearchUrl, So360SendsUtf8AndSogouCodePage936) {
 }
 
 TEST(LinkMatch, RunsFromHttpToTheNextDoubleQuote) {
-  EXPECT_EQ(TLinkHarvester::MatchLink(Anchor("http://www.a.com/x?y=1", "A")),
+  EXPECT_EQ(TLinkResults::MatchLink(Anchor("http://www.a.com/x?y=1", "A")),
             "http://www.a.com/x?y=1");
-  EXPECT_EQ(TLinkHarvester::MatchLink(Anchor("http://www.a.com/", "A", true)), "");
+  EXPECT_EQ(TLinkResults::MatchLink(Anchor("http://www.a.com/", "A", true)), "");
 }
 
 class PageLinksTest : public ::testing::Test {
  protected:
   Strings Links(TEngine engine, const std::vector<std::string>& anchors) {
-    return TLinkHarvester::PageLinks(re, engine, TPageText(Cp936(LinkResultPage(anchors))));
+    return TLinkResults::PageLinks(re, engine, TPageText(Cp936(LinkResultPage(anchors))));
   }
   TRegExp re;
 };
@@ -64,7 +65,7 @@ TEST_F(PageLinksTest, SogouPaidLinksGoThroughItsSearchHost) {
                                  });
   EXPECT_EQ(links, (Strings{"http://www.sogou.com/bill_cpc?v=1&k=2", "http://www.site-a.com/",
                             "http://www.so.com/s?q=1"}));
-  EXPECT_TRUE(TLinkHarvester::PageLinks(re, egSogou, TPageText("")).empty());
+  EXPECT_TRUE(TLinkResults::PageLinks(re, egSogou, TPageText("")).empty());
 }
 
 class LinkHarvesterTest : public HarvestTest {
@@ -159,10 +160,10 @@ TEST_F(LinkHarvesterTest, CrawlsEveryLinkOnceAndReportsInOrder) {
   StopEverything();
 
   EXPECT_EQ(world.Count({"www.site-a.com", "/contact.html"}), 1);
-  const TComPanyInfo* paid = sink.Company("广州某某推广有限公司");
+  const TCompany* paid = sink.Company("广州某某推广有限公司");
   ASSERT_NE(paid, nullptr);
   EXPECT_EQ(paid->IsPay, 1);
-  const TComPanyInfo* plain = sink.Company("广州某某甲有限公司");
+  const TCompany* plain = sink.Company("广州某某甲有限公司");
   ASSERT_NE(plain, nullptr);
   EXPECT_EQ(plain->IsPay, 0);
   Strings statuses = sink.Statuses();

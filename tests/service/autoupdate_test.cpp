@@ -26,8 +26,8 @@ class AutoUpdateTest : public ServiceTest {
     world.Route("up.zoqa.test", "/missing.zip", TWorldResponse::Page("no", 404));
   }
 
-  std::unique_ptr<TUpDateInfo> Offer(const std::string& package, const std::string& updater) {
-    auto info = std::make_unique<TUpDateInfo>();
+  std::unique_ptr<TUpdateInfo> Offer(const std::string& package, const std::string& updater) {
+    auto info = std::make_unique<TUpdateInfo>();
     info->UpdateAvailable = true;
     info->PackageUrl = "http://up.zoqa.test" + package;
     info->UpdaterNeeded = !updater.empty();
@@ -35,7 +35,7 @@ class AutoUpdateTest : public ServiceTest {
     return info;
   }
 
-  std::unique_ptr<TAutoUpdate> Installer(std::unique_ptr<TUpDateInfo> info) {
+  std::unique_ptr<TAutoUpdate> Installer(std::unique_ptr<TUpdateInfo> info) {
     return std::make_unique<TAutoUpdate>(
         port, [this](int wParam, std::int64_t lParam) { received.emplace_back(wParam, lParam); },
         std::move(info), AppFile(""));
@@ -104,7 +104,7 @@ TEST_F(AutoUpdateTest, AFailedOrMismatchingPackageEndsTheChainWithItsStatus) {
 }
 
 TEST_F(AutoUpdateTest, NothingHappensWithoutAnOffer) {
-  auto installer = Installer(std::make_unique<TUpDateInfo>());
+  auto installer = Installer(std::make_unique<TUpdateInfo>());
   installer->Start();
   PumpEvents(100);
   EXPECT_EQ(world.Count(), 0);

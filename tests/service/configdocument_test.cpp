@@ -163,7 +163,7 @@ class ConfigApply : public ::testing::Test {
     EXPECT_TRUE(doc.Parse(xml)) << xml;
     return ApplyConfigDocument(doc.Root(), "2.1", kFirstToolCode, kSecondToolCode, updater.Files());
   }
-  TUpDateInfo Offer(const std::string& versionChildren) {
+  TUpdateInfo Offer(const std::string& versionChildren) {
     return Apply("<c><version>" + versionChildren + "</version></c>").Update;
   }
 
@@ -189,7 +189,7 @@ TEST_F(ConfigApply, SystemGivesTheToolAddressesByTheirCodes) {
 }
 
 TEST_F(ConfigApply, NewerClientIsOffered) {
-  TUpDateInfo u = Offer("<zoqa ver='2.2' crc='3735928559' force='1'> http://u/update.zip </zoqa>");
+  TUpdateInfo u = Offer("<zoqa ver='2.2' crc='3735928559' force='1'> http://u/update.zip </zoqa>");
   EXPECT_TRUE(u.UpdateAvailable);
   EXPECT_TRUE(u.Forced);
   EXPECT_EQ(u.PackageUrl, "http://u/update.zip");
@@ -202,7 +202,7 @@ TEST_F(ConfigApply, NewerClientIsOffered) {
   }
   EXPECT_FALSE(Offer("<zoqa>http://u/z</zoqa>").UpdateAvailable);
   for (const char* force : {"true", "01", " 1", ""}) {
-    TUpDateInfo f = Offer("<zoqa ver='3' force='"s + force + "'>http://u/z</zoqa>");
+    TUpdateInfo f = Offer("<zoqa ver='3' force='"s + force + "'>http://u/z</zoqa>");
     EXPECT_TRUE(f.UpdateAvailable);
     EXPECT_FALSE(f.Forced) << force;
   }
@@ -210,7 +210,7 @@ TEST_F(ConfigApply, NewerClientIsOffered) {
 }
 
 TEST_F(ConfigApply, EachNewerClientOverwritesTheEarlierOne) {
-  TUpDateInfo u = Offer(
+  TUpdateInfo u = Offer(
       "<zoqa ver='2.5' crc='5' force='1'>http://u/a</zoqa>"
       "<zoqa ver='2.2' crc='6'>http://u/b</zoqa>"
       "<zoqa ver='2.0' crc='7'>http://u/c</zoqa>");
@@ -222,7 +222,7 @@ TEST_F(ConfigApply, EachNewerClientOverwritesTheEarlierOne) {
 
 TEST_F(ConfigApply, MissingUpdaterIsFetchedWhateverTheOfferedVersion) {
   updater.exists = false;
-  TUpDateInfo u = Offer("<zoqaupdate ver='0.0.0.1' crc='-1'>http://u/up.zip</zoqaupdate>");
+  TUpdateInfo u = Offer("<zoqaupdate ver='0.0.0.1' crc='-1'>http://u/up.zip</zoqaupdate>");
   EXPECT_TRUE(u.UpdaterNeeded);
   EXPECT_EQ(u.UpdaterUrl, "http://u/up.zip");
   EXPECT_EQ(u.UpdaterCrc, 0xFFFFFFFFu);
@@ -232,7 +232,7 @@ TEST_F(ConfigApply, MissingUpdaterIsFetchedWhateverTheOfferedVersion) {
 }
 
 TEST_F(ConfigApply, OlderUpdaterIsRemovedAndFetchedAgain) {
-  TUpDateInfo u = Offer("<zoqaupdate ver='1.0.0.2' crc='9'>http://u/up.zip</zoqaupdate>");
+  TUpdateInfo u = Offer("<zoqaupdate ver='1.0.0.2' crc='9'>http://u/up.zip</zoqaupdate>");
   EXPECT_TRUE(u.UpdaterNeeded);
   EXPECT_EQ(u.UpdaterUrl, "http://u/up.zip");
   EXPECT_EQ(u.UpdaterCrc, 9u);
@@ -242,7 +242,7 @@ TEST_F(ConfigApply, OlderUpdaterIsRemovedAndFetchedAgain) {
 TEST_F(ConfigApply, CurrentUpdaterIsKept) {
   for (const char* version : {"1.0.0.1", "1.0.0.0", "1.0.2", "", "1.0.0.2.0"}) {
     updater = FakeUpdater{};
-    TUpDateInfo u = Offer("<zoqaupdate ver='"s + version + "'>http://u/up.zip</zoqaupdate>");
+    TUpdateInfo u = Offer("<zoqaupdate ver='"s + version + "'>http://u/up.zip</zoqaupdate>");
     EXPECT_FALSE(u.UpdaterNeeded) << version;
     EXPECT_EQ(updater.removed, 0) << version;
   }

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "service/downidhttp.h"
+#include "service/downloadthread.h"
 #include "service/filecrc.h"
 #include "service/servicesettings.h"
 #include "servicefixture.h"
@@ -55,7 +55,7 @@ class DownloadTest : public ServiceTest {
   TDownloadStatus Run(TDownloadRequest request, bool terminateAtOnce = false) {
     done.reset();
     request.MessageCode = 3044;
-    auto d = TDownIdHttp::Start(
+    auto d = TDownloadThread::Start(
         request, port,
         [this](int code, int wParam, std::int64_t lParam) {
           messages.push_back({code, wParam, lParam});
@@ -190,8 +190,8 @@ TEST_F(DownloadTest, AnEndlessBodyEndsWithAProcessWideStop) {
   TWorldResponse endless;
   endless.Endless = true;
   world.Route("dl.zoqa.test", "/endless", endless);
-  auto d = TDownIdHttp::Start(To("http://dl.zoqa.test/endless", "endless.bin"), port, {},
-                              [this](TDownloadStatus s) { done = s; });
+  auto d = TDownloadThread::Start(To("http://dl.zoqa.test/endless", "endless.bin"), port, {},
+                                  [this](TDownloadStatus s) { done = s; });
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   StopAllWorkers();
   EXPECT_TRUE(PumpUntil([this] { return done.has_value(); }, 10000));

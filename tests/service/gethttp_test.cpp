@@ -1,6 +1,6 @@
 // The service-page fetch against the loopback world: replies reach the port's thread as code
 // page 936 text, every failure as empty text, and nothing after the port closed.
-#include "service/gethttp.h"
+#include "service/servicepagefetch.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +16,15 @@
 namespace zoqa::test {
 namespace {
 
-class GetHttpTest : public ::testing::Test {
+class ServicePageFetchTest : public ::testing::Test {
  protected:
-  GetHttpTest() {
+  ServicePageFetchTest() {
     EnsureHarvestApp();
     TEngineSettings settings;
     settings.Proxy = world.ProxyAddress();
     SetEngineSettings(settings);
   }
-  ~GetHttpTest() override {
+  ~ServicePageFetchTest() override {
     world.ReleaseHeld();
     EXPECT_TRUE(TWorkerThread::WaitAllEnded(20000, [] { PumpEvents(); }));
     port->Close();
@@ -34,7 +34,7 @@ class GetHttpTest : public ::testing::Test {
   // Fetches `url` and waits for the reply.
   std::optional<std::string> Fetch(const std::string& url) {
     std::optional<std::string> reply;
-    TGetHttp::Start(url, port, [&reply](const std::string& text) { reply = text; });
+    TServicePageFetch::Start(url, port, [&reply](const std::string& text) { reply = text; });
     PumpUntil([&] { return reply.has_value(); }, 20000);
     return reply;
   }
@@ -43,7 +43,7 @@ class GetHttpTest : public ::testing::Test {
   std::shared_ptr<TMainThreadPort> port = TMainThreadPort::Create();
 };
 
-TEST_F(GetHttpTest, Utf8ReplyArrivesAsCodePage936AfterRedirectsWithCookies) {
+TEST_F(ServicePageFetchTest, Utf8ReplyArrivesAsCodePage936AfterRedirectsWithCookies) {
   world.Route("svc.example", "/http.aspx?action=des&t=8",
               TWorldResponse::Redirect("http://svc.example/des.txt")
                   .WithHeader("Set-Cookie", "ASP=s1; Path=/"));
@@ -57,7 +57,7 @@ TEST_F(GetHttpTest, Utf8ReplyArrivesAsCodePage936AfterRedirectsWithCookies) {
   EXPECT_EQ(second[0].UserAgent, kServiceUserAgent);
 }
 
-TEST_F(GetHttpTest, EveryFailureGivesEmptyText) {
+TEST_F(ServicePageFetchTest, EveryFailureGivesEmptyText) {
   world.Route("svc.example", "/bad", TWorldResponse::Page("ok \xC3\x28 broken"));
   world.Route("svc.example", "/missing", TWorldResponse::Page("not here", 404));
   world.Route("svc.example", "/error", TWorldResponse::Page("oops", 500));
@@ -75,7 +75,7 @@ TEST_F(GetHttpTest, EveryFailureGivesEmptyText) {
   EXPECT_EQ(world.Count(), before);
 }
 
-TEST_F(GetHttpTest, RefusedConnectionGivesEmptyText) {
+TEST_F(ServicePageFetchTest, RefusedConnectionGivesEmptyText) {
   SetEngineSettings(TEngineSettings{});
   int closedPort = 0;
   {
@@ -87,13 +87,14 @@ TEST_F(GetHttpTest, RefusedConnectionGivesEmptyText) {
   EXPECT_EQ(*reply, "");
 }
 
-TEST_F(GetHttpTest, ReplyAfterThePortClosedIsDropped) {
+TEST_F(ServicePageFetchTest, ReplyAfterThePortClosedIsDropped) {
   TWorldResponse slow = TWorldResponse::Page("late");
   slow.DelayMs = 300;
   world.Route("svc.example", "/slow", slow);
   auto own = TMainThreadPort::Create();
   bool called = false;
-  TGetHttp::Start("http://svc.example/slow", own, [&called](const std::string&) { called = true; });
+  TServicePageFetch::Start("http://svc.example/slow", own,
+                           [&called](const std::string&) { called = true; });
   ASSERT_TRUE(world.WaitForCount({"svc.example", "/slow"}, 1, 10000));
   own->Close();
   EXPECT_TRUE(TWorkerThread::WaitAllEnded(20000, [] { PumpEvents(); }));

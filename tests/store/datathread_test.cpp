@@ -63,7 +63,7 @@ TEST_F(DataThreadTest, RowsBecomeRecords) {
   const TCompanyList& companies = Load("K");
   EXPECT_EQ(lastLoaded, "k");  // the stored keyword
   ASSERT_EQ(companies.Count(), 1u);
-  const TComPanyInfo& c = companies.At(0);
+  const TCompany& c = companies.At(0);
   EXPECT_EQ(c.GetName(), Cp936("广州 公司"));  // cleaned again
   EXPECT_EQ(c.Addr, "A?B");
   EXPECT_THAT(c.Emails, ElementsAre("a@b.cn", "c@d.cn"));

@@ -147,7 +147,7 @@ TEST_F(KeyListTest, CompaniesNeedAMobileAndANewName) {
   TKeyListInfo& store = Open();
   store.AddKey("a");
   store.AddKey("b");
-  TComPanyInfo noMobile = Company("First", "");
+  TCompany noMobile = Company("First", "");
   noMobile.AddTel("020-1");
   store.AddCompany("a", noMobile);
   store.AddCompany("absent", Company("First", "1391"));
@@ -167,13 +167,13 @@ TEST_F(KeyListTest, CompaniesNeedAMobileAndANewName) {
 TEST_F(KeyListTest, AddedCompanyIsCopiedStoredAndAnnounced) {
   TKeyListInfo& store = Open();
   TKeyData* key = store.AddKey("k");
-  const TComPanyInfo* announced = nullptr;
+  const TCompany* announced = nullptr;
   std::string announcedKeyword;
-  store.OnCompanyAdded = [&](TKeyListInfo&, const std::string& keyword, const TComPanyInfo& c) {
+  store.OnCompanyAdded = [&](TKeyListInfo&, const std::string& keyword, const TCompany& c) {
     announced = &c;
     announcedKeyword = keyword;
   };
-  TComPanyInfo company = Company("<b>Acme</B> Ltd", "13900000001");
+  TCompany company = Company("<b>Acme</B> Ltd", "13900000001");
   company.AddMobile("13900000002");
   company.AddQQ("12345");
   company.AddEmail("a@b.cn");

@@ -25,7 +25,7 @@ TEST_F(KeyListExportTest, CompaniesGoOutInListOrderAfterALoad) {
   {
     TKeyListInfo& store = Open();
     store.AddKey(Cp936("广州"));
-    TComPanyInfo first = Company("甲公司", "13900000001");
+    TCompany first = Company("甲公司", "13900000001");
     first.AddMobile("13900000002");
     first.AddQQ("111");
     store.AddCompany(Cp936("广州"), first);

@@ -48,7 +48,7 @@ class StoreFaultsTest : public ::testing::Test, public test::StoreFixture {
     store.AddKey("k");
     int tries = 0;
     while (companiesAdded == tries && tries < 100000) {
-      TComPanyInfo company = Company("Co " + std::to_string(tries), "1");
+      TCompany company = Company("Co " + std::to_string(tries), "1");
       company.Addr = std::string(2000, 'a');
       store.AddCompany("k", company);
       ++tries;
@@ -186,7 +186,7 @@ TEST_F(StoreFaultsTest, ReadOnlyDataDirectoryStillReads) {
 TEST_F(StoreFaultsTest, ZeroBytesAndBadUtf8InStoredText) {
   TKeyListInfo& store = Open();
   store.AddKey("k");
-  TComPanyInfo company = Company("Nul", "139");
+  TCompany company = Company("Nul", "139");
   company.Addr = std::string("road\0 5", 7);
   company.AddQQ(std::string("1\0002", 3));
   store.AddCompany("k", company);

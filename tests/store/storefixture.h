@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 #include "platform/appdir.h"
 #include "store/datathread.h"
 #include "store/keylist.h"
@@ -38,9 +38,9 @@ inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 20000) 
   return done();
 }
 
-inline TComPanyInfo Company(const std::string& nameUtf8, const std::string& mobile,
-                            const std::string& keyword = "") {
-  TComPanyInfo company;
+inline TCompany Company(const std::string& nameUtf8, const std::string& mobile,
+                        const std::string& keyword = "") {
+  TCompany company;
   company.SetName(Cp936(nameUtf8));
   company.KeyWord = keyword;
   if (!mobile.empty()) company.AddMobile(mobile);
@@ -74,7 +74,7 @@ class StoreFixture {
   // Counts the events of the current store.
   void Attach() {
     store->OnKeyAdded = [this](TKeyListInfo&, TKeyData&) { ++keysAdded; };
-    store->OnCompanyAdded = [this](TKeyListInfo&, const std::string&, const TComPanyInfo&) {
+    store->OnCompanyAdded = [this](TKeyListInfo&, const std::string&, const TCompany&) {
       ++companiesAdded;
     };
     store->OnCompaniesLoaded = [this](TKeyListInfo&, const std::string& keyword) {

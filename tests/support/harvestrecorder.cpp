@@ -82,15 +82,15 @@ std::vector<std::string> TRecordingSink::CrawlStatuses() const {
   return out;
 }
 
-std::vector<TComPanyInfo> TRecordingSink::Companies() const {
-  std::vector<TComPanyInfo> out;
+std::vector<TCompany> TRecordingSink::Companies() const {
+  std::vector<TCompany> out;
   for (const auto& r : reports_) {
     if (r.Kind == hkCompany) out.push_back(r.Company);
   }
   return out;
 }
 
-const TComPanyInfo* TRecordingSink::Company(const std::string& nameUtf8) const {
+const TCompany* TRecordingSink::Company(const std::string& nameUtf8) const {
   std::string name = Utf8ToCp936(nameUtf8);
   for (const auto& r : reports_) {
     if (r.Kind == hkCompany && r.Company.ComName == name) return &r.Company;

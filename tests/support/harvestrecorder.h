@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "harvest/report/caijiinfo.h"
-#include "harvest/report/companyinfo.h"
 #include "harvest/harvester.h"
+#include "harvest/report/company.h"
+#include "harvest/report/harvestprogress.h"
 #include "harvest/report/harvestsink.h"
 
 namespace zoqa::test {
@@ -25,9 +25,9 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 
 struct TRecordedReport {
   THarvestKind Kind = hkStatus;
-  TComPanyInfo Company;  // hkCompany
-  TCaiJiInfo Info;       // hkStatus, hkPageDone
-  std::string Text;      // hkCrawlStatus (code page 936)
+  TCompany Company;       // hkCompany
+  THarvestProgress Info;  // hkStatus, hkPageDone
+  std::string Text;       // hkCrawlStatus (code page 936)
   std::int64_t AtMs = 0;
 };
 
@@ -53,9 +53,9 @@ class TRecordingSink : public THarvestSink {
   // Harvester status lines (hkStatus) and crawler status lines (hkCrawlStatus), in UTF-8.
   std::vector<std::string> Statuses() const;
   std::vector<std::string> CrawlStatuses() const;
-  std::vector<TComPanyInfo> Companies() const;
+  std::vector<TCompany> Companies() const;
   // The company whose name (UTF-8) is `nameUtf8`, or nullptr.
-  const TComPanyInfo* Company(const std::string& nameUtf8) const;
+  const TCompany* Company(const std::string& nameUtf8) const;
   // PagesDone of every hkPageDone, in order.
   std::vector<int> PagesDone() const;
 

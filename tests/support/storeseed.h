@@ -6,16 +6,16 @@
 #include <utility>
 #include <vector>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 #include "store/keylist.h"
 #include "util/codepage.h"
 
 namespace zoqa::test {
 
 // A company found on Baidu for `keywordUtf8`, with one mobile number unless it is empty.
-inline TComPanyInfo MakeCompany(const std::string& keywordUtf8, const std::string& nameUtf8,
-                                const std::string& mobile) {
-  TComPanyInfo company;
+inline TCompany MakeCompany(const std::string& keywordUtf8, const std::string& nameUtf8,
+                            const std::string& mobile) {
+  TCompany company;
   company.SetName(Cp936(nameUtf8));
   company.KeyWord = Cp936(keywordUtf8);
   if (!mobile.empty()) company.AddMobile(mobile);

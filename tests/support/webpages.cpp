@@ -1,7 +1,7 @@
 #include "support/webpages.h"
 
-#include "harvest/sites/beian.h"
 #include "harvest/base/enginesettings.h"
+#include "harvest/sites/filinglookup.h"
 #include "support/loopbackworld.h"
 #include "util/codepage.h"
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "harvest/report/caijiinfo.h"
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
+#include "harvest/report/harvestprogress.h"
 #include "platform/mainthreadport.h"
 
 namespace zoqa {
@@ -21,9 +21,9 @@ enum THarvestKind { hkCompany = 0, hkStatus = 1, hkPageDone = 2, hkCrawlStatus =
 // handling only.
 struct THarvestMessage {
   THarvestKind Kind = hkStatus;
-  const TComPanyInfo* Company = nullptr;  // hkCompany: the crawler's record
-  const TCaiJiInfo* Info = nullptr;       // hkStatus, hkPageDone: the harvester's progress
-  const std::string* Text = nullptr;      // hkCrawlStatus: the crawler's status line
+  const TCompany* Company = nullptr;       // hkCompany: the crawler's record
+  const THarvestProgress* Info = nullptr;  // hkStatus, hkPageDone: the harvester's progress
+  const std::string* Text = nullptr;       // hkCrawlStatus: the crawler's status line
   // The task whose harvester or crawler sent the report, as the link it came by names it;
   // 0 for a link that belongs to no task.
   std::uint64_t Task = 0;

@@ -1,7 +1,7 @@
 #include "harvest/results/baiduresults.h"
 
 #include "harvest/base/enginesettings.h"
-#include "harvest/results/pagereader.h"
+#include "harvest/results/structuralreader.h"
 #include "harvest/text/pagesearch.h"
 #include "harvest/text/textscan.h"
 #include "util/codepage.h"

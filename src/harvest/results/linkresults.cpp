@@ -3,8 +3,8 @@
 #include <unordered_set>
 
 #include "harvest/base/enginesettings.h"
-#include "harvest/results/pagereader.h"
 #include "harvest/results/resultselectors.h"
+#include "harvest/results/structuralreader.h"
 #include "harvest/text/pagesearch.h"
 #include "harvest/text/textscan.h"
 #include "util/codepage.h"
@@ -64,7 +64,7 @@ std::string TLinkResults::MatchLink(const std::string& match) {
 }
 
 std::vector<std::string> TLinkResults::PageLinks(TRegExp& re, TEngine engine,
-                                                   const TPageText& page) {
+                                                 const TPageText& page) {
   TLinkList links;
   std::string paid = PaidLinkPattern(engine);
   for (const std::string& match : FindInPage(re, paid.c_str(), page)) links.Add(MatchLink(match));
@@ -80,7 +80,7 @@ std::vector<std::string> TLinkResults::PageLinks(TRegExp& re, TEngine engine,
 }
 
 std::vector<TResultLink> TLinkResults::ResultLinks(TRegExp& re, TEngine engine,
-                                                     const TPageText& page) {
+                                                   const TPageText& page) {
   std::vector<TResultLink> links;
   for (std::string& url : PageLinks(re, engine, page)) {
     TResultLink link;

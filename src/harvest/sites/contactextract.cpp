@@ -48,11 +48,11 @@ class UniqueAppender {
   std::unordered_set<std::string> seen_;
 };
 
-bool NameIsEmpty(const TComPanyInfo& record) {
+bool NameIsEmpty(const TCompany& record) {
   return Trim(record.GetName()).empty();
 }
 
-void ExtractName(TRegExp& re, TComPanyInfo& record, const TPageText& page, TEngineVariant variant) {
+void ExtractName(TRegExp& re, TCompany& record, const TPageText& page, TEngineVariant variant) {
   if (!NameIsEmpty(record)) return;
   std::vector<std::string> titles = FindInPage(re, kTitle, page);
   if (variant != TEngineVariant::Baidu) {
@@ -79,7 +79,7 @@ std::string DigitsOnly(std::string_view text) {
   return digits;
 }
 
-void ExtractNumbers(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
+void ExtractNumbers(TRegExp& re, TCompany& record, const TPageText& page) {
   // A filing number or a date matches the landline pattern without being a landline; the
   // service number pattern then still gets its turn.
   std::vector<std::string> tels = Landlines(re, kLandline, page);
@@ -90,7 +90,7 @@ void ExtractNumbers(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
   for (const auto& m : FindInPage(re, kMobile, page)) mobileList.Add(DigitsOnly(m));
 }
 
-void ExtractMailAndQQ(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
+void ExtractMailAndQQ(TRegExp& re, TCompany& record, const TPageText& page) {
   UniqueAppender emails(record.Emails);
   for (const auto& e : FindInPage(re, kEmail, page)) emails.Add(e);
   UniqueAppender qqs(record.QQs);
@@ -115,7 +115,7 @@ std::string AddressBeforeTag(std::string_view match) {
   return std::string(addr.substr(0, FindText(addr, "<")));
 }
 
-void ExtractAddress(TRegExp& re, TComPanyInfo& record, const TPageText& page) {
+void ExtractAddress(TRegExp& re, TCompany& record, const TPageText& page) {
   // Only the first match is used, so the search stops there.
   std::vector<std::string> found = FindInPage(re, kAddress, page, 1);
   if (found.empty()) return;
@@ -167,8 +167,8 @@ std::string FindContactLink(TRegExp& re, const TPageText& page, std::string_view
   return {};
 }
 
-bool ExtractContacts(TRegExp& re, TComPanyInfo& record, const TPageText& page,
-                     TEngineVariant variant, const TStatusHook& status) {
+bool ExtractContacts(TRegExp& re, TCompany& record, const TPageText& page, TEngineVariant variant,
+                     const TStatusHook& status) {
   ExtractName(re, record, page, variant);
   if (status) status(Cp936("正在获取[") + record.GetName() + Cp936("]详细信息..."));
   ExtractNumbers(re, record, page);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 #include "harvest/text/pagetext.h"
 #include "harvest/text/regexp.h"
 
@@ -26,8 +26,8 @@ std::string FindContactLink(TRegExp& re, const TPageText& page, std::string_view
 
 // Fills `record` from the page; true when it is worth reporting (a name and at least one
 // landline or mobile). A page that is not worth it leaves the record reset.
-bool ExtractContacts(TRegExp& re, TComPanyInfo& record, const TPageText& page,
-                     TEngineVariant variant, const TStatusHook& status = {});
+bool ExtractContacts(TRegExp& re, TCompany& record, const TPageText& page, TEngineVariant variant,
+                     const TStatusHook& status = {});
 
 // The company name among page titles, for the 360 and Sogou crawlers: the last candidate
 // ending in "公司" (or "企业") that is longer than five bytes, else the last title.

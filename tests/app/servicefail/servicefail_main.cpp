@@ -30,7 +30,7 @@ class TPrintingView : public TServiceView {
     return 0;
   }
   void OpenUpdateWindow() override { Line("OpenUpdateWindow"); }
-  void StartUpdate(std::unique_ptr<TUpDateInfo>) override { Line("StartUpdate"); }
+  void StartUpdate(std::unique_ptr<TUpdateInfo>) override { Line("StartUpdate"); }
   void SetStatusBar(const std::string& text) override { Line("SetStatusBar " + Cp936ToUtf8(text)); }
   void StopVersionCheck() override { Line("StopVersionCheck"); }
   void ArmDeferredStartup() override { Line("ArmDeferredStartup"); }

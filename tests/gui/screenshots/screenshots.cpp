@@ -125,7 +125,7 @@ void Seed() {
     store.AddKey(Cp936(keyword));
     for (const Company& c : kCompanies) {
       if (std::string(keyword) != "广州 电子公司" && n++ % 3 != 0) continue;
-      TComPanyInfo company;
+      TCompany company;
       company.KeyWord = Cp936(keyword);
       company.SetName(
           Cp936(std::string(c.name) +

@@ -11,7 +11,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 struct Extracted {
-  TComPanyInfo record;
+  TCompany record;
   bool worth = false;
   std::string status;
 };
@@ -85,7 +85,7 @@ TEST(ContactExtract, NotWorthReportingResetsTheRecord) {
 
 TEST(ContactExtract, NameKeptWhenAlreadySet) {
   TRegExp re;
-  TComPanyInfo record;
+  TCompany record;
   record.SetName(Cp936("已知公司"));
   TPageText page(Utf8ToCp936("<title>Other</title> 13812345678"));
   EXPECT_TRUE(ExtractContacts(re, record, page, TEngineVariant::Baidu));
@@ -145,7 +145,7 @@ TEST(ContactExtract, ContactLinkPatternsInOrder) {
 
 TEST(ContactExtract, BadPagesNeitherCrashNorHang) {
   TRegExp re;
-  TComPanyInfo record;
+  TCompany record;
   std::string garbage;
   for (int i = 0; i < (1 << 20); ++i) garbage += static_cast<char>((i * 7919) & 0xFF);
   EXPECT_FALSE(ExtractContacts(re, record, TPageText(Utf8ToCp936(garbage)), TEngineVariant::Baidu));
@@ -181,7 +181,7 @@ TEST(ContactExtract, TwentyMebibytePageOfNumbers) {
             std::to_string(10000000 + i) + addr + "\n";
   }
   TRegExp re;
-  TComPanyInfo record;
+  TCompany record;
   ASSERT_TRUE(ExtractContacts(re, record, TPageText(page), TEngineVariant::Baidu));
   EXPECT_GT(record.Mobiles.size(), 100000u);
   EXPECT_EQ(record.Tels.size(), record.Mobiles.size());

@@ -1,4 +1,4 @@
-#include "harvest/results/pagereader.h"
+#include "harvest/results/structuralreader.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/xpath.h>

@@ -13,7 +13,7 @@ namespace zoqa {
 
 class TOutFile;
 
-class TDS2Excel {
+class TBiffWorkbook {
  public:
   // The longest cell text a LABEL record can hold (its length field counts 8 more bytes).
   static constexpr std::size_t kMaxCellBytes = 65527;
@@ -22,7 +22,7 @@ class TDS2Excel {
   static constexpr std::size_t kMaxColumns = 256;
 
   // Keeps a reference to `lines`, whose cells are separated by `cellSeparator`.
-  explicit TDS2Excel(const std::vector<std::string>& lines, char cellSeparator = '|');
+  explicit TBiffWorkbook(const std::vector<std::string>& lines, char cellSeparator = '|');
 
   // Writes the lines to `fileName`, replacing an existing file. With `hasTitleRow` the first
   // line gives the column titles and the number of columns of every row. Raises when the file

@@ -1,4 +1,4 @@
-#include "harvest/sites/beian.h"
+#include "harvest/sites/filinglookup.h"
 
 #include <array>
 #include <cstdint>
@@ -66,9 +66,9 @@ std::string RegistrableDomain(std::string_view host) {
   return {};
 }
 
-TBeiAn::TBeiAn() : http_(LookupOptions()) {}
+TFilingLookup::TFilingLookup() : http_(LookupOptions()) {}
 
-std::string TBeiAn::LookupIcp(const std::string& url) {
+std::string TFilingLookup::LookupIcp(const std::string& url) {
   try {
     return Lookup(url);
   } catch (...) {
@@ -76,7 +76,7 @@ std::string TBeiAn::LookupIcp(const std::string& url) {
   }
 }
 
-std::string TBeiAn::Lookup(const std::string& url) {
+std::string TFilingLookup::Lookup(const std::string& url) {
   std::string host = HostPart(AsciiLower(url));
   if (host.empty()) return {};
   std::string domain = RegistrableDomain(host);
@@ -90,7 +90,7 @@ std::string TBeiAn::Lookup(const std::string& url) {
   return NameFromPage(TPageText::FromUtf8(body));
 }
 
-std::string TBeiAn::NameFromPage(const TPageText& page) {
+std::string TFilingLookup::NameFromPage(const TPageText& page) {
   std::vector<std::string> cells =
       re_.FindAllUtf8("<td[^>]*>([\\s\\S]*?)</td>", page.Utf8(), SIZE_MAX, true);
   std::string kind;

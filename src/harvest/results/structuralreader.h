@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "harvest/base/engine.h"
-#include "harvest/text/pagetext.h"
 #include "harvest/results/resultlink.h"
+#include "harvest/text/pagetext.h"
 
 namespace zoqa {
 

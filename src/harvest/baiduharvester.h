@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "harvest/harvester.h"
-#include "harvest/text/pagetext.h"
 #include "harvest/results/resultlink.h"
+#include "harvest/text/pagetext.h"
 
 namespace zoqa {
 
-class TCaijiBaidu : public THarvester {
+class TBaiduHarvester : public THarvester {
  public:
-  TCaijiBaidu(std::shared_ptr<THarvestLink> link, const std::string& keyWord, int startPage);
+  TBaiduHarvester(std::shared_ptr<THarvestLink> link, const std::string& keyWord, int startPage);
 
   // The search URL of `keyWord`'s page `pageIndex`.
   static std::string SearchUrl(const std::string& keyWord, int pageIndex);

@@ -1,4 +1,4 @@
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 
 #include <algorithm>
 #include <array>
@@ -32,17 +32,17 @@ const std::array<NameEdit, 9>& NameEdits() {
 
 }  // namespace
 
-std::string TComPanyInfo::GetName() const {
+std::string TCompany::GetName() const {
   return ComName.empty() ? " " : ComName;
 }
 
-void TComPanyInfo::SetName(std::string_view s) {
+void TCompany::SetName(std::string_view s) {
   std::string name(s);
   for (const auto& edit : NameEdits()) name = ReplaceText(name, edit.from, edit.to, true);
   ComName = std::move(name);
 }
 
-void TComPanyInfo::Reset() {
+void TCompany::Reset() {
   Tels.clear();
   Mobiles.clear();
   Emails.clear();
@@ -54,7 +54,7 @@ void TComPanyInfo::Reset() {
   IsPay = 0;
 }
 
-void TComPanyInfo::Assign(const TComPanyInfo& other) {
+void TCompany::Assign(const TCompany& other) {
   if (this == &other) return;
   SetName(other.GetName());
   Addr = other.Addr;
@@ -68,7 +68,7 @@ void TComPanyInfo::Assign(const TComPanyInfo& other) {
   QQs = other.QQs;
 }
 
-void TComPanyInfo::AddUnique(std::vector<std::string>& list, std::string_view s) {
+void TCompany::AddUnique(std::vector<std::string>& list, std::string_view s) {
   bool present =
       std::any_of(list.begin(), list.end(), [s](const std::string& e) { return SameText(e, s); });
   if (!present) list.emplace_back(s);

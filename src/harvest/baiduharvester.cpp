@@ -1,12 +1,12 @@
-#include "harvest/caijibaidu.h"
+#include "harvest/baiduharvester.h"
 
 #include <atomic>
 #include <cstdio>
 #include <fstream>
 
-#include "harvest/text/bodytext.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/results/baiduresults.h"
+#include "harvest/text/bodytext.h"
 #include "platform/appdir.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
@@ -21,23 +21,23 @@ constexpr std::size_t kMinResultBytes = 1500;
 
 }  // namespace
 
-TCaijiBaidu::TCaijiBaidu(std::shared_ptr<THarvestLink> link, const std::string& keyWord,
-                         int startPage)
+TBaiduHarvester::TBaiduHarvester(std::shared_ptr<THarvestLink> link, const std::string& keyWord,
+                                 int startPage)
     : THarvester(egBaidu, std::move(link), keyWord, startPage) {}
 
-std::string TCaijiBaidu::SearchUrl(const std::string& keyWord, int pageIndex) {
+std::string TBaiduHarvester::SearchUrl(const std::string& keyWord, int pageIndex) {
   std::string url =
       "http://" + EngineSettings()->BaiduSearchHost + "/s?wd=" + UrlEncode(keyWord, false);
   if (pageIndex > 0) url += "&pn=" + std::to_string(10LL * pageIndex);
   return url;
 }
 
-bool TCaijiBaidu::Cycle() {
+bool TBaiduHarvester::Cycle() {
   if (HarvestPage()) PageDone();
   return true;
 }
 
-bool TCaijiBaidu::FetchResultPage(std::string& body) {
+bool TBaiduHarvester::FetchResultPage(std::string& body) {
   for (int attempt = 0; attempt < kPageAttempts; ++attempt) {
     if (http_.Get(currentUrl_, body)) return true;
     http_.Close();
@@ -47,7 +47,7 @@ bool TCaijiBaidu::FetchResultPage(std::string& body) {
 }
 
 // True when the page counts as finished.
-bool TCaijiBaidu::HarvestPage() {
+bool TBaiduHarvester::HarvestPage() {
   currentUrl_ = SearchUrl(info_.KeyWord, PageIndex());
   Status(Cp936("正在获取搜索结果..."));
   std::string body;
@@ -73,7 +73,7 @@ bool TCaijiBaidu::HarvestPage() {
   return true;
 }
 
-void TCaijiBaidu::SaveLastPage(const std::string& text) {
+void TBaiduHarvester::SaveLastPage(const std::string& text) {
   // Each writer fills a file of its own beside the final name and renames it over that name,
   // which replaces the file whole. The page is a plain dump: it is not synced to disk.
   static std::atomic<std::uint64_t> serial{0};
@@ -91,7 +91,7 @@ void TCaijiBaidu::SaveLastPage(const std::string& text) {
   if (std::rename(temp.c_str(), path.c_str()) != 0) std::remove(temp.c_str());
 }
 
-bool TCaijiBaidu::StartCrawlers(const std::vector<TResultLink>& results) {
+bool TBaiduHarvester::StartCrawlers(const std::vector<TResultLink>& results) {
   for (const TResultLink& result : results) {
     Status(Cp936("正在进入企业网站..."));
     if (!WaitCrawlGate()) return false;
@@ -100,8 +100,8 @@ bool TCaijiBaidu::StartCrawlers(const std::vector<TResultLink>& results) {
   return true;
 }
 
-void TCaijiBaidu::StartCrawler(const TResultLink& result) {
-  TPagePara para;
+void TBaiduHarvester::StartCrawler(const TResultLink& result) {
+  TCrawlOrder para;
   para.WindowHandle = link_;
   para.Title = result.Title;
   para.LinkUrl = result.Link;
@@ -111,7 +111,7 @@ void TCaijiBaidu::StartCrawler(const TResultLink& result) {
   para.KeyWord = info_.KeyWord;
   para.Route = Route();
   try {
-    AddCrawler(TCaijiPageCon::CreateBaidu(para, CrawlerEnded()));
+    AddCrawler(TSiteCrawler::CreateBaidu(para, CrawlerEnded()));
   } catch (...) {
     // A crawler that cannot be started loses this one result only.
   }

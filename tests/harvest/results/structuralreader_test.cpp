@@ -1,14 +1,14 @@
 // Result pages in today's markup through both readers: what the structural reader adds after
 // the classic passes, what it skips, and that it adds nothing to pages in the classic markup.
-#include "harvest/results/pagereader.h"
+#include "harvest/results/structuralreader.h"
 
 #include <gtest/gtest.h>
 
-#include "harvest/text/bodytext.h"
-#include "harvest/caijibaidu.h"
 #include "harvest/base/enginesettings.h"
-#include "harvest/linkharvester.h"
+#include "harvest/results/baiduresults.h"
+#include "harvest/results/linkresults.h"
 #include "harvest/results/resultpage.h"
+#include "harvest/text/bodytext.h"
 #include "support/webpages.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
@@ -101,14 +101,14 @@ TEST(PageReader, AddsNothingToPagesInTheClassicMarkup) {
                        {"没有网址", ""},
                        {"认证结果", "http://www.baidu.com/link?url=o3", true, "某某五金有限公司"}}),
       true);
-  TBaiduPage found = TCaijiBaidu::ReadPage(re, baidu);
+  TBaiduPage found = TBaiduResults::ReadPage(re, baidu);
   EXPECT_EQ(found.Certified.size() + found.Ordinary.size(), 3u);
   EXPECT_TRUE(found.Structural.empty());
   TPageText links = DecodeBody(LinkResultPage({Anchor("http://www.a-co.com/", "甲"),
                                                Anchor("http://www.B-co.com/x?a=1&amp;b=2", "乙")}),
                                true);
   for (TEngine engine : {eg360, egSogou}) {
-    EXPECT_EQ(TLinkHarvester::ResultLinks(re, engine, links).size(), 2u);
+    EXPECT_EQ(TLinkResults::ResultLinks(re, engine, links).size(), 2u);
   }
 }
 

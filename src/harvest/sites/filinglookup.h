@@ -15,9 +15,9 @@ namespace zoqa {
 // second label on) and every label after it; "" when no label qualifies.
 std::string RegistrableDomain(std::string_view host);
 
-class TBeiAn {
+class TFilingLookup {
  public:
-  TBeiAn();
+  TFilingLookup();
 
   // The organisation behind `url`'s domain, or "" when nothing usable was found. Never
   // throws; the whole lookup takes at most 15 s.

@@ -1,4 +1,4 @@
-#include "service/gethttp.h"
+#include "service/servicepagefetch.h"
 
 #include <memory>
 #include <utility>
@@ -58,31 +58,31 @@ TGetResult GetServicePage(const std::string& url, std::uint64_t epoch) {
   return result;
 }
 
-std::shared_ptr<TGetHttp> TGetHttp::Start(const std::string& url,
-                                          std::shared_ptr<TMainThreadPort> port,
-                                          TTextHandler onReply) {
+std::shared_ptr<TServicePageFetch> TServicePageFetch::Start(const std::string& url,
+                                                            std::shared_ptr<TMainThreadPort> port,
+                                                            TTextHandler onReply) {
   return StartRaw(url, std::move(port), [onReply = std::move(onReply)](const TGetResult& r) {
     onReply(r.Ok ? ReplyText(r.Body) : std::string());
   });
 }
 
-std::shared_ptr<TGetHttp> TGetHttp::StartRaw(const std::string& url,
-                                             std::shared_ptr<TMainThreadPort> port,
-                                             TRawHandler onResult) {
-  std::shared_ptr<TGetHttp> get(new TGetHttp(url, std::move(port), std::move(onResult)));
+std::shared_ptr<TServicePageFetch> TServicePageFetch::StartRaw(
+    const std::string& url, std::shared_ptr<TMainThreadPort> port, TRawHandler onResult) {
+  std::shared_ptr<TServicePageFetch> get(
+      new TServicePageFetch(url, std::move(port), std::move(onResult)));
   get->StartThread();
   return get;
 }
 
-TGetHttp::TGetHttp(const std::string& url, std::shared_ptr<TMainThreadPort> port,
-                   TRawHandler onResult)
+TServicePageFetch::TServicePageFetch(const std::string& url, std::shared_ptr<TMainThreadPort> port,
+                                     TRawHandler onResult)
     : url_(url), port_(std::move(port)), onResult_(std::move(onResult)) {}
 
-void TGetHttp::Execute() {
+void TServicePageFetch::Execute() {
   result_ = GetServicePage(url_, StartEpoch());
 }
 
-void TGetHttp::Finished() {
+void TServicePageFetch::Finished() {
   if (!port_ || !onResult_) return;
   if (Terminated()) result_ = TGetResult();
   port_->Post([onResult = std::move(onResult_), result = std::move(result_)] { onResult(result); });

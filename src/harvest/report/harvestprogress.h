@@ -6,11 +6,11 @@
 
 namespace zoqa {
 
-struct TCaiJiInfo {
+struct THarvestProgress {
   std::string KeyWord;
   std::string StatusText;      // the last status line
   std::int32_t PagesDone = 0;  // the page index after the last finished page
-  std::string EngineName;      // "百度", "搜狗" or "360", as in TComPanyInfo::Source
+  std::string EngineName;      // "百度", "搜狗" or "360", as in TCompany::Source
 };
 
 }  // namespace zoqa

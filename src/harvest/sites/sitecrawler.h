@@ -8,33 +8,33 @@
 #include <memory>
 #include <string>
 
-#include "harvest/sites/beian.h"
-#include "harvest/report/companyinfo.h"
 #include "harvest/net/crawlerslots.h"
 #include "harvest/net/enginegate.h"
-#include "harvest/report/harvestsink.h"
 #include "harvest/net/httpclient.h"
-#include "harvest/sites/pagepara.h"
+#include "harvest/net/workerthread.h"
+#include "harvest/report/company.h"
+#include "harvest/report/harvestsink.h"
+#include "harvest/sites/crawlorder.h"
+#include "harvest/sites/filinglookup.h"
 #include "harvest/text/pagetext.h"
 #include "harvest/text/regexp.h"
-#include "harvest/net/workerthread.h"
 
 namespace zoqa {
 
-class TCaijiPageCon : public TWorkerThread {
+class TSiteCrawler : public TWorkerThread {
  public:
   // Runs on the crawler's thread when it ends, unless detached first.
-  using TEndHandler = std::function<void(TCaijiPageCon&)>;
+  using TEndHandler = std::function<void(TSiteCrawler&)>;
 
   // A Baidu crawler: link, title, certified flag and the harvester's cookies from `para`.
   // Crawlers are created first and then launched, so that the harvester can register one
   // before its thread can end.
-  static std::shared_ptr<TCaijiPageCon> CreateBaidu(const TPagePara& para, TEndHandler onEnd);
+  static std::shared_ptr<TSiteCrawler> CreateBaidu(const TCrawlOrder& para, TEndHandler onEnd);
   // A 360 or Sogou crawler for `linkUrl`, going through `route`'s proxy.
-  static std::shared_ptr<TCaijiPageCon> Create(TEngine engine, std::shared_ptr<THarvestLink> link,
-                                               const std::string& keyWord,
-                                               const std::string& linkUrl, TEndHandler onEnd,
-                                               const TProxyRoute& route = {});
+  static std::shared_ptr<TSiteCrawler> Create(TEngine engine, std::shared_ptr<THarvestLink> link,
+                                              const std::string& keyWord,
+                                              const std::string& linkUrl, TEndHandler onEnd,
+                                              const TProxyRoute& route = {});
   // Starts the crawler's thread.
   void Launch() { StartThread(); }
 
@@ -47,8 +47,8 @@ class TCaijiPageCon : public TWorkerThread {
   const std::string& LinkUrl() const { return linkUrl_; }
 
  private:
-  TCaijiPageCon(TEngine engine, std::shared_ptr<THarvestLink> link, const std::string& keyWord,
-                const std::string& linkUrl, TEndHandler onEnd, const TProxyRoute& route);
+  TSiteCrawler(TEngine engine, std::shared_ptr<THarvestLink> link, const std::string& keyWord,
+               const std::string& linkUrl, TEndHandler onEnd, const TProxyRoute& route);
 
   void Execute() override;
   void Finished() override;
@@ -68,11 +68,11 @@ class TCaijiPageCon : public TWorkerThread {
   std::string title_;
   std::uint8_t certified_ = 0;
   bool paid_ = false;  // the harvester saw the result promoted
-  TComPanyInfo record_;
+  TCompany record_;
   std::string status_;
   THttpClient http_;
   TRegExp re_;
-  TBeiAn beian_;
+  TFilingLookup filingLookup_;
   TCrawlerSlot slot_;
   TProxyRoute route_;
 

@@ -41,7 +41,7 @@ int ProgressPercent(std::int64_t received, std::int64_t total);
 // carry no extension).
 std::string ProgramToRun(const std::string& target);
 
-class TDownIdHttp : public TWorkerThread {
+class TDownloadThread : public TWorkerThread {
  public:
   // Receives (message code, wParam, lParam) on the port's thread: wParam 2 with the percent.
   using TMessageHandler = std::function<void(int code, int wParam, std::int64_t lParam)>;
@@ -50,15 +50,15 @@ class TDownIdHttp : public TWorkerThread {
 
   // Starts the download at once. `onMessage` may be empty (no progress reports). `onDone` is
   // dropped, like every report, when `port` has closed.
-  static std::shared_ptr<TDownIdHttp> Start(const TDownloadRequest& request,
-                                            std::shared_ptr<TMainThreadPort> port,
-                                            TMessageHandler onMessage, TDoneHandler onDone);
+  static std::shared_ptr<TDownloadThread> Start(const TDownloadRequest& request,
+                                                std::shared_ptr<TMainThreadPort> port,
+                                                TMessageHandler onMessage, TDoneHandler onDone);
 
   TDownloadStatus Status() const { return status_.load(); }
 
  protected:
-  TDownIdHttp(const TDownloadRequest& request, std::shared_ptr<TMainThreadPort> port,
-              TMessageHandler onMessage, TDoneHandler onDone);
+  TDownloadThread(const TDownloadRequest& request, std::shared_ptr<TMainThreadPort> port,
+                  TMessageHandler onMessage, TDoneHandler onDone);
   void Execute() override;
   void Finished() override;
 

@@ -11,7 +11,7 @@ namespace zoqa {
 
 class THarvestLink;  // the way to the sink on the main thread that receives the reports
 
-struct TPagePara {
+struct TCrawlOrder {
   std::shared_ptr<THarvestLink> WindowHandle;
   std::string CookieText;  // Cookie header for the crawler's first request
   std::string LinkUrl;     // the result's link (the engine's click link)

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "harvest/sites/beian.h"
+#include "harvest/sites/filinglookup.h"
 #include "util/textutil.h"
 
 namespace {
@@ -17,7 +17,7 @@ void Check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zoqa;
-  static TBeiAn lookup;
+  static TFilingLookup lookup;
   std::string_view input(reinterpret_cast<const char*>(data), size);
   std::string name = lookup.NameFromPage(TPageText::FromUtf8(input));
   // A name is long enough to be a company's and has no blanks at its ends.

@@ -1,12 +1,12 @@
-#include "harvest/sites/pagecon.h"
+#include "harvest/sites/sitecrawler.h"
 
-#include "harvest/text/bodytext.h"
-#include "harvest/sites/contactextract.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/net/fetchpage.h"
 #include "harvest/results/pageredirect.h"
-#include "harvest/text/textscan.h"
 #include "harvest/results/verifypage.h"
+#include "harvest/sites/contactextract.h"
+#include "harvest/text/bodytext.h"
+#include "harvest/text/textscan.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
 
@@ -40,9 +40,9 @@ TEngineVariant Variant(TEngine engine) {
 
 }  // namespace
 
-std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
-                                                          TEndHandler onEnd) {
-  std::shared_ptr<TCaijiPageCon> crawler(new TCaijiPageCon(
+std::shared_ptr<TSiteCrawler> TSiteCrawler::CreateBaidu(const TCrawlOrder& para,
+                                                        TEndHandler onEnd) {
+  std::shared_ptr<TSiteCrawler> crawler(new TSiteCrawler(
       egBaidu, para.WindowHandle, para.KeyWord, para.LinkUrl, std::move(onEnd), para.Route));
   crawler->title_ = para.Title;
   crawler->certified_ = para.Certified;
@@ -52,18 +52,18 @@ std::shared_ptr<TCaijiPageCon> TCaijiPageCon::CreateBaidu(const TPagePara& para,
   return crawler;
 }
 
-std::shared_ptr<TCaijiPageCon> TCaijiPageCon::Create(TEngine engine,
-                                                     std::shared_ptr<THarvestLink> link,
-                                                     const std::string& keyWord,
-                                                     const std::string& linkUrl, TEndHandler onEnd,
-                                                     const TProxyRoute& route) {
-  return std::shared_ptr<TCaijiPageCon>(
-      new TCaijiPageCon(engine, std::move(link), keyWord, linkUrl, std::move(onEnd), route));
+std::shared_ptr<TSiteCrawler> TSiteCrawler::Create(TEngine engine,
+                                                   std::shared_ptr<THarvestLink> link,
+                                                   const std::string& keyWord,
+                                                   const std::string& linkUrl, TEndHandler onEnd,
+                                                   const TProxyRoute& route) {
+  return std::shared_ptr<TSiteCrawler>(
+      new TSiteCrawler(engine, std::move(link), keyWord, linkUrl, std::move(onEnd), route));
 }
 
-TCaijiPageCon::TCaijiPageCon(TEngine engine, std::shared_ptr<THarvestLink> link,
-                             const std::string& keyWord, const std::string& linkUrl,
-                             TEndHandler onEnd, const TProxyRoute& route)
+TSiteCrawler::TSiteCrawler(TEngine engine, std::shared_ptr<THarvestLink> link,
+                           const std::string& keyWord, const std::string& linkUrl,
+                           TEndHandler onEnd, const TProxyRoute& route)
     : engine_(engine),
       link_(std::move(link)),
       linkUrl_(linkUrl),
@@ -73,16 +73,16 @@ TCaijiPageCon::TCaijiPageCon(TEngine engine, std::shared_ptr<THarvestLink> link,
   record_.KeyWord = keyWord;
   if (route_) {
     http_.SetRoute(route_);
-    beian_.SetRoute(route_);
+    filingLookup_.SetRoute(route_);
   }
 }
 
-void TCaijiPageCon::DetachEndHandler() {
+void TSiteCrawler::DetachEndHandler() {
   std::lock_guard<std::mutex> lock(endMutex_);
   onEnd_ = nullptr;
 }
 
-void TCaijiPageCon::Finished() {
+void TSiteCrawler::Finished() {
   slot_.reset();
   TEndHandler onEnd;
   {
@@ -92,7 +92,7 @@ void TCaijiPageCon::Finished() {
   if (onEnd) onEnd(*this);
 }
 
-void TCaijiPageCon::CrawlStatus(const std::string& text) {
+void TSiteCrawler::CrawlStatus(const std::string& text) {
   if (Terminated()) return;
   status_ = text;
   THarvestMessage message;
@@ -101,7 +101,7 @@ void TCaijiPageCon::CrawlStatus(const std::string& text) {
   link_->Send(message);
 }
 
-void TCaijiPageCon::Execute() {
+void TSiteCrawler::Execute() {
   CrawlStatus(Cp936("正在进入企业网站:") + linkUrl_);
   std::string body;
   // A crawler told to stop finishes the request it is in and goes no further.
@@ -118,7 +118,7 @@ void TCaijiPageCon::Execute() {
   if (engine_ == egBaidu) CrawlStatus(Cp936("企业信息采集完成:") + site);
 }
 
-bool TCaijiPageCon::FetchLink(std::string& body) {
+bool TSiteCrawler::FetchLink(std::string& body) {
   int attempts = engine_ == egBaidu ? kBaiduLinkAttempts : 1;
   for (int attempt = 0; attempt < attempts; ++attempt) {
     if (FetchLanding(body)) return true;
@@ -131,7 +131,7 @@ bool TCaijiPageCon::FetchLink(std::string& body) {
 
 // Requests the link and follows the engine's redirector pages to where they lead: the
 // company's site is where the link lands.
-bool TCaijiPageCon::FetchLanding(std::string& body) {
+bool TSiteCrawler::FetchLanding(std::string& body) {
   if (!http_.Get(linkUrl_, body)) return false;
   for (int hop = 0; hop < kMaxPageHops; ++hop) {
     if (body.size() > kMaxRedirectorBytes || !IsEngineUrl(http_.LastUrl())) break;
@@ -144,7 +144,7 @@ bool TCaijiPageCon::FetchLanding(std::string& body) {
 
 // Names the record and notes where it came from; false when the result stayed on an
 // engine's own sites.
-bool TCaijiPageCon::PrepareRecord() {
+bool TSiteCrawler::PrepareRecord() {
   record_.Reset();
   if (engine_ == egBaidu) {
     record_.WebUrl = http_.LastUrl();
@@ -156,13 +156,13 @@ bool TCaijiPageCon::PrepareRecord() {
   record_.IsPay = IsPaidLink(engine_, linkUrl_) ? 1 : 0;
   record_.WebUrl = http_.LastUrl();
   if (IsEngineUrl(record_.WebUrl)) return false;
-  record_.SetName(beian_.LookupIcp(record_.WebUrl));
+  record_.SetName(filingLookup_.LookupIcp(record_.WebUrl));
   return true;
 }
 
-void TCaijiPageCon::PrepareBaidu() {
+void TSiteCrawler::PrepareBaidu() {
   if (certified_ != 1) {
-    std::string registered = beian_.LookupIcp(record_.WebUrl);
+    std::string registered = filingLookup_.LookupIcp(record_.WebUrl);
     if (!registered.empty()) title_ = registered;
   }
   record_.RenZheng = certified_;
@@ -171,7 +171,7 @@ void TCaijiPageCon::PrepareBaidu() {
   record_.IsPay = paid_ || IsPaidLink(engine_, linkUrl_) ? 1 : 0;
 }
 
-void TCaijiPageCon::ReadContacts(const TPageText& page) {
+void TSiteCrawler::ReadContacts(const TPageText& page) {
   std::string contact = FindContactLink(re_, page, http_.LastHost(), Variant(engine_));
   if (!contact.empty()) {
     CrawlStatus(Cp936("正在提取联系方式:") + contact);
@@ -186,7 +186,7 @@ void TCaijiPageCon::ReadContacts(const TPageText& page) {
   if (readHome) ExtractFrom(record_.WebUrl);
 }
 
-void TCaijiPageCon::ExtractFrom(const std::string& url) {
+void TSiteCrawler::ExtractFrom(const std::string& url) {
   CrawlStatus(Cp936("开始获取企业详细信息..."));
   std::string body;
   if (!FetchPage(url, body, route_)) return;

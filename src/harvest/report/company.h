@@ -8,7 +8,7 @@
 
 namespace zoqa {
 
-class TComPanyInfo {
+class TCompany {
  public:
   std::string ComName;  // always written through SetName
   std::string ListId;   // the stored row's id as decimal text; empty before it is stored
@@ -37,7 +37,7 @@ class TComPanyInfo {
   // Empties the contact data, name, address, site, source and paid flag.
   void Reset();
   // Copies everything but KeyWord and ListId; an empty name becomes " ".
-  void Assign(const TComPanyInfo& other);
+  void Assign(const TCompany& other);
 
  private:
   static void AddUnique(std::vector<std::string>& list, std::string_view s);

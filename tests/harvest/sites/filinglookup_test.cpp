@@ -1,5 +1,5 @@
 // The filing lookup: the registrable domain, the registry request and the cell walk.
-#include "harvest/sites/beian.h"
+#include "harvest/sites/filinglookup.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ class NameFromPageTest : public ::testing::Test {
   std::string Name(const std::string& pageUtf8) {
     return Cp936ToUtf8(beian.NameFromPage(TPageText(Cp936(pageUtf8))));
   }
-  TBeiAn beian;
+  TFilingLookup beian;
 };
 
 TEST_F(NameFromPageTest, KindCellOfElevenBytesOrMoreWins) {
@@ -53,7 +53,7 @@ TEST_F(NameFromPageTest, BreakWordCellBeforeTheKindCellEndsTheWalk) {
 class BeianLookupTest : public HarvestTest {
  protected:
   std::string Lookup(const std::string& url) { return Cp936ToUtf8(beian.LookupIcp(url)); }
-  TBeiAn beian;
+  TFilingLookup beian;
 };
 
 TEST_F(BeianLookupTest, AsksTheRegistryForTheDomainAsASpider) {

@@ -1,4 +1,4 @@
-#include "export/ds2excel.h"
+#include "export/biffworkbook.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +25,10 @@ test::TBiffCell B(unsigned row, unsigned col) {
   return {row, col, true, {}};
 }
 
-class DS2ExcelTest : public ::testing::Test {
+class BiffWorkbookTest : public ::testing::Test {
  protected:
   std::string Save(const std::vector<std::string>& lines, bool titleRow = true, char sep = '|') {
-    TDS2Excel(lines, sep).SaveToFile(file_, titleRow);
+    TBiffWorkbook(lines, sep).SaveToFile(file_, titleRow);
     return ReadFileBytes(file_);
   }
   Cells SaveCells(const std::vector<std::string>& lines, bool titleRow = true) {
@@ -41,7 +41,7 @@ class DS2ExcelTest : public ::testing::Test {
   std::string file_ = dir_.File("out.xls");
 };
 
-TEST_F(DS2ExcelTest, WritesTheRecordsByteForByte) {
+TEST_F(BiffWorkbookTest, WritesTheRecordsByteForByte) {
   const std::string expected(
       "\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00"  // BOF
       "\x42\x00\x02\x00\xA8\x03"                          // CODEPAGE 936
@@ -59,7 +59,7 @@ TEST_F(DS2ExcelTest, WritesTheRecordsByteForByte) {
                           BiffLabel(1, 0, "\xD6\xD0") + BiffBlank(1, 1) + BiffEof());
 }
 
-TEST_F(DS2ExcelTest, FillsOneRowPerLineAndDropsExtraCells) {
+TEST_F(BiffWorkbookTest, FillsOneRowPerLineAndDropsExtraCells) {
   EXPECT_EQ(SaveCells({"a|b|c", "1||3", "x|y", "", "p|q|r|s", "|"}),
             (Cells{L(0, 0, "a"), L(0, 1, "b"), L(0, 2, "c"),  //
                    L(1, 0, "1"), B(1, 1), L(1, 2, "3"),       // empty middle cell
@@ -68,88 +68,89 @@ TEST_F(DS2ExcelTest, FillsOneRowPerLineAndDropsExtraCells) {
                    B(4, 0)}));
 }
 
-TEST_F(DS2ExcelTest, TrailingSeparatorMakesNoCellButEmptyTitlesDo) {
+TEST_F(BiffWorkbookTest, TrailingSeparatorMakesNoCellButEmptyTitlesDo) {
   EXPECT_EQ(SaveCells({"a||", "1|2|"}),
             (Cells{L(0, 0, "a"), L(0, 1, ""), L(1, 0, "1"), L(1, 1, "2")}));
 }
 
-TEST_F(DS2ExcelTest, SingleColumnTakesOneRowPerLine) {
+TEST_F(BiffWorkbookTest, SingleColumnTakesOneRowPerLine) {
   EXPECT_EQ(SaveCells({"13800000001", "13800000002", "13800000003"}),
             (Cells{L(0, 0, "13800000001"), L(1, 0, "13800000002"), L(2, 0, "13800000003")}));
   EXPECT_EQ(SaveCells({"a|b", "1|2"}, false), (Cells{L(0, 0, "a"), L(1, 0, "1")}));
 }
 
-TEST_F(DS2ExcelTest, EmptyTitleLineStillWritesTheData) {
+TEST_F(BiffWorkbookTest, EmptyTitleLineStillWritesTheData) {
   EXPECT_EQ(SaveCells({"", "1", "2"}), (Cells{L(0, 0, "1"), L(1, 0, "2")}));
   EXPECT_THROW(Save({}), std::runtime_error);  // no line at all is nothing to write
 }
 
-TEST_F(DS2ExcelTest, SplitsOnlyWhereACharacterStarts) {
+TEST_F(BiffWorkbookTest, SplitsOnlyWhereACharacterStarts) {
   // 0x7C ("|") is also the second byte of some double-byte characters.
-  EXPECT_EQ(TDS2Excel::SplitCells("\x81|x|\x81|", '|'),
+  EXPECT_EQ(TBiffWorkbook::SplitCells("\x81|x|\x81|", '|'),
             (std::vector<std::string_view>{"\x81|x", "\x81|"}));
-  EXPECT_EQ(TDS2Excel::SplitCells("|a||b|", '|'),
+  EXPECT_EQ(TBiffWorkbook::SplitCells("|a||b|", '|'),
             (std::vector<std::string_view>{"", "a", "", "b"}));
   EXPECT_EQ(SaveCells({"a|b", "a|b|c|d", "\x81||"}),
             (Cells{L(0, 0, "a"), L(0, 1, "b"), L(1, 0, "a"), L(1, 1, "b"), L(2, 0, "\x81|")}));
 }
 
-TEST_F(DS2ExcelTest, OtherSeparatorKeepsBarsInTheText) {
+TEST_F(BiffWorkbookTest, OtherSeparatorKeepsBarsInTheText) {
   test::TBiffFile biff = test::ReadBiff(Save({"a\tb", "x|y\t"}, true, '\t'));
   EXPECT_EQ(biff.cells, (Cells{L(0, 0, "a"), L(0, 1, "b"), L(1, 0, "x|y")}));
 }
 
-TEST_F(DS2ExcelTest, CutsLongCellsAtACharacterBoundary) {
+TEST_F(BiffWorkbookTest, CutsLongCellsAtACharacterBoundary) {
   const std::string wide(2 * 40000, '\xB0');  // 0xB0 0xB0 ... : double-byte characters only
-  EXPECT_EQ(TDS2Excel::FitCell(wide).size(), 65526u);
-  EXPECT_EQ(TDS2Excel::FitCell("a" + wide).size(), 65527u);
-  EXPECT_EQ(TDS2Excel::FitCell(std::string(65527, 'x')).size(), 65527u);
+  EXPECT_EQ(TBiffWorkbook::FitCell(wide).size(), 65526u);
+  EXPECT_EQ(TBiffWorkbook::FitCell("a" + wide).size(), 65527u);
+  EXPECT_EQ(TBiffWorkbook::FitCell(std::string(65527, 'x')).size(), 65527u);
   const std::string exact = "a" + std::string(65526, '\xB0');
-  EXPECT_EQ(TDS2Excel::FitCell(exact), exact);
+  EXPECT_EQ(TBiffWorkbook::FitCell(exact), exact);
 
   EXPECT_EQ(SaveCells({wide, "z"}), (Cells{L(0, 0, wide.substr(0, 65526)), L(1, 0, "z")}));
 }
 
-TEST_F(DS2ExcelTest, FailsBeforeTouchingTheFileWhenRowsRunOut) {
-  std::vector<std::string> lines(TDS2Excel::kMaxRows, "v");
+TEST_F(BiffWorkbookTest, FailsBeforeTouchingTheFileWhenRowsRunOut) {
+  std::vector<std::string> lines(TBiffWorkbook::kMaxRows, "v");
   lines.insert(lines.begin() + 1, std::string());  // empty lines take no row
   test::TBiffFile full = test::ReadBiff(Save(lines));
   ASSERT_TRUE(full.wellFormed);
-  EXPECT_EQ(full.cells.size(), TDS2Excel::kMaxRows);
+  EXPECT_EQ(full.cells.size(), TBiffWorkbook::kMaxRows);
   EXPECT_EQ(full.cells.back(), L(65535, 0, "v"));
 
   test::WriteFileBytes(file_, "old");
   lines.push_back("v");
-  EXPECT_THROW(TDS2Excel(lines).SaveToFile(file_, true), std::runtime_error);
+  EXPECT_THROW(TBiffWorkbook(lines).SaveToFile(file_, true), std::runtime_error);
   EXPECT_EQ(ReadFileBytes(file_), "old");
 
-  std::vector<std::string> wideTitle{std::string(TDS2Excel::kMaxColumns, '|') + "x"};
-  EXPECT_THROW(TDS2Excel(wideTitle).SaveToFile(file_, true), std::runtime_error);
+  std::vector<std::string> wideTitle{std::string(TBiffWorkbook::kMaxColumns, '|') + "x"};
+  EXPECT_THROW(TBiffWorkbook(wideTitle).SaveToFile(file_, true), std::runtime_error);
 }
 
-TEST_F(DS2ExcelTest, NoTextToWriteRaisesBeforeTouchingTheFile) {
+TEST_F(BiffWorkbookTest, NoTextToWriteRaisesBeforeTouchingTheFile) {
   test::WriteFileBytes(file_, "old");
   for (const std::vector<std::string>& lines : {std::vector<std::string>{}, {"", ""}}) {
-    EXPECT_THROW(TDS2Excel(lines).SaveToFile(file_, true), std::runtime_error);
-    EXPECT_THROW(TDS2Excel(lines).SaveToFile(file_, false), std::runtime_error);
+    EXPECT_THROW(TBiffWorkbook(lines).SaveToFile(file_, true), std::runtime_error);
+    EXPECT_THROW(TBiffWorkbook(lines).SaveToFile(file_, false), std::runtime_error);
   }
   EXPECT_EQ(ReadFileBytes(file_), "old");
 }
 
-TEST_F(DS2ExcelTest, ReplacesAnExistingFileAndRaisesWhenItCannot) {
+TEST_F(BiffWorkbookTest, ReplacesAnExistingFileAndRaisesWhenItCannot) {
   test::WriteFileBytes(file_, std::string(1000, 'z'));
   EXPECT_EQ(Save({"a"}), BiffBof() + BiffCodePage() + BiffLabel(0, 0, "a") + BiffEof());
 
   std::vector<std::string> lines{"a"};
-  EXPECT_THROW(TDS2Excel(lines).SaveToFile(dir_.File("missing/out.xls"), true), std::runtime_error);
-  EXPECT_THROW(TDS2Excel(lines).SaveToFile(dir_.Path(), true), std::runtime_error);
+  EXPECT_THROW(TBiffWorkbook(lines).SaveToFile(dir_.File("missing/out.xls"), true),
+               std::runtime_error);
+  EXPECT_THROW(TBiffWorkbook(lines).SaveToFile(dir_.Path(), true), std::runtime_error);
   EXPECT_TRUE(std::filesystem::is_directory(dir_.Path()));
 }
 
-TEST_F(DS2ExcelTest, FailedWriteRaises) {
+TEST_F(BiffWorkbookTest, FailedWriteRaises) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   std::vector<std::string> lines(50000, "some cell text|more");
-  EXPECT_THROW(TDS2Excel(lines).SaveToFile("/dev/full", true), std::runtime_error);
+  EXPECT_THROW(TBiffWorkbook(lines).SaveToFile("/dev/full", true), std::runtime_error);
   EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }
 

@@ -1,4 +1,4 @@
-#include "export/ds2excel.h"
+#include "export/biffworkbook.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -21,10 +21,10 @@ constexpr unsigned kBlankFormat = 0x0017;   // format index of an empty cell
 
 }  // namespace
 
-TDS2Excel::TDS2Excel(const std::vector<std::string>& lines, char cellSeparator)
+TBiffWorkbook::TBiffWorkbook(const std::vector<std::string>& lines, char cellSeparator)
     : lines_(lines), separator_(cellSeparator) {}
 
-std::vector<std::string_view> TDS2Excel::SplitCells(std::string_view line, char separator) {
+std::vector<std::string_view> TBiffWorkbook::SplitCells(std::string_view line, char separator) {
   std::vector<std::string_view> cells;
   std::size_t start = 0;
   for (std::size_t i = 0; i < line.size(); i += CharLength(line, i)) {
@@ -36,14 +36,14 @@ std::vector<std::string_view> TDS2Excel::SplitCells(std::string_view line, char 
   return cells;
 }
 
-std::string_view TDS2Excel::FitCell(std::string_view text) {
+std::string_view TBiffWorkbook::FitCell(std::string_view text) {
   if (text.size() <= kMaxCellBytes) return text;
   std::size_t end = 0;
   while (end + CharLength(text, end) <= kMaxCellBytes) end += CharLength(text, end);
   return text.substr(0, end);
 }
 
-void TDS2Excel::SaveToFile(const std::string& fileName, bool hasTitleRow) {
+void TBiffWorkbook::SaveToFile(const std::string& fileName, bool hasTitleRow) {
   hasTitleRow_ = hasTitleRow;
   const bool takeTitles = hasTitleRow_ && !lines_.empty();
   std::vector<std::string_view> titles;
@@ -66,7 +66,7 @@ void TDS2Excel::SaveToFile(const std::string& fileName, bool hasTitleRow) {
 
 // The file would hold no cell, or need more rows or columns than the format can number:
 // fail rather than write a sheet without data, cells over earlier ones, or drop them unnoticed.
-void TDS2Excel::CheckSize(const std::vector<std::string_view>& titles) const {
+void TBiffWorkbook::CheckSize(const std::vector<std::string_view>& titles) const {
   if (std::all_of(lines_.begin(), lines_.end(), [](const std::string& l) { return l.empty(); })) {
     throw std::runtime_error("no lines to write as a worksheet");
   }
@@ -78,7 +78,7 @@ void TDS2Excel::CheckSize(const std::vector<std::string_view>& titles) const {
   if (rows > kMaxRows) throw std::runtime_error("too many rows for a worksheet");
 }
 
-void TDS2Excel::WriteTitleRow(const std::vector<std::string_view>& titles) {
+void TBiffWorkbook::WriteTitleRow(const std::vector<std::string_view>& titles) {
   // An empty title line still leaves one column, so that the data lines are written.
   lastColumn_ = std::max<std::int32_t>(static_cast<std::int32_t>(titles.size()) - 1, 0);
   for (std::string_view title : titles) {
@@ -87,7 +87,7 @@ void TDS2Excel::WriteTitleRow(const std::vector<std::string_view>& titles) {
   }
 }
 
-void TDS2Excel::WriteDataLine(std::string_view line) {
+void TBiffWorkbook::WriteDataLine(std::string_view line) {
   if (line.empty()) return;
   std::vector<std::string_view> cells = SplitCells(line, separator_);
   const std::size_t width = static_cast<std::size_t>(lastColumn_) + 1;
@@ -106,7 +106,7 @@ void TDS2Excel::WriteDataLine(std::string_view line) {
   }
 }
 
-void TDS2Excel::Advance() {
+void TBiffWorkbook::Advance() {
   if (col_ == lastColumn_) {
     row_ = static_cast<std::uint16_t>(row_ + 1);
     col_ = 0;
@@ -115,17 +115,17 @@ void TDS2Excel::Advance() {
   }
 }
 
-void TDS2Excel::WriteBof() {
+void TBiffWorkbook::WriteBof() {
   for (unsigned v : {kRecordBof, 8u, 0u, kDocWorksheet, 0u, 0u}) stream_->WriteUInt16(v);
 }
 
 // Names the code page of the LABEL texts. Without it a reader falls back to its own default
 // code page, which outside a Chinese system turns every Chinese text into garbage.
-void TDS2Excel::WriteCodePage() {
+void TBiffWorkbook::WriteCodePage() {
   for (unsigned v : {kRecordCodePage, 2u, kCodePage936}) stream_->WriteUInt16(v);
 }
 
-void TDS2Excel::WriteLabel(std::string_view text) {
+void TBiffWorkbook::WriteLabel(std::string_view text) {
   text = FitCell(text);
   const auto n = static_cast<unsigned>(text.size());
   for (unsigned v : {kRecordLabel, n + 8, unsigned(row_), unsigned(col_), 0u, n}) {
@@ -134,13 +134,13 @@ void TDS2Excel::WriteLabel(std::string_view text) {
   stream_->Write(text);
 }
 
-void TDS2Excel::WriteBlank() {
+void TBiffWorkbook::WriteBlank() {
   for (unsigned v : {kRecordBlank, 6u, unsigned(row_), unsigned(col_), kBlankFormat}) {
     stream_->WriteUInt16(v);
   }
 }
 
-void TDS2Excel::WriteEof() {
+void TBiffWorkbook::WriteEof() {
   stream_->WriteUInt16(kRecordEof);
   stream_->WriteUInt16(0);
 }

@@ -1,4 +1,4 @@
-#include "harvest/report/companyinfo.h"
+#include "harvest/report/company.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ namespace zoqa {
 namespace {
 
 TEST(CompanyInfo, ListsHoldNoDuplicatesIgnoringCase) {
-  TComPanyInfo c;
+  TCompany c;
   c.AddMobile("13812345678");
   c.AddMobile("13812345678");
   c.AddEmail("Sales@Example.com");
@@ -23,7 +23,7 @@ TEST(CompanyInfo, ListsHoldNoDuplicatesIgnoringCase) {
 }
 
 TEST(CompanyInfo, SetNameDropsContactWordsAndPunctuation) {
-  TComPanyInfo c;
+  TCompany c;
   c.SetName(Cp936("联系我们-广州某某公司"));
   EXPECT_EQ(c.ComName, Cp936("广州某某公司"));
   c.SetName(Cp936("某某公司,电子"));
@@ -40,7 +40,7 @@ TEST(CompanyInfo, SetNameDropsContactWordsAndPunctuation) {
 }
 
 TEST(CompanyInfo, GetNameResetAndAssign) {
-  TComPanyInfo c;
+  TCompany c;
   EXPECT_EQ(c.GetName(), " ");
   c.KeyWord = "k";
   c.ListId = "7";
@@ -52,7 +52,7 @@ TEST(CompanyInfo, GetNameResetAndAssign) {
   c.Source = "360";
   c.AddTel("020-12345678");
 
-  TComPanyInfo copy;
+  TCompany copy;
   copy.KeyWord = "other";
   copy.Assign(c);
   EXPECT_EQ(copy.ComName, "Name");
@@ -70,7 +70,7 @@ TEST(CompanyInfo, GetNameResetAndAssign) {
   EXPECT_EQ(c.KeyWord, "k");
   EXPECT_EQ(c.ListId, "7");
 
-  TComPanyInfo unnamed;
+  TCompany unnamed;
   copy.Assign(unnamed);
   EXPECT_EQ(copy.ComName, " ");
 }

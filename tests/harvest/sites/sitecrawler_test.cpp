@@ -1,10 +1,10 @@
 // The company-site crawlers of the three engines, started directly against the world.
-#include "harvest/sites/pagecon.h"
+#include "harvest/sites/sitecrawler.h"
 
 #include <gtest/gtest.h>
 
-#include "harvest/results/pageredirect.h"
 #include "harvest/harvestfixture.h"
+#include "harvest/results/pageredirect.h"
 
 namespace zoqa::test {
 namespace {
@@ -16,7 +16,7 @@ const char kKeyword[] = "广州 电子";
 class CrawlerTest : public HarvestTest {
  protected:
   // Runs one crawler to its end, delivering its reports.
-  void Run(const std::shared_ptr<TCaijiPageCon>& crawler) {
+  void Run(const std::shared_ptr<TSiteCrawler>& crawler) {
     crawler->Launch();
     ASSERT_TRUE(PumpUntil([&] { return ended.load() && TWorkerThread::Running() == 0; }, 30000));
     PumpEvents(10);
@@ -24,22 +24,22 @@ class CrawlerTest : public HarvestTest {
 
   void RunBaidu(const std::string& link, const std::string& titleUtf8, std::uint8_t certified,
                 const std::string& cookie = "") {
-    TPagePara para;
+    TCrawlOrder para;
     para.WindowHandle = sink.Link();
     para.LinkUrl = link;
     para.Title = Cp936(titleUtf8);
     para.Certified = certified;
     para.CookieText = cookie;
     para.KeyWord = Cp936(kKeyword);
-    Run(TCaijiPageCon::CreateBaidu(para, OnEnd()));
+    Run(TSiteCrawler::CreateBaidu(para, OnEnd()));
   }
 
   void RunOther(TEngine engine, const std::string& link) {
-    Run(TCaijiPageCon::Create(engine, sink.Link(), Cp936(kKeyword), link, OnEnd()));
+    Run(TSiteCrawler::Create(engine, sink.Link(), Cp936(kKeyword), link, OnEnd()));
   }
 
-  TCaijiPageCon::TEndHandler OnEnd() {
-    return [this](TCaijiPageCon&) { ended = true; };
+  TSiteCrawler::TEndHandler OnEnd() {
+    return [this](TSiteCrawler&) { ended = true; };
   }
 
   std::atomic<bool> ended{false};
@@ -56,7 +56,7 @@ TEST_F(CrawlerTest, CertifiedBaiduResultKeepsItsTitleAndReportsInOrder) {
 
   auto companies = sink.Companies();
   ASSERT_EQ(companies.size(), 1u);
-  const TComPanyInfo& c = companies[0];
+  const TCompany& c = companies[0];
   EXPECT_EQ(Utf8(c.ComName), "广州恒达电子有限公司");
   EXPECT_EQ(c.KeyWord, Cp936(kKeyword));
   EXPECT_EQ(c.Tels, Strings{"020-12345678"});
@@ -174,12 +174,12 @@ TEST_F(CrawlerTest, StopDuringTheLinkRequestEndsQuietly) {
   slow.DelayMs = 1200;
   world.Route("www.baidu.com", "/link?url=s1", slow);
   AddCompanySite(world, {"www.slow-co.com", "首页", "020-12345678", "13812345678"});
-  TPagePara para;
+  TCrawlOrder para;
   para.WindowHandle = sink.Link();
   para.LinkUrl = "http://www.baidu.com/link?url=s1";
   para.Title = Cp936("某某公司");
   para.KeyWord = Cp936(kKeyword);
-  auto crawler = TCaijiPageCon::CreateBaidu(para, OnEnd());
+  auto crawler = TSiteCrawler::CreateBaidu(para, OnEnd());
   crawler->Launch();
   ASSERT_TRUE(PumpUntil([&] { return world.Count({"www.baidu.com", "/link"}) == 1; }, 10000));
   crawler->Terminate();
@@ -201,7 +201,7 @@ TEST_F(CrawlerTest, So360CrawlerMarksPaidClicksAndNamesFromTheRegistry) {
   RunOther(eg360, paid);
 
   ASSERT_EQ(sink.Companies().size(), 1u);
-  const TComPanyInfo c = sink.Companies()[0];
+  const TCompany c = sink.Companies()[0];
   EXPECT_EQ(Utf8(c.ComName), "广州某某三六零有限公司");
   EXPECT_EQ(Utf8(c.Source), "360");
   EXPECT_EQ(c.IsPay, 1);
@@ -216,7 +216,7 @@ TEST_F(CrawlerTest, SogouCrawlerNamesFromPageTitlesWithoutRegistry) {
   RunOther(egSogou, "http://www.sogou.com/bill_cpc?v=1");
 
   ASSERT_EQ(sink.Companies().size(), 1u);
-  const TComPanyInfo c = sink.Companies()[0];
+  const TCompany c = sink.Companies()[0];
   EXPECT_EQ(Utf8(c.ComName), "东莞某某塑胶制品有限公司");
   EXPECT_EQ(Utf8(c.Source), "搜狗");
   EXPECT_EQ(c.IsPay, 1);

@@ -27,15 +27,15 @@ struct TGetResult {
   std::string ContentType;
 };
 
-// The blocking GET behind TGetHttp: cookies accepted for the request's redirects, redirects
-// followed, only http and https URLs, a size limit on the body, short time-outs.
+// The blocking GET behind TServicePageFetch: cookies accepted for the request's redirects,
+// redirects followed, only http and https URLs, a size limit on the body, short time-outs.
 TGetResult GetServicePage(const std::string& url, std::uint64_t epoch);
 
 // A reply body as text in code page 936: decoded from UTF-8 (a leading byte-order mark
 // dropped); empty when the body is not valid UTF-8.
 std::string ReplyText(std::string_view body);
 
-class TGetHttp : public TWorkerThread {
+class TServicePageFetch : public TWorkerThread {
  public:
   // Receives the reply text in code page 936: the body decoded from UTF-8, empty on any
   // failure and for a body that is not valid UTF-8.
@@ -45,15 +45,16 @@ class TGetHttp : public TWorkerThread {
 
   // Start the request at once. The handler runs on the port's thread, exactly once unless the
   // port closed first.
-  static std::shared_ptr<TGetHttp> Start(const std::string& url,
-                                         std::shared_ptr<TMainThreadPort> port,
-                                         TTextHandler onReply);
-  static std::shared_ptr<TGetHttp> StartRaw(const std::string& url,
-                                            std::shared_ptr<TMainThreadPort> port,
-                                            TRawHandler onResult);
+  static std::shared_ptr<TServicePageFetch> Start(const std::string& url,
+                                                  std::shared_ptr<TMainThreadPort> port,
+                                                  TTextHandler onReply);
+  static std::shared_ptr<TServicePageFetch> StartRaw(const std::string& url,
+                                                     std::shared_ptr<TMainThreadPort> port,
+                                                     TRawHandler onResult);
 
  protected:
-  TGetHttp(const std::string& url, std::shared_ptr<TMainThreadPort> port, TRawHandler onResult);
+  TServicePageFetch(const std::string& url, std::shared_ptr<TMainThreadPort> port,
+                    TRawHandler onResult);
   void Execute() override;
   void Finished() override;
 

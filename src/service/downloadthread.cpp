@@ -1,4 +1,4 @@
-#include "service/downidhttp.h"
+#include "service/downloadthread.h"
 
 #include <curl/curl.h>
 
@@ -62,23 +62,25 @@ std::string ProgramToRun(const std::string& target) {
   return withExe;
 }
 
-std::shared_ptr<TDownIdHttp> TDownIdHttp::Start(const TDownloadRequest& request,
-                                                std::shared_ptr<TMainThreadPort> port,
-                                                TMessageHandler onMessage, TDoneHandler onDone) {
-  std::shared_ptr<TDownIdHttp> download(
-      new TDownIdHttp(request, std::move(port), std::move(onMessage), std::move(onDone)));
+std::shared_ptr<TDownloadThread> TDownloadThread::Start(const TDownloadRequest& request,
+                                                        std::shared_ptr<TMainThreadPort> port,
+                                                        TMessageHandler onMessage,
+                                                        TDoneHandler onDone) {
+  std::shared_ptr<TDownloadThread> download(
+      new TDownloadThread(request, std::move(port), std::move(onMessage), std::move(onDone)));
   download->StartThread();
   return download;
 }
 
-TDownIdHttp::TDownIdHttp(const TDownloadRequest& request, std::shared_ptr<TMainThreadPort> port,
-                         TMessageHandler onMessage, TDoneHandler onDone)
+TDownloadThread::TDownloadThread(const TDownloadRequest& request,
+                                 std::shared_ptr<TMainThreadPort> port, TMessageHandler onMessage,
+                                 TDoneHandler onDone)
     : request_(request),
       port_(std::move(port)),
       onMessage_(std::move(onMessage)),
       onDone_(std::move(onDone)) {}
 
-void TDownIdHttp::Execute() {
+void TDownloadThread::Execute() {
   TDownloadStatus status = dsNotDone;
   try {
     status = Download();
@@ -88,12 +90,12 @@ void TDownIdHttp::Execute() {
   status_.store(status);
 }
 
-void TDownIdHttp::Finished() {
+void TDownloadThread::Finished() {
   if (!port_ || !onDone_) return;
   port_->Post([onDone = onDone_, status = status_.load()] { onDone(status); });
 }
 
-TDownloadStatus TDownIdHttp::Download() {
+TDownloadStatus TDownloadThread::Download() {
   if (!ServiceSettings()->AllowsUrl(request_.Url)) return dsNotDone;
   std::string body = Fetch();
   if (Terminated()) return dsNotDone;
@@ -108,7 +110,7 @@ TDownloadStatus TDownIdHttp::Download() {
 }
 
 // The body of a successful GET; throws on any failure, a stop included.
-std::string TDownIdHttp::Fetch() {
+std::string TDownloadThread::Fetch() {
   TCurlBody body;
   body.limit = static_cast<std::size_t>(kMaxDownloadBytes);
   const std::uint64_t epoch = StartEpoch();
@@ -123,7 +125,7 @@ std::string TDownIdHttp::Fetch() {
   curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
-  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &TDownIdHttp::OnProgress);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &TDownloadThread::OnProgress);
   curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
   CURLcode code = curl_easy_perform(c);
   long status = 0;
@@ -135,7 +137,7 @@ std::string TDownIdHttp::Fetch() {
 }
 
 // Steps after a checked download: unpack, start the program.
-TDownloadStatus TDownIdHttp::Install() {
+TDownloadStatus TDownloadThread::Install() {
   if (request_.Unpack) {
     TUnpackResult unpacked =
         UnpackZip(request_.TargetFile, fs::path(request_.TargetFile).parent_path().string());
@@ -147,16 +149,16 @@ TDownloadStatus TDownIdHttp::Install() {
   return dsDone;
 }
 
-int TDownIdHttp::OnProgress(void* self, std::int64_t total, std::int64_t received, std::int64_t,
-                            std::int64_t) {
-  auto* download = static_cast<TDownIdHttp*>(self);
+int TDownloadThread::OnProgress(void* self, std::int64_t total, std::int64_t received, std::int64_t,
+                                std::int64_t) {
+  auto* download = static_cast<TDownloadThread*>(self);
   if (download->Terminated()) return 1;  // aborts the transfer
   download->ReportProgress(received, total);
   return 0;
 }
 
 // Posts the percent whenever a chunk changed it; nothing while no total is known.
-void TDownIdHttp::ReportProgress(std::int64_t received, std::int64_t total) {
+void TDownloadThread::ReportProgress(std::int64_t received, std::int64_t total) {
   if (received <= 0) return;
   int percent = ProgressPercent(received, total);
   if (percent < 0 || percent == lastPercent_ || !port_ || !onMessage_) return;
