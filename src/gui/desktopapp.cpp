@@ -1,4 +1,5 @@
 #include "gui/desktopapp.h"
+#include "gui/guitext.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -31,11 +32,6 @@ namespace {
 bool EnvSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
-}
-
-std::string FailureText(const std::exception& e) {
-  std::string text = e.what();
-  return IsValidUtf8(text) ? Utf8ToCp936(text) : text;
 }
 
 // Installs the widget message box for the program's life.

@@ -12,4 +12,9 @@ std::string ToCp936(const QString& text) {
   return Utf8ToCp936(text.toStdString());
 }
 
+std::string FailureText(const std::exception& e) {
+  std::string text = e.what();
+  return IsValidUtf8(text) ? Utf8ToCp936(text) : text;
+}
+
 }  // namespace zoqa

@@ -3,11 +3,14 @@
 
 #include <QString>
 
+#include <exception>
 #include <string>
 
 namespace zoqa {
 
 QString FromCp936(const std::string& text);
 std::string ToCp936(const QString& text);
+// An exception's text as code page 936 (messages may come in either encoding).
+std::string FailureText(const std::exception& e);
 
 }  // namespace zoqa
