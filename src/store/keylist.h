@@ -55,6 +55,10 @@ class TKeyListInfo {
   // Companies kept in memory while the team store is unreachable, at most this many.
   static constexpr std::size_t kMaxHeld = 10000;
   bool Holding() const { return holding_; }
+
+  // On the team store: looks every `intervalMs` for keywords, and companies of the keywords in
+  // memory, that other machines stored, and takes them in with the usual events.
+  void WatchOthers(int intervalMs);
   std::size_t HeldCount() const { return held_.size(); }
 
   void CheckSchema();
@@ -95,6 +99,8 @@ class TKeyListInfo {
   bool HoldPage(const TKeyData& key, int engine, std::int32_t page);
   void RetryHeld();
   bool WriteHeld();
+  void PollOthers();
+  void PollCompanies(TKeyData& key);
   void InsertStored(TKeyData& key, const std::string& keyword, std::unique_ptr<TCompany> copy);
   void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);
   void DeleteKeyData(TKeyData& key);
@@ -120,6 +126,7 @@ class TKeyListInfo {
   std::map<std::pair<std::string, int>, std::int32_t> heldPages_;  // by keyword id and engine
   std::set<std::string> unsavedPages_;  // keyword ids whose pages are not saved this run
   QTimer retry_;
+  QTimer watch_;
   int retryMs_ = 0;
 };
 
