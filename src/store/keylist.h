@@ -1,8 +1,8 @@
 // The keyword and result store: the searched keywords, each with its harvested companies,
 // mirrored into a store backend (the database file Data/users, tables tbl_key and tbl_list,
-// or the team's PostgreSQL database). Every operation
-// runs on the main thread; only the loading of a keyword's companies runs on a loader thread,
-// which hands its records over on the main thread when it ends.
+// or the team's PostgreSQL database). Every operation runs on the main thread; only the
+// loading of a keyword's companies runs on a loader thread, which hands its records over on
+// the main thread when it ends.
 #pragma once
 
 #include <QTimer>
@@ -55,11 +55,11 @@ class TKeyListInfo {
   // Companies kept in memory while the team store is unreachable, at most this many.
   static constexpr std::size_t kMaxHeld = 10000;
   bool Holding() const { return holding_; }
+  std::size_t HeldCount() const { return held_.size(); }
 
   // On the team store: looks every `intervalMs` for keywords, and companies of the keywords in
   // memory, that other machines stored, and takes them in with the usual events.
   void WatchOthers(int intervalMs);
-  std::size_t HeldCount() const { return held_.size(); }
 
   void CheckSchema();
   void LoadKeys();
