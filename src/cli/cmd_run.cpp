@@ -20,13 +20,12 @@
 #include "cli/commands.h"
 #include "cli/storeargs.h"
 #include "cli/terminalview.h"
-#include "harvest/net/enginegate.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/harvester.h"
+#include "harvest/net/enginegate.h"
 #include "harvest/net/proxypool.h"
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
-#include "store/datathread.h"
 #include "store/storefile.h"
 #include "util/codepage.h"
 
@@ -162,12 +161,6 @@ void RunUntilEnded(TMainController& controller, const RunArgs& parsed) {
   loop.exec();
 }
 
-void WaitLoadersEnded() {
-  for (int waited = 0; TDataThread::Running() > 0 && waited < kCrawlerWaitMs; waited += 10) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
 // Verification answers of the engine, from the one address or through any proxy.
 int VerificationPages(TEngine engine) {
   int pages = TEngineGate::For(engine).VerificationPages();
@@ -219,7 +212,6 @@ int CmdRun(const Args& args) {
   TWorkerThread::WaitAllEnded(kCrawlerWaitMs, [] { QCoreApplication::processEvents(); });
   // Closing the store cuts short a load that a stop made needless.
   controller.reset();
-  WaitLoadersEnded();
   ExitIfWorkersRun(0);
   return 0;
 }

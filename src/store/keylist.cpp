@@ -2,11 +2,8 @@
 
 #include <chrono>
 #include <ctime>
-#include <unordered_map>
-#include <unordered_set>
-
-#include "store/datathread.h"
 #include "store/keyfold.h"
+#include "store/sqlitecompanycursor.h"
 #include "store/storedtext.h"
 #include "util/textutil.h"
 
@@ -48,16 +45,12 @@ std::int64_t LocalNowSeconds() {
   return (ms + static_cast<std::int64_t>(local.tm_gmtoff) * 1000 + 500) / 1000;
 }
 
-TKeyListInfo::TKeyListInfo()
-    : manager_(std::make_unique<TDataManager>("users", 0)),
-      link_(std::make_shared<TLoaderLink>(
-          &receiver_, [this](std::shared_ptr<TLoadResult> result) { LoadEnded(result); })) {
+TKeyListInfo::TKeyListInfo() : manager_(std::make_unique<TDataManager>("users", 0)) {
   CheckSchema();
   PrepareDatabase();
 }
 
 TKeyListInfo::~TKeyListInfo() {
-  link_->Close();
   try {
     manager_->Database().Query("pragma journal_mode=DELETE");
   } catch (...) {
@@ -73,8 +66,8 @@ void TKeyListInfo::PrepareDatabase() {
         "select count(*) from sqlite_master where type='table' and name in "
         "('tbl_key','tbl_list')");
     if (tables.TextAt(0) != "2") return;
-    // Write-ahead logging lets a loader read on its own connection while this one writes;
-    // the file goes back to the ordinary journal when the store closes. Where the mode
+    // Write-ahead logging lets another connection read while this one writes; the file goes
+    // back to the ordinary journal when the store closes. Where the mode
     // cannot be switched (a read-only directory) the store works on without it.
     manager_->Database().Query("pragma journal_mode=WAL");
   } catch (...) {
@@ -82,6 +75,9 @@ void TKeyListInfo::PrepareDatabase() {
   manager_->Reset();
   manager_->ExecStatement("create index if not exists ix_tbl_list_comname on tbl_list(ComName)");
   manager_->ExecStatement("create index if not exists ix_tbl_list_keyid on tbl_list(keyid)");
+  for (const std::string& statement : TSQLiteCompanyCursor::IndexStatements()) {
+    manager_->ExecStatement(statement);
+  }
 }
 
 void TKeyListInfo::CheckSchema() {
@@ -113,7 +109,6 @@ void TKeyListInfo::AddMissingColumns(const std::string& table, const ColumnAdds&
 }
 
 TKeyData& TKeyListInfo::AppendKey(std::unique_ptr<TKeyData> key) {
-  key->serial_ = nextSerial_++;
   key->foldedKey_ = FoldKeyCase(key->KeyStr);
   keys_.push_back(std::move(key));
   return *keys_.back();
@@ -190,16 +185,28 @@ TKeyData* TKeyListInfo::FindKey(const std::string& keyword) const {
   return nullptr;
 }
 
-TKeyData* TKeyListInfo::FindSerial(std::uint64_t serial) const {
-  for (const auto& key : keys_) {
-    if (key->serial_ == serial) return key.get();
-  }
-  return nullptr;
+namespace {
+
+// A cursor over no rows, for a keyword the store does not hold.
+class TNoCompanies : public TCompanyCursor {
+ public:
+  bool Next(TCompany&) override { return false; }
+};
+
+}  // namespace
+
+std::int64_t TKeyListInfo::CountCompanies(const std::string& keyword) {
+  TKeyData* key = FindKey(keyword);
+  if (key == nullptr) return 0;
+  return TSQLiteCompanyCursor::Count(manager_->Database().Handle(), ParseStoredInt64(key->Id));
 }
 
-const TCompanyList* TKeyListInfo::CompanyList(const std::string& keyword) const {
+std::unique_ptr<TCompanyCursor> TKeyListInfo::OpenCompanies(const std::string& keyword,
+                                                            TSortOrder order, std::int64_t offset) {
   TKeyData* key = FindKey(keyword);
-  return key ? &key->Companies : nullptr;
+  if (key == nullptr) return std::make_unique<TNoCompanies>();
+  return std::make_unique<TSQLiteCompanyCursor>(manager_->Database().Handle(),
+                                                ParseStoredInt64(key->Id), order, offset);
 }
 
 void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& company) {
@@ -216,15 +223,7 @@ void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& compan
 
   copy->SetName(StripTags(copy->GetName()));
   if (!StoreCompany(*copy, *key)) return;
-  key->IdlePages = 0;
-  if (key->loading_) {
-    // The keyword's companies arrive with the running load; this one is settled then.
-    key->addedWhileLoading_.push_back(std::move(copy));
-    return;
-  }
-  std::string listId = copy->ListId;
-  const TCompany& stored = key->Companies.Add(std::move(listId), std::move(copy));
-  CountNewCompany(*key, keyword, stored);
+  CountNewCompany(*key, keyword, *copy);
 }
 
 bool TKeyListInfo::StoreCompany(TCompany& copy, const TKeyData& key) {
@@ -255,7 +254,7 @@ bool TKeyListInfo::StoreCompany(TCompany& copy, const TKeyData& key) {
 void TKeyListInfo::CountNewCompany(TKeyData& key, const std::string& keyword,
                                    const TCompany& company) {
   key.IdlePages = 0;
-  key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
+  key.ListCount = StoredCount(key);
   key.AddDate = LocalNowSeconds();
   manager_->Reset();
   manager_->SetWhere("ID=" + key.Id);
@@ -272,13 +271,17 @@ void TKeyListInfo::DeleteCompany(const std::string& keyword, const std::string& 
   manager_->Reset();
   manager_->SetWhere("ListID=" + listId);
   manager_->DeleteFrom("tbl_list");
-  if (key->loading_) {
-    key->deletedWhileLoading_.push_back(listId);
-    std::erase_if(key->addedWhileLoading_, [&](const auto& c) { return c->ListId == listId; });
-    return;
+  key->ListCount = StoredCount(*key);
+}
+
+// The number of the keyword's rows in tbl_list; a failed count keeps the number known so far.
+std::int32_t TKeyListInfo::StoredCount(const TKeyData& key) {
+  try {
+    return static_cast<std::int32_t>(
+        TSQLiteCompanyCursor::Count(manager_->Database().Handle(), ParseStoredInt64(key.Id)));
+  } catch (...) {
+    return key.ListCount;
   }
-  key->Companies.Remove(listId);
-  key->ListCount = static_cast<std::int32_t>(key->Companies.Count());
 }
 
 void TKeyListInfo::DeleteKey(const std::string& keyword) {
@@ -330,81 +333,19 @@ void TKeyListInfo::SetStatusText(const std::string& keyword, const std::string& 
   if (TKeyData* key = FindKey(keyword)) key->StatusText = text;
 }
 
-TKeyData* TKeyListInfo::RequestLoaded(const std::string& keyword, std::uint8_t action) {
+TKeyData* TKeyListInfo::RequestLoaded(const std::string& keyword, std::uint8_t /*action*/) {
   TKeyData* key = FindKey(keyword);
   if (key == nullptr) return nullptr;
-  // A stop also cancels a start that waits for the companies: the stop would find no task
-  // to stop, and the start would come once the load ends.
-  if (action == paStop && key->PendingAction == paStart) key->PendingAction = paNone;
-  // Starting and exporting need the companies, so they also wait while a load still runs;
-  // stopping does not.
-  if (key->Loaded && (!key->loading_ || action == paStop)) return key;
-  key->PendingAction = action;
-  if (action != paStop) LoadCompanies(keyword);
-  return nullptr;
+  key->Loaded = true;
+  key->PendingAction = paNone;
+  return key;
 }
 
 void TKeyListInfo::LoadCompanies(const std::string& keyword) {
   TKeyData* key = FindKey(keyword);
-  if (key == nullptr || key->loading_) return;  // a running load reports when it ends
-  if (key->Companies.Empty()) {
-    key->Loaded = true;
-    StartLoad(*key);
-  } else if (OnCompaniesLoaded) {
-    OnCompaniesLoaded(*this, keyword);
-  }
-}
-
-void TKeyListInfo::StartLoad(TKeyData& key) {
-  key.loading_ = true;
-  try {
-    TDataThread::Start(key.KeyStr, manager_->FileName(), key.serial_, link_);
-  } catch (...) {
-    key.loading_ = false;
-    throw;
-  }
-}
-
-void TKeyListInfo::LoadEnded(const std::shared_ptr<TLoadResult>& result) {
-  TKeyData* key = FindSerial(result->Serial);
-  if (key != nullptr && key->loading_) HandOver(*key, *result);
-  if (OnCompaniesLoaded) OnCompaniesLoaded(*this, result->KeyWord);
-}
-
-// Ends the keyword's load (see TKeyData for the bookkeeping): the loaded records become its
-// companies, less those deleted meanwhile, and the companies stored meanwhile are settled.
-void TKeyListInfo::HandOver(TKeyData& key, TLoadResult& result) {
-  key.loading_ = false;
-  std::unordered_set<std::string> deleted(key.deletedWhileLoading_.begin(),
-                                          key.deletedWhileLoading_.end());
-  key.deletedWhileLoading_.clear();
-  // The ids read are only needed to settle companies stored while the load ran.
-  bool settle = !key.addedWhileLoading_.empty();
-  std::unordered_map<std::string, const TCompany*> loaded;
-  key.Companies.Reserve(result.Companies.size() + key.addedWhileLoading_.size());
-  for (auto& company : result.Companies) {
-    if (!deleted.empty() && deleted.count(company->ListId)) continue;
-    std::string listId = company->ListId;
-    const TCompany& stored = key.Companies.Add(listId, std::move(company));
-    if (settle) loaded.emplace(std::move(listId), &stored);
-  }
-  if (!deleted.empty()) key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
-
-  // Companies stored while the load ran: those the load already read are not added twice.
-  auto added = std::move(key.addedWhileLoading_);
-  std::uint64_t serial = key.serial_;
-  std::string keyword = key.KeyStr;
-  for (auto& company : added) {
-    TKeyData* current = FindSerial(serial);  // an event handler may have removed the keyword
-    if (current == nullptr) return;
-    auto it = loaded.find(company->ListId);
-    const TCompany* stored = it != loaded.end() ? it->second : nullptr;
-    if (stored == nullptr) {
-      std::string listId = company->ListId;
-      stored = &current->Companies.Add(std::move(listId), std::move(company));
-    }
-    CountNewCompany(*current, keyword, *stored);
-  }
+  if (key == nullptr) return;
+  key->Loaded = true;
+  if (OnCompaniesLoaded) OnCompaniesLoaded(*this, keyword);
 }
 
 std::uint8_t TKeyListInfo::TakePendingAction(const std::string& keyword) {

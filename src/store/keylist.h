@@ -1,7 +1,8 @@
 // The keyword and result store: the searched keywords, each with its harvested companies,
-// mirrored into the database file Data/users (tables tbl_key and tbl_list). Every operation
-// runs on the main thread; only the loading of a keyword's companies runs on a loader thread,
-// which hands its records over on the main thread when it ends.
+// mirrored into the database file Data/users (tables tbl_key and tbl_list). The keywords are
+// held in memory; their companies stay in the file and are read through cursors in the order
+// asked for, so that no operation's memory grows with a keyword's size. Every operation runs
+// on the main thread.
 #pragma once
 
 #include <cstdint>
@@ -14,23 +15,23 @@
 #include "harvest/base/engine.h"
 #include "harvest/report/company.h"
 #include "harvest/text/regexp.h"
-#include "platform/handoff.h"
+#include "store/companycursor.h"
 #include "store/datamanager.h"
 #include "store/keydata.h"
-#include "store/loaderlink.h"
 
 namespace zoqa {
 
-class TKeyListInfo {
+class TKeyListInfo : public TCompanySource {
  public:
   using KeyAddedEvent = std::function<void(TKeyListInfo&, TKeyData&)>;
   using CompaniesLoadedEvent = std::function<void(TKeyListInfo&, const std::string&)>;
   using CompanyAddedEvent = std::function<void(TKeyListInfo&, const std::string&, const TCompany&)>;
 
-  // Opens Data/users in the program directory, adds the columns an older file lacks and the
-  // lookup indexes. Raises ESQLiteException when the file cannot be opened.
+  // Opens Data/users in the program directory, adds the columns an older file lacks, the
+  // lookup indexes and the indexes of the orders a keyword's companies are read in. Raises
+  // ESQLiteException when the file cannot be opened.
   TKeyListInfo();
-  ~TKeyListInfo();
+  ~TKeyListInfo() override;
   TKeyListInfo(const TKeyListInfo&) = delete;
   TKeyListInfo& operator=(const TKeyListInfo&) = delete;
 
@@ -44,7 +45,6 @@ class TKeyListInfo {
   TKeyData* AddKey(const std::string& keyword);
   std::string LookupKeyId(const std::string& keyword);
   TKeyData* FindKey(const std::string& keyword) const;
-  const TCompanyList* CompanyList(const std::string& keyword) const;
   void AddCompany(const std::string& keyword, const TCompany& company);
   void DeleteCompany(const std::string& keyword, const std::string& listId);
   void DeleteKey(const std::string& keyword);
@@ -52,14 +52,23 @@ class TKeyListInfo {
   bool SetLastPage(const std::string& keyword, std::int32_t page, int engine);
   void SaveLastPageByKeyword(const std::string& keyword, std::int32_t page, int engine);
   void SetStatusText(const std::string& keyword, const std::string& text);
+  // The companies are always at hand in the store: marks the keyword as asked for and
+  // returns it (nullptr for an unknown keyword). `action` is what the caller is about to do.
   TKeyData* RequestLoaded(const std::string& keyword, std::uint8_t action);
+  // Reports OnCompaniesLoaded for a known keyword at once.
   void LoadCompanies(const std::string& keyword);
   std::uint8_t TakePendingAction(const std::string& keyword);
   std::int64_t TotalListCount() const;
   std::string StripTags(const std::string& text);
 
-  // Writes the keyword's companies to `fileName` (UTF-8 path) as comma-separated text or as a
-  // spreadsheet; false when the keyword has no companies in memory or the writing fails.
+  std::int64_t CountCompanies(const std::string& keyword) override;
+  std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword, TSortOrder order,
+                                                std::int64_t offset = 0) override;
+
+  // Writes the keyword's companies in `order` to `fileName` (UTF-8 path) as comma-separated
+  // text or as a spreadsheet; false when the keyword has no companies or the writing fails.
+  bool WriteExport(const std::string& keyword, const std::string& fileName,
+                   const TExportFields& fields, TExportFormat format, TSortOrder order = {});
   bool WriteExport(const std::string& keyword, const std::string& fileName, bool company, bool qq,
                    bool mobile, bool email, bool location, bool url, TExportFormat format);
 
@@ -76,17 +85,11 @@ class TKeyListInfo {
   bool StoreCompany(TCompany& copy, const TKeyData& key);
   void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);
   void DeleteKeyData(TKeyData& key);
-  void StartLoad(TKeyData& key);
-  void LoadEnded(const std::shared_ptr<TLoadResult>& result);
-  void HandOver(TKeyData& key, TLoadResult& result);
-  TKeyData* FindSerial(std::uint64_t serial) const;
+  std::int32_t StoredCount(const TKeyData& key);
 
   std::unique_ptr<TDataManager> manager_;
   std::vector<std::unique_ptr<TKeyData>> keys_;
   TRegExp tagPattern_;
-  std::uint64_t nextSerial_ = 1;
-  THandOffReceiver receiver_;  // lives on the main thread; receives the loaders' end notifications
-  std::shared_ptr<TLoaderLink> link_;
 };
 
 // Seconds since 1970-01-01 00:00 counted on the local wall clock, rounded to the nearest second.
