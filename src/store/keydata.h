@@ -39,6 +39,9 @@ class TKeyData {
   friend class TKeyListInfo;
 
   std::string foldedKey_;  // KeyStr with letter case folded, for lookups
+  // ListCount was counted from tbl_list in this session and followed every change since, so
+  // that a new company adds one instead of counting a large keyword again.
+  bool counted_ = false;
 };
 
 }  // namespace zoqa

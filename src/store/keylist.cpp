@@ -254,7 +254,11 @@ bool TKeyListInfo::StoreCompany(TCompany& copy, const TKeyData& key) {
 void TKeyListInfo::CountNewCompany(TKeyData& key, const std::string& keyword,
                                    const TCompany& company) {
   key.IdlePages = 0;
-  key.ListCount = StoredCount(key);
+  if (key.counted_) {
+    ++key.ListCount;
+  } else {
+    key.ListCount = StoredCount(key);
+  }
   key.AddDate = LocalNowSeconds();
   manager_->Reset();
   manager_->SetWhere("ID=" + key.Id);
@@ -275,11 +279,14 @@ void TKeyListInfo::DeleteCompany(const std::string& keyword, const std::string& 
 }
 
 // The number of the keyword's rows in tbl_list; a failed count keeps the number known so far.
-std::int32_t TKeyListInfo::StoredCount(const TKeyData& key) {
+std::int32_t TKeyListInfo::StoredCount(TKeyData& key) {
   try {
-    return static_cast<std::int32_t>(
-        TSQLiteCompanyCursor::Count(manager_->Database().Handle(), ParseStoredInt64(key.Id)));
+    auto count =
+        TSQLiteCompanyCursor::Count(manager_->Database().Handle(), ParseStoredInt64(key.Id));
+    key.counted_ = true;
+    return static_cast<std::int32_t>(count);
   } catch (...) {
+    key.counted_ = false;
     return key.ListCount;
   }
 }

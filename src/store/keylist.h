@@ -85,7 +85,7 @@ class TKeyListInfo : public TCompanySource {
   bool StoreCompany(TCompany& copy, const TKeyData& key);
   void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);
   void DeleteKeyData(TKeyData& key);
-  std::int32_t StoredCount(const TKeyData& key);
+  std::int32_t StoredCount(TKeyData& key);
 
   std::unique_ptr<TDataManager> manager_;
   std::vector<std::unique_ptr<TKeyData>> keys_;
