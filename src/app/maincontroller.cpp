@@ -122,15 +122,14 @@ void TMainController::KeyAdded(TKeyData& key) {
 
 void TMainController::CompaniesLoaded(const std::string& keyword) {
   currentKey_ = keyword;
-  const TCompanyList* list = keyList_->CompanyList(keyword);
-  if (list == nullptr) return;
+  if (keyList_->FindKey(keyword) == nullptr) return;
   view_.ShowLoading(false);
   switch (keyList_->TakePendingAction(keyword)) {
     case paNone:
-      FillGrid(*list);
+      FillGrid(keyword);
       break;
     case paStart:
-      FillGrid(*list);
+      FillGrid(keyword);
       StartSearch(keyword);
       break;
     case paExport:
@@ -392,7 +391,7 @@ void TMainController::DeleteCompany(const TCompany& company) {
                              Cp936("提示"), mkQuestion);
   if (answer == kMsgCancel || company.ListId.empty()) return;
   std::string listId = company.ListId;
-  // The grid lets go of its rows before the store frees the record.
+  // The grid lets go of its rows; it reads them anew once the row is gone.
   view_.ClearGrid();
   keyList_->DeleteCompany(currentKey_, listId);
   RefreshKeyCount(currentKey_);
@@ -413,9 +412,9 @@ bool TMainController::AnyTaskRunning() const {
   return false;
 }
 
-void TMainController::FillGrid(const TCompanyList& list) {
+void TMainController::FillGrid(const std::string& keyword) {
   view_.HideBackground();
-  view_.FillGrid(list);
+  view_.FillGrid(*keyList_, keyword);
   ShowTotal();
   view_.SetRecordCountLabel(Cp936("共 ") + std::to_string(view_.GridRowCount()) + Cp936(" 条记录"));
 }

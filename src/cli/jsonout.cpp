@@ -25,6 +25,24 @@ void PutContacts(QJsonObject& object, const TCompany& company) {
   object["qqs"] = JsonList(company.QQs);
 }
 
+void TJsonArrayWriter::Add(const QJsonObject& element) {
+  // The element as a document of its own, every line moved in by one level.
+  QByteArray json = QJsonDocument(element).toJson(QJsonDocument::Indented);
+  json.chop(1);  // the final line end
+  QByteArray text = any_ ? ",\n    " : "[\n    ";
+  text.reserve(text.size() + json.size() + json.count('\n') * 4);
+  for (char c : json) {
+    text += c;
+    if (c == '\n') text += "    ";
+  }
+  std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), out_);
+  any_ = true;
+}
+
+void TJsonArrayWriter::Close() {
+  std::fputs(any_ ? "\n]\n" : "[\n]\n", out_);
+}
+
 void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format) {
   QByteArray json = document.toJson(format);
   std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);

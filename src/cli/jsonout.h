@@ -7,6 +7,7 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,20 @@ QJsonValue IdJson(const std::string& id);
 
 // A stored company as `companies --json` prints it.
 QJsonObject CompanyJson(const TCompany& company);
+
+// An indented JSON array written to a stream element by element: the bytes are those of
+// QJsonDocument's indented form of the whole array, without ever holding it.
+class TJsonArrayWriter {
+ public:
+  explicit TJsonArrayWriter(std::FILE* out) : out_(out) {}
+  void Add(const QJsonObject& element);
+  // Ends the array ("[\n]\n" when nothing was added).
+  void Close();
+
+ private:
+  std::FILE* out_;
+  bool any_ = false;
+};
 
 // Writes the document in UTF-8 to stdout, followed by a line end when it is compact.
 void PrintJson(const QJsonDocument& document, QJsonDocument::JsonFormat format);

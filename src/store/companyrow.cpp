@@ -20,20 +20,32 @@ TCompanyRowReader::TCompanyRowReader(const TSQLiteTable& table)
       qq_(table.ColumnIndex("qq")) {}
 
 std::unique_ptr<TCompany> TCompanyRowReader::Read() const {
-  auto text = [this](int column) { return table_.TextOrEmptyAt(column); };
+  std::string values[kCompanyColumnCount];
+  const int columns[kCompanyColumnCount] = {listId_,   name_, addr_, webUrl_, source_, isPay_,
+                                            renZheng_, tel_,  mob_,  email_,  qq_};
+  std::string_view texts[kCompanyColumnCount];
+  for (int i = 0; i < kCompanyColumnCount; ++i) {
+    values[i] = table_.TextOrEmptyAt(columns[i]);
+    texts[i] = values[i];
+  }
   auto company = std::make_unique<TCompany>();
-  company->ListId = text(listId_);
-  company->SetName(DecodeStored(text(name_)));
-  company->Addr = DecodeStored(text(addr_));
-  company->WebUrl = DecodeStored(text(webUrl_));
-  company->Source = DecodeStored(text(source_));
-  company->IsPay = static_cast<std::uint8_t>(ParseStoredInt32(text(isPay_)));
-  company->RenZheng = static_cast<std::uint8_t>(ParseStoredInt32(text(renZheng_)));
-  company->Tels = SplitStoredList(text(tel_));
-  company->Mobiles = SplitStoredList(text(mob_));
-  company->Emails = SplitStoredList(text(email_));
-  company->QQs = SplitStoredList(text(qq_));
+  FillCompany(*company, texts);
   return company;
+}
+
+void FillCompany(TCompany& company, const std::string_view (&texts)[kCompanyColumnCount]) {
+  auto text = [&texts](int column) { return std::string(texts[column]); };
+  company.ListId = text(0);
+  company.SetName(DecodeStored(text(1)));
+  company.Addr = DecodeStored(text(2));
+  company.WebUrl = DecodeStored(text(3));
+  company.Source = DecodeStored(text(4));
+  company.IsPay = static_cast<std::uint8_t>(ParseStoredInt32(text(5)));
+  company.RenZheng = static_cast<std::uint8_t>(ParseStoredInt32(text(6)));
+  company.Tels = SplitStoredList(text(7));
+  company.Mobiles = SplitStoredList(text(8));
+  company.Emails = SplitStoredList(text(9));
+  company.QQs = SplitStoredList(text(10));
 }
 
 }  // namespace zoqa
