@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "util/codepage.h"
 #include "util/textutil.h"
@@ -31,6 +32,7 @@ std::size_t BlankAt(std::string_view s, std::size_t i) {
   if (i >= s.size()) return 0;
   unsigned char c = static_cast<unsigned char>(s[i]);
   if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') return 1;
+  if (c != '&' && c != 0xE3 && c != 0xC2) return 0;
   std::string_view rest = s.substr(i);
   if (rest.starts_with("&nbsp;")) return 6;
   if (rest.starts_with("\u3000")) return 3;
@@ -105,6 +107,12 @@ std::string CleanValue(std::string_view value) {
   return text;
 }
 
+// `n` moved back to the start of the UTF-8 character it is in.
+std::size_t CharStart(std::string_view s, std::size_t n) {
+  while (n > 0 && n < s.size() && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  return n;
+}
+
 bool IsFormControl(std::string_view tag) {
   std::string name = AsciiLower(tag.substr(1, 9));
   for (std::string_view control : {"input", "select", "textarea", "button"}) {
@@ -127,7 +135,7 @@ std::string ValueAfter(std::string_view s, std::size_t from) {
     i = close + 1;
   }
   if (i >= s.size()) return {};
-  return CleanValue(s.substr(i, kMaxValueBytes));
+  return CleanValue(s.substr(i, CharStart(s, std::min(s.size(), i + kMaxValueBytes)) - i));
 }
 
 // The text of the element before the one that starts at `tag`, past blanks and closing or
@@ -142,9 +150,11 @@ std::string ValueBefore(std::string_view s, std::size_t tag) {
     end = open;
   }
   std::size_t start = end > kMaxValueBytes ? end - kMaxValueBytes : 0;
-  std::size_t gt = s.find_last_of(">\r\n", end == 0 ? 0 : end - 1);
-  if (gt != std::string_view::npos && gt >= start && gt < end) start = gt + 1;
-  return CleanValue(s.substr(start, end - start));
+  while (start < end && (static_cast<unsigned char>(s[start]) & 0xC0) == 0x80) ++start;
+  std::string_view text = s.substr(start, end - start);
+  std::size_t gt = text.find_last_of(">\r\n");
+  if (gt != std::string_view::npos) text.remove_prefix(gt + 1);
+  return CleanValue(text);
 }
 
 bool LongEnough(const std::string& utf8) {
@@ -152,17 +162,21 @@ bool LongEnough(const std::string& utf8) {
 }
 
 bool ReadsLikeAddress(const std::string& utf8) {
-  return LongEnough(utf8) &&
+  return !utf8.empty() && LongEnough(utf8) &&
          std::any_of(kAddressWords.begin(), kAddressWords.end(),
                      [&](std::string_view w) { return utf8.find(w) != std::string::npos; });
 }
 
 // An address label ends at `zhi` when "地" (blanks allowed between) or "厂" comes before it.
 bool IsLabel(std::string_view s, std::size_t zhi) {
+  std::string_view head = s.substr(0, zhi);
+  if (head.ends_with("地") || head.ends_with("厂")) return true;
+  if (head.empty() || std::string_view(" \t\r\n;\x80\xa0").find(head.back()) == head.npos) {
+    return false;  // no blank before it either
+  }
   std::size_t before = zhi;
   while (before > 0 && BlankBefore(s, before) < before) before = BlankBefore(s, before);
-  std::string_view head = s.substr(0, before);
-  return head.ends_with("地") || (before == zhi && head.ends_with("厂"));
+  return s.substr(0, before).ends_with("地");
 }
 
 // After the label at `zhi`: the position after its colon, or npos when it has none.
@@ -178,22 +192,26 @@ std::size_t CaptionTag(std::string_view s, std::size_t zhi) {
   std::size_t close = SkipBlanks(s, zhi + kZhi.size());
   if (close >= s.size() || s[close] != '<') return std::string_view::npos;
   std::size_t from = zhi > kMaxCaptionBytes ? zhi - kMaxCaptionBytes : 0;
-  std::size_t gt = s.find_last_of("<>", zhi);
-  if (gt == std::string_view::npos || gt < from || s[gt] != '>') return std::string_view::npos;
-  return s.rfind('<', gt);
+  std::size_t gt = s.substr(from, zhi - from).find_last_of("<>");
+  if (gt == std::string_view::npos || s[from + gt] != '>') return std::string_view::npos;
+  return s.rfind('<', from + gt);
 }
+
+struct TLabel {
+  std::size_t zhi;    // where its "址" starts
+  std::size_t colon;  // just after its colon; npos when it has none
+};
 
 enum class TPass { Colon, ValueAfter, CaptionAfter };
 
-std::string TryLabel(std::string_view s, std::size_t zhi, TPass pass) {
-  if (!IsLabel(s, zhi)) return {};
-  std::size_t colon = AfterColon(s, zhi);
+std::string TryLabel(std::string_view s, const TLabel& label, TPass pass) {
   if (pass == TPass::Colon) {
-    if (colon == std::string_view::npos) return {};
-    std::string value = ValueAfter(s, colon);
+    if (label.colon == std::string_view::npos) return {};
+    std::string value = ValueAfter(s, label.colon);
     return LongEnough(value) ? value : std::string();
   }
-  if (colon != std::string_view::npos) return {};
+  if (label.colon != std::string_view::npos) return {};
+  std::size_t zhi = label.zhi;
   std::size_t next = SkipBlanks(s, zhi + kZhi.size());
   std::string value;
   if (pass == TPass::ValueAfter && next < s.size() && s[next] == '<') value = ValueAfter(s, next);
@@ -206,10 +224,14 @@ std::string TryLabel(std::string_view s, std::size_t zhi, TPass pass) {
 
 std::string FindAddress(const TPageText& page) {
   std::string_view s = page.Utf8();
+  std::vector<TLabel> labels;
+  for (std::size_t zhi = s.find(kZhi); zhi != std::string_view::npos;
+       zhi = s.find(kZhi, zhi + kZhi.size())) {
+    if (IsLabel(s, zhi)) labels.push_back({zhi, AfterColon(s, zhi)});
+  }
   for (TPass pass : {TPass::Colon, TPass::ValueAfter, TPass::CaptionAfter}) {
-    for (std::size_t zhi = s.find(kZhi); zhi != std::string_view::npos;
-         zhi = s.find(kZhi, zhi + kZhi.size())) {
-      std::string value = TryLabel(s, zhi, pass);
+    for (const TLabel& label : labels) {
+      std::string value = TryLabel(s, label, pass);
       if (!value.empty()) return Utf8ToCp936(value);
     }
   }

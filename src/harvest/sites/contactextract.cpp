@@ -87,6 +87,7 @@ std::string DigitsOnly(std::string_view text) {
 // A hotline written as a page shows it, in the form 400-618-2020.
 std::string HotlineForm(std::string_view written) {
   std::string digits = DigitsOnly(written);
+  if (digits.size() != 10) return std::string(written);
   return digits.substr(0, 3) + "-" + digits.substr(3, 3) + "-" + digits.substr(6);
 }
 
