@@ -82,10 +82,11 @@ std::size_t EndAtLabel(std::string_view value) {
   return end;
 }
 
-// The value cut to the text before a line end or a tag, the next label, then trimmed of
-// blanks and the separators that come before another field.
+// The value cut to the text before a line end, a tag or the end of an attribute (a page's
+// description may hold it), and before the next label; then trimmed of blanks and of the
+// separators that come before another field.
 std::string CleanValue(std::string_view value) {
-  value = value.substr(0, std::min(value.find_first_of("<\r\n"), value.size()));
+  value = value.substr(0, std::min(value.find_first_of("<\"\r\n"), value.size()));
   value = value.substr(0, EndAtLabel(value));
   for (;;) {
     value = TrimBlanks(value);
@@ -214,9 +215,12 @@ std::string TryLabel(std::string_view s, const TLabel& label, TPass pass) {
   std::size_t zhi = label.zhi;
   std::size_t next = SkipBlanks(s, zhi + kZhi.size());
   std::string value;
-  if (pass == TPass::ValueAfter && next < s.size() && s[next] == '<') value = ValueAfter(s, next);
-  std::size_t tag = CaptionTag(s, zhi);
-  if (pass == TPass::CaptionAfter && tag != std::string_view::npos) value = ValueBefore(s, tag);
+  if (pass == TPass::ValueAfter) {
+    if (next < s.size() && s[next] == '<') value = ValueAfter(s, next);
+  } else {
+    std::size_t tag = CaptionTag(s, zhi);
+    if (tag != std::string_view::npos) value = ValueBefore(s, tag);
+  }
   return ReadsLikeAddress(value) ? value : std::string();
 }
 
