@@ -88,8 +88,8 @@ TCompanyDetailWindow::TCompanyDetailWindow(QWidget* owner)
     boxes_[k]->setFrameShape(QFrame::NoFrame);
     boxes_[k]->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     boxes_[k]->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // The style sheet gives the boxes and the address the same type, whose line takes no more
-    // than the 18 pixels a line is given.
+    // The style sheet gives the boxes and the address the same type; a box whose lines need
+    // more than the pixels a line is given grows to them (FontHeight).
     boxes_[k]->document()->setDocumentMargin(0);
     boxes_[k]->setContentsMargins(0, 0, 0, 0);
     boxes_[k]->document()->setIndentWidth(0);
