@@ -171,7 +171,7 @@ int CmdCompanies(const Args& args) {
   TJsonArrayWriter array(stdout);
   for (TCompany c; cursor->Next(c);) {
     if (parsed.json) {
-      array.Add(CompanyJson(c));
+      array.AddCompany(c);
       continue;
     }
     PrintLine(c.ListId + "\t" + Cp936ToUtf8(c.GetName()) + "\t" + Joined(c.Mobiles) + "\t" +

@@ -35,13 +35,18 @@ QJsonObject CompanyJson(const TCompany& company);
 class TJsonArrayWriter {
  public:
   explicit TJsonArrayWriter(std::FILE* out) : out_(out) {}
-  void Add(const QJsonObject& element);
+  // CompanyJson(company) as an element, built straight from the record rather than through
+  // QJsonObject (a million companies print in seconds rather than in minutes).
+  void AddCompany(const TCompany& company);
   // Ends the array ("[\n]\n" when nothing was added).
   void Close();
 
  private:
+  void Put(const std::string& element);
+
   std::FILE* out_;
   bool any_ = false;
+  std::string text_;
 };
 
 // Writes the document in UTF-8 to stdout, followed by a line end when it is compact.

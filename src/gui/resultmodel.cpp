@@ -80,8 +80,6 @@ void TResultModel::sort(int column, Qt::SortOrder order) {
 void TResultModel::Forget() {
   blocks_[0] = TBlock();
   blocks_[1] = TBlock();
-  cursor_.reset();
-  cursorRow_ = -1;
 }
 
 void TResultModel::Clear() {
@@ -129,20 +127,17 @@ const TCompany* TResultModel::Record(int row) const {
   return &block->rows[static_cast<std::size_t>(row - first)];
 }
 
-// Reads the block of rows from `first` on: the open cursor goes on when it stands there,
-// else a new one starts at that row. The older kept block is dropped.
+// Reads the block of rows from `first` on through a cursor of its own, which goes at once:
+// a cursor left open would hold back the store's writes on the same connection. The older
+// kept block is dropped.
 const TResultModel::TBlock* TResultModel::Fetch(int first) const {
   blocks_[1] = std::move(blocks_[0]);
   blocks_[0] = TBlock();
   try {
-    if (!cursor_ || cursorRow_ != first) {
-      cursor_ = source_->OpenCompanies(keyword_, order_, first);
-      cursorRow_ = first;
-    }
     blocks_[0].rows.reserve(kBlockRows);
-    cursorRow_ += static_cast<int>(cursor_->NextBatch(blocks_[0].rows, kBlockRows));
+    source_->OpenCompanies(keyword_, order_, first)->NextBatch(blocks_[0].rows, kBlockRows);
   } catch (...) {
-    cursor_.reset();
+    blocks_[0] = TBlock();
     return nullptr;
   }
   blocks_[0].first = first;

@@ -76,11 +76,8 @@ class TResultModel : public QAbstractTableModel {
   std::string keyword_;
   int count_ = 0;
   TSortOrder order_;
-  // The two blocks read last ([0] the newer) and the cursor that read the newer one, left at
-  // the row after it so that reading on down needs no new query.
+  // The two blocks read last, [0] the newer.
   mutable TBlock blocks_[2];
-  mutable std::unique_ptr<TCompanyCursor> cursor_;
-  mutable int cursorRow_ = -1;
 };
 
 }  // namespace zoqa

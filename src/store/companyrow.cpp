@@ -34,18 +34,17 @@ std::unique_ptr<TCompany> TCompanyRowReader::Read() const {
 }
 
 void FillCompany(TCompany& company, const std::string_view (&texts)[kCompanyColumnCount]) {
-  auto text = [&texts](int column) { return std::string(texts[column]); };
-  company.ListId = text(0);
-  company.SetName(DecodeStored(text(1)));
-  company.Addr = DecodeStored(text(2));
-  company.WebUrl = DecodeStored(text(3));
-  company.Source = DecodeStored(text(4));
-  company.IsPay = static_cast<std::uint8_t>(ParseStoredInt32(text(5)));
-  company.RenZheng = static_cast<std::uint8_t>(ParseStoredInt32(text(6)));
-  company.Tels = SplitStoredList(text(7));
-  company.Mobiles = SplitStoredList(text(8));
-  company.Emails = SplitStoredList(text(9));
-  company.QQs = SplitStoredList(text(10));
+  company.ListId.assign(texts[0]);
+  company.SetName(DecodeStored(texts[1]));
+  company.Addr = DecodeStored(texts[2]);
+  company.WebUrl = DecodeStored(texts[3]);
+  company.Source = DecodeStored(texts[4]);
+  company.IsPay = static_cast<std::uint8_t>(ParseStoredInt32(std::string(texts[5])));
+  company.RenZheng = static_cast<std::uint8_t>(ParseStoredInt32(std::string(texts[6])));
+  company.Tels = SplitStoredList(texts[7]);
+  company.Mobiles = SplitStoredList(texts[8]);
+  company.Emails = SplitStoredList(texts[9]);
+  company.QQs = SplitStoredList(texts[10]);
 }
 
 }  // namespace zoqa
