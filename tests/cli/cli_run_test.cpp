@@ -95,15 +95,16 @@ TEST_F(CliRunEachEngine, StopRuleEndsEachTaskAndASecondRunResumes) {
                                {"上海力达网络有限公司", "搜狗", 0, 0, "13900002222"},
                                {"上海第三网络有限公司", "搜狗", 0, 0, "13900003333"}}));
 
-  // The last company came with page 2; three more page reports were taken and the fourth
-  // stopped the task, whose end saved the page it would have asked next.
-  std::vector<int> sixPages{0, 1, 2, 3, 4, 5};
-  EXPECT_EQ(Asked(egBaidu, kBaiduKey), sixPages);
-  EXPECT_EQ(Asked(eg360, kSo360Key), sixPages);
-  EXPECT_EQ(Asked(egSogou, kSogouKey), sixPages);
-  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{6, 0, 0}));
-  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 6}));
-  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 6, 0}));
+  // The last company came with page 2, whose report follows its crawlers; that report and
+  // two more were taken and the fourth stopped the task, whose end saved the page it would
+  // have asked next.
+  std::vector<int> fivePages{0, 1, 2, 3, 4};
+  EXPECT_EQ(Asked(egBaidu, kBaiduKey), fivePages);
+  EXPECT_EQ(Asked(eg360, kSo360Key), fivePages);
+  EXPECT_EQ(Asked(egSogou, kSogouKey), fivePages);
+  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{5, 0, 0}));
+  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 5}));
+  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 5, 0}));
 
   // A second run resumes at the saved pages and, finding nothing new, stops after four.
   baidu = Start(*baiduHome, {"run", "--engines", "baidu", kBaiduKey});
@@ -113,13 +114,13 @@ TEST_F(CliRunEachEngine, StopRuleEndsEachTaskAndASecondRunResumes) {
     TRun run = Finish(*p);
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
   }
-  std::vector<int> resumed{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  std::vector<int> resumed{0, 1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_EQ(Asked(egBaidu, kBaiduKey), resumed);
   EXPECT_EQ(Asked(eg360, kSo360Key), resumed);
   EXPECT_EQ(Asked(egSogou, kSogouKey), resumed);
-  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{10, 0, 0}));
-  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 10}));
-  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 10, 0}));
+  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{9, 0, 0}));
+  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 9}));
+  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 9, 0}));
   EXPECT_EQ(Companies(*baiduHome, kBaiduKey).size(), 3u);
 }
 
@@ -224,16 +225,17 @@ TEST_F(CliRunTest, TimeLimitStopsTheTasksAndSavesTheirPages) {
   auto expectSaved = [&](TEngine engine, int page) {
     int asked = static_cast<int>(Asked(engine, keyword).size());
     EXPECT_GE(page, 1) << engine;
-    EXPECT_TRUE(page == asked || page == asked - 1) << engine << ": " << page << " of " << asked;
+    EXPECT_LE(page, asked) << engine;
   };
   expectSaved(egBaidu, saved.Baidu);
   expectSaved(egSogou, saved.Sogou);
   expectSaved(eg360, saved.So360);
-  // A crawler still under way at the stop is stopped with its harvester.
+  // Each page holds one company: every page before the saved one gave its company (a crawler
+  // cut short at the stop leaves its page to the next run; one that had read its company
+  // delivered it).
   int pages = saved.Baidu + saved.Sogou + saved.So360;
   int companies = static_cast<int>(Companies(*home, keyword).size());
-  EXPECT_LE(companies, pages);
-  EXPECT_GE(companies, pages - 3);
+  EXPECT_GE(companies, pages);
 
   // The next run starts each engine at its saved page.
   auto before = std::make_tuple(Asked(egBaidu, keyword).size(), Asked(egSogou, keyword).size(),
@@ -247,7 +249,7 @@ TEST_F(CliRunTest, TimeLimitStopsTheTasksAndSavesTheirPages) {
 
 TEST_F(CliRunTest, TermSignalStopsLikeTheTimeLimitAndASecondEndsAtOnce) {
   // Endless companies on Baidu for both keywords; the second keyword's result pages after
-  // the first take four seconds, so its harvester ends only that long after a stop.
+  // the first take four seconds (a stop cuts that request short).
   for (const auto& [keyword, tag] :
        {std::pair<std::string, std::string>{"杭州 茶叶", "a"}, {"苏州 丝绸", "b"}}) {
     TEngineScript script;
@@ -272,9 +274,9 @@ TEST_F(CliRunTest, TermSignalStopsLikeTheTimeLimitAndASecondEndsAtOnce) {
   ASSERT_TRUE(world.WaitForCount({"www.baidu.com", SearchPrefix(egBaidu, "苏州 丝绸")}, 2, 30000));
   once->terminate();
   twice->terminate();
-  // The second keyword's run still waits for its harvester's slow page; a second signal ends
-  // it at once, without the end report.
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  // A second signal, once the first was taken, ends the run at once, without the end report:
+  // the stop takes at least one poll of the run loop (100 ms) after the first.
+  ASSERT_TRUE(WaitSignalTaken(twice->processId(), SIGTERM));
   QElapsedTimer sinceSecond;
   sinceSecond.start();
   twice->terminate();
@@ -286,8 +288,9 @@ TEST_F(CliRunTest, TermSignalStopsLikeTheTimeLimitAndASecondEndsAtOnce) {
   EXPECT_EQ(onceRun.ExitCode, 0) << onceRun.Err;
   int saved = Pages(*onceHome)["杭州 茶叶"].Baidu;
   int asked = static_cast<int>(Asked(egBaidu, "杭州 茶叶").size());
-  EXPECT_TRUE(saved == asked || saved == asked - 1) << saved << " of " << asked;
+  EXPECT_LE(saved, asked);
   EXPECT_GE(saved, 1);
+  EXPECT_GE(static_cast<int>(Companies(*onceHome, "杭州 茶叶").size()), saved);
 }
 
 TEST_F(CliRunTest, ArgumentsAreChecked) {

@@ -16,6 +16,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -44,6 +46,23 @@ inline int Param(const std::string& target, const std::string& key) {
   std::size_t at = target.find("&" + key);
   if (at == std::string::npos) return -1;
   return std::atoi(target.c_str() + at + key.size() + 1);
+}
+
+// Waits until process `pid` has taken the signal `signal` sent to it (it is no longer
+// pending there); false after 10 s.
+inline bool WaitSignalTaken(qint64 pid, int signal) {
+  for (int waited = 0; waited < 10000; ++waited) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    bool pending = false;
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) {
+        pending = pending || (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+      }
+    }
+    if (!pending) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
 }
 
 // A company as `companies --json` shows it, for comparing runs.
