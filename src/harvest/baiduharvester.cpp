@@ -47,7 +47,7 @@ bool TBaiduHarvester::FetchResultPage(std::string& body) {
   return false;
 }
 
-// True when the page counts as finished.
+// True when every result of the page got its crawler.
 bool TBaiduHarvester::HarvestPage() {
   currentUrl_ = SearchUrl(info_.KeyWord, PageIndex());
   Status(Cp936("正在获取搜索结果..."));
