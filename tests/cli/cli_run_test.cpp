@@ -192,9 +192,9 @@ TEST_F(CliRunTest, TwoKeywordsAtOnceOnAllEngines) {
     EXPECT_GE(pages[keyword].Baidu, 1) << keyword;
     EXPECT_GE(pages[keyword].Sogou, 1) << keyword;
     EXPECT_GE(pages[keyword].So360, 1) << keyword;
-    // A page under way when another engine's report stopped the task is asked again.
-    int asked = static_cast<int>(Asked(egBaidu, keyword).size());
-    EXPECT_TRUE(pages[keyword].Baidu == asked || pages[keyword].Baidu == asked - 1) << keyword;
+    // A page still under way (asked, or with crawlers running) when another engine's report
+    // stopped the task is asked again.
+    EXPECT_LE(pages[keyword].Baidu, static_cast<int>(Asked(egBaidu, keyword).size())) << keyword;
   }
 }
 
