@@ -20,9 +20,9 @@
 #include "cli/commands.h"
 #include "cli/storeargs.h"
 #include "cli/terminalview.h"
-#include "harvest/net/enginegate.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/harvester.h"
+#include "harvest/net/enginegate.h"
 #include "harvest/net/proxypool.h"
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
@@ -120,8 +120,7 @@ class TRunController : public TMainController {
     if (message.Kind == hkStatus) {
       TTerminalView::Report(message.Info->KeyWord, message.Info->StatusText);
     } else if (message.Kind == hkCompany) {
-      TTerminalView::Report(message.Company->KeyWord,
-                            Cp936("获取[") + message.Company->GetName() + Cp936("]获取成功！"));
+      TTerminalView::Report(message.Company->KeyWord, CompanyText(*message.Company));
     }
     TMainController::HarvestMessage(message);
   }
