@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """The comparison beside the .xlsx export figure: Python's XlsxWriter in constant-memory mode
 writing the same rows as `zoqa-cli export k FILE --format xlsx` (the default columns, list
 entries one per line, titles bold, every cell text). Reads the database that bench_cursor
