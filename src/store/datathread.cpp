@@ -3,10 +3,6 @@
 #include <atomic>
 #include <thread>
 
-#include "store/companyrow.h"
-#include "store/datamanager.h"
-#include "store/storedtext.h"
-
 namespace zoqa {
 namespace {
 
@@ -14,9 +10,9 @@ std::atomic<int> g_running{0};
 
 }  // namespace
 
-void TDataThread::Start(std::string keyWord, std::string fileName, std::uint64_t serial,
+void TDataThread::Start(std::string keyWord, const TStoreBackend& backend, std::uint64_t serial,
                         std::shared_ptr<TLoaderLink> link) {
-  auto* thread = new TDataThread(std::move(keyWord), std::move(fileName), serial, std::move(link));
+  auto* thread = new TDataThread(std::move(keyWord), backend.Reopener(), serial, std::move(link));
   ++g_running;
   try {
     std::thread([thread] { thread->Run(); }).detach();
@@ -31,11 +27,9 @@ int TDataThread::Running() {
   return g_running.load();
 }
 
-TDataThread::TDataThread(std::string keyWord, std::string fileName, std::uint64_t serial,
+TDataThread::TDataThread(std::string keyWord, TStoreBackend::Opener open, std::uint64_t serial,
                          std::shared_ptr<TLoaderLink> link)
-    : link_(std::move(link)),
-      fileName_(std::move(fileName)),
-      result_(std::make_shared<TLoadResult>()) {
+    : link_(std::move(link)), open_(std::move(open)), result_(std::make_shared<TLoadResult>()) {
   result_->KeyWord = std::move(keyWord);
   result_->Serial = serial;
 }
@@ -43,44 +37,23 @@ TDataThread::TDataThread(std::string keyWord, std::string fileName, std::uint64_
 void TDataThread::Run() {
   // A failure ends the load where it happened; what was read so far is handed over.
   try {
-    auto manager = TDataManager::OpenFile(fileName_, 0);
-    sqlite3* handle = manager->Database().Handle();
-    link_->Register(handle);
+    std::unique_ptr<TStoreBackend> loader = open_();
+    link_->Register(loader.get());
     try {
-      Load(*manager);
+      loader->ReadCompanies(result_->KeyWord, [this](std::unique_ptr<TCompany> company) {
+        if (link_->Closed()) return false;
+        result_->Companies.push_back(std::move(company));
+        return true;
+      });
     } catch (...) {
     }
-    link_->Unregister(handle);
+    link_->Unregister(loader.get());
   } catch (...) {
   }
   link_->Deliver(std::move(result_));
   auto link = std::move(link_);
   delete this;
   --g_running;
-}
-
-void TDataThread::Load(TDataManager& manager) {
-  std::string id;
-  manager.Reset();
-  manager.SqlText =
-      "select ID from tbl_key where keystr=" + SqlQuoted(EncodeStored(result_->KeyWord));
-  auto keys = manager.OpenQuery();
-  if (keys->RowCount() > 0) id = keys->TextOrEmptyAt(keys->ColumnIndex("ID"));
-  if (link_->Closed()) return;
-
-  manager.Reset();
-  manager.SqlText = "select * from tbl_list where keyid=" + id;
-  auto rows = manager.OpenQuery();
-  ReadRows(*rows);
-}
-
-void TDataThread::ReadRows(TSQLiteTable& table) {
-  if (table.RowCount() == 0) return;
-  TCompanyRowReader reader(table);
-  result_->Companies.reserve(table.RowCount());
-  for (; !table.AtEnd() && !link_->Closed(); table.Next()) {
-    result_->Companies.push_back(reader.Read());
-  }
 }
 
 }  // namespace zoqa

@@ -7,27 +7,13 @@
 
 #include "store/datathread.h"
 #include "store/keyfold.h"
+#include "store/sqlitestore.h"
+#include "store/storechoice.h"
 #include "store/storedtext.h"
 #include "util/textutil.h"
 
 namespace zoqa {
 namespace {
-
-using ColumnAdds = std::vector<std::pair<std::string, std::string>>;
-
-// The tbl_key column that holds an engine's next page, or empty for an unknown engine.
-std::string PageField(int engine) {
-  switch (engine) {
-    case egBaidu:
-      return "lastpage";
-    case egSogou:
-      return "sglastpage";
-    case eg360:
-      return "s360lastpage";
-    default:
-      return "";
-  }
-}
 
 bool IsDecimal(const std::string& text) {
   if (text.empty()) return false;
@@ -48,68 +34,27 @@ std::int64_t LocalNowSeconds() {
   return (ms + static_cast<std::int64_t>(local.tm_gmtoff) * 1000 + 500) / 1000;
 }
 
-TKeyListInfo::TKeyListInfo()
-    : manager_(std::make_unique<TDataManager>("users", 0)),
+TKeyListInfo::TKeyListInfo() : TKeyListInfo(OpenChosenStore()) {}
+
+TKeyListInfo::TKeyListInfo(std::unique_ptr<TStoreBackend> backend)
+    : backend_(std::move(backend)),
       link_(std::make_shared<TLoaderLink>(
-          &receiver_, [this](std::shared_ptr<TLoadResult> result) { LoadEnded(result); })) {
-  CheckSchema();
-  PrepareDatabase();
-}
+          &receiver_, [this](std::shared_ptr<TLoadResult> result) { LoadEnded(result); })) {}
 
 TKeyListInfo::~TKeyListInfo() {
   link_->Close();
-  try {
-    manager_->Database().Query("pragma journal_mode=DELETE");
-  } catch (...) {
-  }
-  manager_.reset();
+  backend_.reset();
   keys_.clear();
 }
 
-void TKeyListInfo::PrepareDatabase() {
-  // A file without the store's tables is left exactly as it is.
-  try {
-    auto tables = manager_->Database().Query(
-        "select count(*) from sqlite_master where type='table' and name in "
-        "('tbl_key','tbl_list')");
-    if (tables.TextAt(0) != "2") return;
-    // Write-ahead logging lets a loader read on its own connection while this one writes;
-    // the file goes back to the ordinary journal when the store closes. Where the mode
-    // cannot be switched (a read-only directory) the store works on without it.
-    manager_->Database().Query("pragma journal_mode=WAL");
-  } catch (...) {
-  }
-  manager_->Reset();
-  manager_->ExecStatement("create index if not exists ix_tbl_list_comname on tbl_list(ComName)");
-  manager_->ExecStatement("create index if not exists ix_tbl_list_keyid on tbl_list(keyid)");
-}
-
 void TKeyListInfo::CheckSchema() {
-  AddMissingColumns("tbl_key", ColumnAdds{
-                                   {"sglastpage", "alter table tbl_key add sglastpage NUMERIC"},
-                                   {"s360lastpage", "alter table tbl_key add s360lastpage NUMERIC"},
-                                   {"adddate", "alter table tbl_key add adddate NUMERIC"},
-                               });
-  AddMissingColumns("tbl_list", ColumnAdds{
-                                    {"source", "alter table tbl_list add source TEXT"},
-                                    {"ispay", "alter table tbl_list add ispay NUMERIC"},
-                                    {"renzheng", "alter table tbl_list add renzheng NUMERIC"},
-                                    {"qq", "alter table tbl_list add qq TEXT"},
-                                });
+  if (auto* local = dynamic_cast<TSQLiteStore*>(backend_.get())) local->CheckSchema();
 }
 
-void TKeyListInfo::AddMissingColumns(const std::string& table, const ColumnAdds& columns) {
-  manager_->Reset();
-  manager_->SqlText =
-      "select sql from sqlite_master where tbl_name='" + table + "' and type='table'";
-  auto result = manager_->OpenQuery();
-  if (result->RowCount() == 0) return;
-  std::string sql = AsciiLower(result->TextOrEmptyAt(result->ColumnIndex("sql")));
-  for (const auto& [name, statement] : columns) {
-    if (sql.find(name) != std::string::npos) continue;
-    manager_->Reset();
-    manager_->ExecStatement(statement);
-  }
+TDataManager& TKeyListInfo::Manager() {
+  auto* local = dynamic_cast<TSQLiteStore*>(backend_.get());
+  if (local == nullptr) throw std::logic_error("the store is not a local file");
+  return local->Manager();
 }
 
 TKeyData& TKeyListInfo::AppendKey(std::unique_ptr<TKeyData> key) {
@@ -128,28 +73,18 @@ void TKeyListInfo::RemoveKey(const TKeyData& key) {
   }
 }
 
-std::unique_ptr<TKeyData> TKeyListInfo::KeyFromRow(const TSQLiteTable& table) const {
-  auto text = [&table](const char* column) {
-    return table.TextOrEmptyAt(table.ColumnIndex(column));
-  };
-  auto key = std::make_unique<TKeyData>();
-  key->Id = text("ID");
-  key->ListCount = ParseStoredInt32(text("listcount"));
-  key->KeyStr = DecodeStored(text("KeyStr"));
-  key->AddDate = ParseStoredInt64(text("adddate"));
-  key->LastPage = ParseStoredInt32(text("lastpage"));
-  key->SgLastPage = ParseStoredInt32(text("sglastpage"));
-  key->S360LastPage = ParseStoredInt32(text("s360lastpage"));
-  return key;
-}
-
 void TKeyListInfo::LoadKeys() {
-  manager_->Reset();
-  manager_->SqlText = "select * from tbl_key order by id asc";
-  auto table = manager_->OpenQuery();
-  for (; !table->AtEnd(); table->Next()) {
-    TKeyData& key = AppendKey(KeyFromRow(*table));
-    if (OnKeyAdded) OnKeyAdded(*this, key);
+  for (TStoredKey& row : backend_->LoadKeys()) {
+    auto key = std::make_unique<TKeyData>();
+    key->Id = std::move(row.Id);
+    key->KeyStr = std::move(row.KeyStr);
+    key->ListCount = row.ListCount;
+    key->AddDate = row.AddDate;
+    key->LastPage = row.LastPage;
+    key->SgLastPage = row.SgLastPage;
+    key->S360LastPage = row.S360LastPage;
+    TKeyData& added = AppendKey(std::move(key));
+    if (OnKeyAdded) OnKeyAdded(*this, added);
   }
 }
 
@@ -161,25 +96,13 @@ TKeyData* TKeyListInfo::AddKey(const std::string& keyword) {
   created->AddDate = LocalNowSeconds();
   TKeyData& key = AppendKey(std::move(created));
 
-  manager_->Reset();
-  manager_->AddText("KeyStr", EncodeStored(keyword));
-  manager_->AddInteger("listcount", 0);
-  manager_->AddInteger("lastpage", 0);
-  manager_->AddInteger("sglastpage", 0);
-  manager_->AddInteger("s360lastpage", 0);
-  manager_->AddFloat("adddate", static_cast<double>(key.AddDate));
-  manager_->InsertInto("tbl_key");
-  key.Id = LookupKeyId(keyword);
+  key.Id = backend_->AddKey(keyword, key.AddDate);
   if (OnKeyAdded) OnKeyAdded(*this, key);
   return &key;
 }
 
 std::string TKeyListInfo::LookupKeyId(const std::string& keyword) {
-  manager_->Reset();
-  manager_->SqlText = "select ID from tbl_Key where KeyStr=" + SqlQuoted(EncodeStored(keyword));
-  auto table = manager_->OpenQuery();
-  if (table->RowCount() == 0) return "0";
-  return table->TextOrEmptyAt(table->ColumnIndex("ID"));
+  return backend_->KeyId(keyword);
 }
 
 TKeyData* TKeyListInfo::FindKey(const std::string& keyword) const {
@@ -209,13 +132,12 @@ void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& compan
   auto copy = std::make_unique<TCompany>();
   copy->Assign(company);
 
-  manager_->Reset();
-  manager_->SqlText =
-      "select listid from tbl_list where ComName=" + SqlQuoted(EncodeStored(copy->GetName()));
-  if (manager_->OpenQuery()->RowCount() > 0) return;  // the name is stored already
+  if (backend_->NameStored(copy->GetName())) return;  // the name is stored already
 
   copy->SetName(StripTags(copy->GetName()));
-  if (!StoreCompany(*copy, *key)) return;
+  // A failed insert is dropped; the company is then not kept either, so that it never takes
+  // the id of another row. A name another machine stored meanwhile is a duplicate as above.
+  if (backend_->AddCompany(key->Id, *copy) != TStoreAdd::Stored) return;
   key->IdlePages = 0;
   if (key->loading_) {
     // The keyword's companies arrive with the running load; this one is settled then.
@@ -227,41 +149,12 @@ void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& compan
   CountNewCompany(*key, keyword, stored);
 }
 
-bool TKeyListInfo::StoreCompany(TCompany& copy, const TKeyData& key) {
-  manager_->Reset();
-  manager_->AddText("ComName", EncodeStored(copy.GetName()));
-  manager_->AddText("Addr", EncodeStored(copy.Addr));
-  manager_->AddText("weburl", EncodeStored(copy.WebUrl));
-  manager_->AddText("EMail", JoinStoredList(copy.Emails));
-  manager_->AddText("Tel", JoinStoredList(copy.Tels));
-  manager_->AddText("mob", JoinStoredList(copy.Mobiles));
-  manager_->AddText("qq", JoinStoredList(copy.QQs));
-  manager_->AddText("source", EncodeStored(copy.Source));
-  manager_->AddInteger("ispay", copy.IsPay);
-  manager_->AddInteger("stat", 0);
-  manager_->AddText("keyid", key.Id);
-  manager_->AddInteger("renzheng", copy.RenZheng);
-  // A failed insert is dropped; the company is then not kept either, so that it never takes
-  // the id of another row.
-  if (!manager_->InsertInto("tbl_list")) return false;
-
-  manager_->Reset();
-  manager_->SqlText = "select max(ListID) as id from tbl_list";
-  auto table = manager_->OpenQuery();
-  if (table->RowCount() > 0) copy.ListId = table->TextOrEmptyAt(table->ColumnIndex("id"));
-  return true;
-}
-
 void TKeyListInfo::CountNewCompany(TKeyData& key, const std::string& keyword,
                                    const TCompany& company) {
   key.IdlePages = 0;
   key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
   key.AddDate = LocalNowSeconds();
-  manager_->Reset();
-  manager_->SetWhere("ID=" + key.Id);
-  manager_->AddInteger("listcount", key.ListCount);
-  manager_->AddFloat("adddate", static_cast<double>(key.AddDate));
-  manager_->UpdateTable("tbl_key");
+  backend_->SaveKeyCount(key.Id, key.ListCount, key.AddDate);
   if (OnCompanyAdded) OnCompanyAdded(*this, keyword, company);
 }
 
@@ -269,9 +162,7 @@ void TKeyListInfo::DeleteCompany(const std::string& keyword, const std::string& 
   TKeyData* key = FindKey(keyword);
   // A list id is a row number; anything else would change the meaning of the condition.
   if (key == nullptr || !IsDecimal(listId)) return;
-  manager_->Reset();
-  manager_->SetWhere("ListID=" + listId);
-  manager_->DeleteFrom("tbl_list");
+  backend_->DeleteCompany(listId);
   if (key->loading_) {
     key->deletedWhileLoading_.push_back(listId);
     std::erase_if(key->addedWhileLoading_, [&](const auto& c) { return c->ListId == listId; });
@@ -286,12 +177,7 @@ void TKeyListInfo::DeleteKey(const std::string& keyword) {
 }
 
 void TKeyListInfo::DeleteKeyData(TKeyData& key) {
-  manager_->Reset();
-  manager_->SetWhere("keyid=" + key.Id);
-  manager_->DeleteFrom("tbl_list");
-  manager_->Reset();
-  manager_->SetWhere("id=" + key.Id);
-  manager_->DeleteFrom("tbl_key");
+  backend_->DeleteKey(key.Id);
   RemoveKey(key);
 }
 
@@ -305,25 +191,14 @@ bool TKeyListInfo::SetLastPage(const std::string& keyword, std::int32_t page, in
   if (engine == egBaidu) key->LastPage = page;
   if (engine == egSogou) key->SgLastPage = page;
   if (engine == eg360) key->S360LastPage = page;
-  std::string field = PageField(engine);
-  if (!field.empty()) {
-    manager_->Reset();
-    manager_->SetWhere("ID=" + key->Id);
-    manager_->AddInteger(field, page);
-    manager_->UpdateTable("tbl_key");
-  }
+  backend_->SaveLastPage(key->Id, engine, page);
   ++key->IdlePages;
   return true;
 }
 
 void TKeyListInfo::SaveLastPageByKeyword(const std::string& keyword, std::int32_t page,
                                          int engine) {
-  std::string field = PageField(engine);
-  if (field.empty()) return;
-  manager_->Reset();
-  manager_->SetWhere("KeyStr=" + SqlQuoted(EncodeStored(keyword)));
-  manager_->AddInteger(field, page);
-  manager_->UpdateTable("tbl_key");
+  backend_->SaveLastPageByKeyword(keyword, engine, page);
 }
 
 void TKeyListInfo::SetStatusText(const std::string& keyword, const std::string& text) {
@@ -358,7 +233,7 @@ void TKeyListInfo::LoadCompanies(const std::string& keyword) {
 void TKeyListInfo::StartLoad(TKeyData& key) {
   key.loading_ = true;
   try {
-    TDataThread::Start(key.KeyStr, manager_->FileName(), key.serial_, link_);
+    TDataThread::Start(key.KeyStr, *backend_, key.serial_, link_);
   } catch (...) {
     key.loading_ = false;
     throw;

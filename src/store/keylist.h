@@ -1,5 +1,6 @@
 // The keyword and result store: the searched keywords, each with its harvested companies,
-// mirrored into the database file Data/users (tables tbl_key and tbl_list). Every operation
+// mirrored into a store backend (the database file Data/users, tables tbl_key and tbl_list,
+// or the team's PostgreSQL database). Every operation
 // runs on the main thread; only the loading of a keyword's companies runs on a loader thread,
 // which hands its records over on the main thread when it ends.
 #pragma once
@@ -18,6 +19,7 @@
 #include "store/datamanager.h"
 #include "store/keydata.h"
 #include "store/loaderlink.h"
+#include "store/storebackend.h"
 
 namespace zoqa {
 
@@ -27,9 +29,12 @@ class TKeyListInfo {
   using CompaniesLoadedEvent = std::function<void(TKeyListInfo&, const std::string&)>;
   using CompanyAddedEvent = std::function<void(TKeyListInfo&, const std::string&, const TCompany&)>;
 
-  // Opens Data/users in the program directory, adds the columns an older file lacks and the
-  // lookup indexes. Raises ESQLiteException when the file cannot be opened.
+  // Opens the chosen store (see storechoice.h): Data/users in the program directory, with the
+  // columns an older file lacks and the lookup indexes added, or the team store. Raises
+  // ESQLiteException when the file cannot be opened, EPgError, EStoreUrl or EStoreSchema
+  // when the team store cannot be used.
   TKeyListInfo();
+  explicit TKeyListInfo(std::unique_ptr<TStoreBackend> backend);
   ~TKeyListInfo();
   TKeyListInfo(const TKeyListInfo&) = delete;
   TKeyListInfo& operator=(const TKeyListInfo&) = delete;
@@ -64,16 +69,13 @@ class TKeyListInfo {
                    bool mobile, bool email, bool location, bool url, TExportFormat format);
 
   const std::vector<std::unique_ptr<TKeyData>>& Keys() const { return keys_; }
-  TDataManager& Manager() { return *manager_; }
+  // The local store's record builder; only for a store on the local file.
+  TDataManager& Manager();
+  TStoreBackend& Backend() { return *backend_; }
 
  private:
   TKeyData& AppendKey(std::unique_ptr<TKeyData> key);
   void RemoveKey(const TKeyData& key);
-  void PrepareDatabase();
-  void AddMissingColumns(const std::string& table,
-                         const std::vector<std::pair<std::string, std::string>>& columns);
-  std::unique_ptr<TKeyData> KeyFromRow(const TSQLiteTable& table) const;
-  bool StoreCompany(TCompany& copy, const TKeyData& key);
   void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);
   void DeleteKeyData(TKeyData& key);
   void StartLoad(TKeyData& key);
@@ -81,7 +83,7 @@ class TKeyListInfo {
   void HandOver(TKeyData& key, TLoadResult& result);
   TKeyData* FindSerial(std::uint64_t serial) const;
 
-  std::unique_ptr<TDataManager> manager_;
+  std::unique_ptr<TStoreBackend> backend_;
   std::vector<std::unique_ptr<TKeyData>> keys_;
   TRegExp tagPattern_;
   std::uint64_t nextSerial_ = 1;

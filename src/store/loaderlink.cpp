@@ -1,8 +1,7 @@
 #include "store/loaderlink.h"
 
-#include <sqlite3.h>
-
 #include "platform/handoff.h"
+#include "store/storebackend.h"
 
 namespace zoqa {
 
@@ -20,18 +19,18 @@ void TLoaderLink::Close() {
   std::lock_guard<std::mutex> lock(mutex_);
   closed_ = true;
   receiver_ = nullptr;
-  for (sqlite3* handle : handles_) sqlite3_interrupt(handle);
+  for (TStoreBackend* loader : loaders_) loader->Interrupt();
 }
 
-void TLoaderLink::Register(sqlite3* handle) {
+void TLoaderLink::Register(TStoreBackend* loader) {
   std::lock_guard<std::mutex> lock(mutex_);
-  handles_.insert(handle);
-  if (closed_) sqlite3_interrupt(handle);
+  loaders_.insert(loader);
+  if (closed_) loader->Interrupt();
 }
 
-void TLoaderLink::Unregister(sqlite3* handle) {
+void TLoaderLink::Unregister(TStoreBackend* loader) {
   std::lock_guard<std::mutex> lock(mutex_);
-  handles_.erase(handle);
+  loaders_.erase(loader);
 }
 
 }  // namespace zoqa

@@ -12,11 +12,10 @@
 
 #include "harvest/report/company.h"
 
-struct sqlite3;
-
 namespace zoqa {
 
 class THandOffReceiver;
+class TStoreBackend;
 
 // What a finished load hands over: the records read, in the order of the database.
 struct TLoadResult {
@@ -39,14 +38,14 @@ class TLoaderLink {
   void Close();
   bool Closed() const { return closed_; }
 
-  void Register(sqlite3* handle);
-  void Unregister(sqlite3* handle);
+  void Register(TStoreBackend* loader);
+  void Unregister(TStoreBackend* loader);
 
  private:
   std::mutex mutex_;
   THandOffReceiver* receiver_;
   Receive receive_;
-  std::set<sqlite3*> handles_;
+  std::set<TStoreBackend*> loaders_;
   std::atomic<bool> closed_{false};
 };
 

@@ -1,0 +1,196 @@
+#include "store/pgstore.h"
+
+#include "store/companyrow.h"
+#include "store/keyfold.h"
+#include "store/pgschema.h"
+#include "store/storedtext.h"
+
+namespace zoqa {
+namespace {
+
+constexpr int kFetchRows = 2000;
+
+// The folded keyword as the unique column holds it.
+std::string StoredFold(const std::string& keyword) {
+  return EncodeStored(FoldKeyCase(keyword));
+}
+
+bool IsDecimal(const std::string& text) {
+  if (text.empty() || text.size() > 18) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+std::unique_ptr<TCompany> CompanyFromRow(const TPgResult& rows, int row) {
+  auto text = [&](int column) { return rows.Text(row, column); };
+  auto company = std::make_unique<TCompany>();
+  company->ListId = text(0);
+  company->SetName(DecodeStored(text(1)));
+  company->Addr = DecodeStored(text(2));
+  company->WebUrl = DecodeStored(text(3));
+  company->Source = DecodeStored(text(4));
+  company->IsPay = static_cast<std::uint8_t>(rows.Integer(row, 5));
+  company->RenZheng = static_cast<std::uint8_t>(rows.Integer(row, 6));
+  company->Tels = SplitStoredList(text(7));
+  company->Mobiles = SplitStoredList(text(8));
+  company->Emails = SplitStoredList(text(9));
+  company->QQs = SplitStoredList(text(10));
+  return company;
+}
+
+}  // namespace
+
+TPgStore::TPgStore(const TStoreUrl& url) : connection_(std::make_unique<TPgConnection>(url)) {
+  CheckPgSchema(*connection_);
+}
+
+TPgStore::~TPgStore() = default;
+
+std::vector<TStoredKey> TPgStore::LoadKeys() {
+  TPgResult rows = connection_->Exec(
+      "select id, keystr, listcount, adddate, lastpage, sglastpage, s360lastpage from tbl_key "
+      "order by id");
+  std::vector<TStoredKey> keys;
+  keys.reserve(static_cast<std::size_t>(rows.Rows()));
+  for (int r = 0; r < rows.Rows(); ++r) {
+    TStoredKey key;
+    key.Id = rows.Text(r, 0);
+    key.KeyStr = DecodeStored(rows.Text(r, 1));
+    key.ListCount = static_cast<std::int32_t>(rows.Integer(r, 2));
+    key.AddDate = rows.Integer(r, 3);
+    key.LastPage = static_cast<std::int32_t>(rows.Integer(r, 4));
+    key.SgLastPage = static_cast<std::int32_t>(rows.Integer(r, 5));
+    key.S360LastPage = static_cast<std::int32_t>(rows.Integer(r, 6));
+    keys.push_back(std::move(key));
+  }
+  return keys;
+}
+
+std::string TPgStore::AddKey(const std::string& keyword, std::int64_t addDate) {
+  // Another machine may add the same keyword at the same moment: one row wins, both get its id.
+  Write(
+      "insert into tbl_key(keystr, keyfold, adddate) values ($1, $2, $3) "
+      "on conflict (keyfold) do nothing",
+      {EncodeStored(keyword), StoredFold(keyword), std::to_string(addDate)});
+  return KeyId(keyword);
+}
+
+std::string TPgStore::KeyId(const std::string& keyword) {
+  TPgResult rows =
+      connection_->Exec("select id from tbl_key where keyfold = $1", {StoredFold(keyword)});
+  return rows.Rows() == 0 ? "0" : rows.Text(0, 0);
+}
+
+bool TPgStore::NameStored(const std::string& name) {
+  return connection_->Exec("select 1 from tbl_list where comname = $1", {EncodeStored(name)})
+             .Rows() > 0;
+}
+
+TStoreAdd TPgStore::AddCompany(const std::string& keyId, TCompany& company) {
+  if (!IsDecimal(keyId)) return TStoreAdd::Failed;
+  // The insert and the keyword's count move together; a name stored already (by any machine,
+  // at any moment) inserts nothing and counts nothing.
+  TPgResult rows;
+  try {
+    rows = connection_->Exec(
+        "with added as (insert into tbl_list(comname, addr, weburl, email, tel, mob, qq, source, "
+        "ispay, renzheng, stat, keyid) values ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, 0, $11) "
+        "on conflict (comname) do nothing returning listid, keyid), "
+        "counted as (update tbl_key set listcount = listcount + 1 "
+        "where id in (select keyid from added)) select listid from added",
+        {EncodeStored(company.GetName()), EncodeStored(company.Addr), EncodeStored(company.WebUrl),
+         JoinStoredList(company.Emails), JoinStoredList(company.Tels),
+         JoinStoredList(company.Mobiles), JoinStoredList(company.QQs), EncodeStored(company.Source),
+         std::to_string(company.IsPay), std::to_string(company.RenZheng), keyId});
+  } catch (const EPgError&) {
+    return TStoreAdd::Failed;  // dropped, as a failed write of the local store is
+  }
+  if (rows.Rows() == 0) return TStoreAdd::Duplicate;
+  company.ListId = rows.Text(0, 0);
+  return TStoreAdd::Stored;
+}
+
+bool TPgStore::Write(const std::string& sql, const TPgParams& params) {
+  try {
+    connection_->Exec(sql, params);
+    return true;
+  } catch (const EPgError&) {
+    return false;
+  }
+}
+
+void TPgStore::SaveKeyCount(const std::string& keyId, std::int32_t, std::int64_t addDate) {
+  // The count is kept by the database itself, as every machine adds to it.
+  if (!IsDecimal(keyId)) return;
+  Write("update tbl_key set adddate = $2 where id = $1", {keyId, std::to_string(addDate)});
+}
+
+void TPgStore::SaveLastPage(const std::string& keyId, int engine, std::int32_t page) {
+  std::string column = PageColumn(engine);
+  if (column.empty() || !IsDecimal(keyId)) return;
+  // The column name comes from the fixed list above, never from input.
+  Write("update tbl_key set " + column + " = $2 where id = $1", {keyId, std::to_string(page)});
+}
+
+void TPgStore::SaveLastPageByKeyword(const std::string& keyword, int engine, std::int32_t page) {
+  std::string column = PageColumn(engine);
+  if (column.empty()) return;
+  Write("update tbl_key set " + column + " = $2 where keyfold = $1",
+        {StoredFold(keyword), std::to_string(page)});
+}
+
+void TPgStore::DeleteCompany(const std::string& listId) {
+  if (!IsDecimal(listId)) return;
+  Write(
+      "with gone as (delete from tbl_list where listid = $1 returning keyid) "
+      "update tbl_key set listcount = greatest(listcount - 1, 0) "
+      "where id in (select keyid from gone)",
+      {listId});
+}
+
+void TPgStore::DeleteKey(const std::string& keyId) {
+  if (!IsDecimal(keyId)) return;
+  Write("delete from tbl_key where id = $1", {keyId});  // companies cascade
+}
+
+void TPgStore::ReadCompanies(const std::string& keyword, const CompanySink& sink) {
+  // A cursor in a read-only transaction hands the rows over in slices, so that the first
+  // companies arrive before the last are read.
+  TPgTransaction transaction(*connection_);
+  connection_->Exec(
+      "declare companies no scroll cursor for select listid, comname, addr, weburl, source, "
+      "ispay, renzheng, tel, mob, email, qq from tbl_list "
+      "where keyid = (select id from tbl_key where keyfold = $1) order by listid",
+      {StoredFold(keyword)});
+  for (;;) {
+    TPgResult rows =
+        connection_->Exec("fetch forward " + std::to_string(kFetchRows) + " from companies");
+    for (int r = 0; r < rows.Rows(); ++r) {
+      if (!sink(CompanyFromRow(rows, r))) return;
+    }
+    if (rows.Rows() < kFetchRows) break;
+  }
+  transaction.Commit();
+}
+
+void TPgStore::Interrupt() {
+  connection_->Cancel();
+}
+
+TStoreBackend::Opener TPgStore::Reopener() const {
+  return [url = connection_->Url()]() -> std::unique_ptr<TStoreBackend> {
+    return std::make_unique<TPgStore>(url);
+  };
+}
+
+void TPgStore::BeginBatch() {
+  connection_->Script("begin");
+}
+
+void TPgStore::CommitBatch() {
+  connection_->Script("commit");
+}
+
+}  // namespace zoqa

@@ -1,0 +1,47 @@
+// The team store: keywords and companies in a PostgreSQL database that every machine of a
+// team writes. The database enforces the store's rules (each company name once, each keyword
+// once, letter case folded), so two machines adding the same company store it once.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "store/pgconnection.h"
+#include "store/storebackend.h"
+
+namespace zoqa {
+
+class TPgStore : public TStoreBackend {
+ public:
+  // Connects and checks the schema; raises EPgError or EStoreSchema.
+  explicit TPgStore(const TStoreUrl& url);
+  ~TPgStore() override;
+
+  TPgConnection& Connection() { return *connection_; }
+
+  std::string Label() const override { return connection_->Url().Label(); }
+  bool Shared() const override { return true; }
+  std::vector<TStoredKey> LoadKeys() override;
+  std::string AddKey(const std::string& keyword, std::int64_t addDate) override;
+  std::string KeyId(const std::string& keyword) override;
+  bool NameStored(const std::string& name) override;
+  TStoreAdd AddCompany(const std::string& keyId, TCompany& company) override;
+  void SaveKeyCount(const std::string& keyId, std::int32_t count, std::int64_t addDate) override;
+  void SaveLastPage(const std::string& keyId, int engine, std::int32_t page) override;
+  void SaveLastPageByKeyword(const std::string& keyword, int engine, std::int32_t page) override;
+  void DeleteCompany(const std::string& listId) override;
+  void DeleteKey(const std::string& keyId) override;
+  void ReadCompanies(const std::string& keyword, const CompanySink& sink) override;
+  void Interrupt() override;
+  Opener Reopener() const override;
+  void BeginBatch() override;
+  void CommitBatch() override;
+
+ private:
+  // Runs a write; like the local store's writes, a failure is dropped (false).
+  bool Write(const std::string& sql, const TPgParams& params);
+
+  std::unique_ptr<TPgConnection> connection_;
+};
+
+}  // namespace zoqa

@@ -1,0 +1,53 @@
+// The embedded store: the database file Data/users (tables tbl_key and tbl_list), written
+// through the record builder exactly as the program always has.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "store/datamanager.h"
+#include "store/storebackend.h"
+
+namespace zoqa {
+
+class TSQLiteStore : public TStoreBackend {
+ public:
+  // Opens the file at `fileName` (UTF-8), adds the columns an older file lacks and the
+  // lookup indexes. Raises ESQLiteException when the file cannot be opened.
+  explicit TSQLiteStore(const std::string& fileName);
+  ~TSQLiteStore() override;
+
+  void CheckSchema();
+  TDataManager& Manager() { return *manager_; }
+
+  std::string Label() const override { return manager_->FileName(); }
+  bool Shared() const override { return false; }
+  std::vector<TStoredKey> LoadKeys() override;
+  std::string AddKey(const std::string& keyword, std::int64_t addDate) override;
+  std::string KeyId(const std::string& keyword) override;
+  bool NameStored(const std::string& name) override;
+  TStoreAdd AddCompany(const std::string& keyId, TCompany& company) override;
+  void SaveKeyCount(const std::string& keyId, std::int32_t count, std::int64_t addDate) override;
+  void SaveLastPage(const std::string& keyId, int engine, std::int32_t page) override;
+  void SaveLastPageByKeyword(const std::string& keyword, int engine, std::int32_t page) override;
+  void DeleteCompany(const std::string& listId) override;
+  void DeleteKey(const std::string& keyId) override;
+  void ReadCompanies(const std::string& keyword, const CompanySink& sink) override;
+  void Interrupt() override;
+  Opener Reopener() const override;
+  void BeginBatch() override;
+  void CommitBatch() override;
+
+ private:
+  struct Plain {};
+  // Opens the file without touching its schema (a loader's connection).
+  TSQLiteStore(Plain, const std::string& fileName);
+  void PrepareDatabase();
+  void AddMissingColumns(const std::string& table,
+                         const std::vector<std::pair<std::string, std::string>>& columns);
+
+  std::unique_ptr<TDataManager> manager_;
+  bool main_ = false;  // the store's own connection, not a loader's
+};
+
+}  // namespace zoqa
