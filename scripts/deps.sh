@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config clang-format
   clang libclang-rt-14-dev llvm-14
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev qt6-translations-l10n
-  libcurl4-openssl-dev libpcre2-dev libsqlite3-dev sqlite3
+  libcurl4-openssl-dev libpcre2-dev libsqlite3-dev sqlite3 libpq-dev postgresql
   libzip-dev zlib1g-dev libpugixml-dev libxml2-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
   openssl fonts-noto-cjk xdg-utils

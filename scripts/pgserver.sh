@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL server for the tests of the team store.
-#   pgserver.sh start DIR   initialises a cluster in DIR (which must not exist), starts it on
+#   pgserver.sh start DIR   initialises a cluster in DIR (created when missing), starts it on
 #                           127.0.0.1 and a free port, and prints the export lines to stdout:
 #                           ZOQA_TEST_PG (a URL with password), ZOQA_TEST_PG_DIR
 #   pgserver.sh stop DIR    stops it (the folder stays; remove it afterwards)

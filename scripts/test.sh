@@ -15,6 +15,18 @@ san_flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-
 cmake -S "$root" -B "$build" "${san_flags[@]}" -DZOQA_SANITIZE=ON -DZOQA_BUILD_BENCH=ON
 cmake --build "$build" -j "$(nproc)"
 
+# A throwaway PostgreSQL server for the team store's tests (both runs below), stopped and
+# removed on exit; each test makes a database of its own on it.
+pg_dir="$(mktemp -d /tmp/zoqa-pg.XXXXXX)"
+stop_pg() {
+  "$root/scripts/pgserver.sh" stop "$pg_dir" 2>/dev/null || true
+  rm -rf "$pg_dir"
+}
+trap stop_pg EXIT
+eval "$("$root/scripts/pgserver.sh" start "$pg_dir")"
+export ZOQA_TEST_PG_CTL="$root/scripts/pgserver.sh"
+echo "PostgreSQL test server: ${ZOQA_TEST_PG%%:*}://…@${ZOQA_TEST_PG##*@}"
+
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export QT_QPA_PLATFORM=offscreen

@@ -6,9 +6,9 @@
 #include "cli/commands.h"
 #include "cli/jsonout.h"
 #include "cli/pagefile.h"
-#include "harvest/text/bodytext.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/results/resultpage.h"
+#include "harvest/text/bodytext.h"
 #include "platform/appdir.h"
 
 namespace zoqa::cli {

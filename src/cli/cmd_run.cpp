@@ -20,14 +20,13 @@
 #include "cli/commands.h"
 #include "cli/storeargs.h"
 #include "cli/terminalview.h"
-#include "harvest/net/enginegate.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/harvester.h"
+#include "harvest/net/enginegate.h"
 #include "harvest/net/proxypool.h"
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
 #include "store/datathread.h"
-#include "store/storefile.h"
 #include "util/codepage.h"
 
 namespace zoqa::cli {
@@ -205,7 +204,7 @@ int CmdRun(const Args& args) {
   // A malformed proxy entry ends the command here, before any task starts.
   std::string poolError = InstallProxyPool(*EngineSettings());
   if (!poolError.empty()) throw std::runtime_error("run: " + poolError);
-  ProvisionStoreFile();
+  ProvisionChosenStore();
   TTerminalView view(parsed.engines, parsed.json);
   auto controller = std::make_unique<TRunController>(view);
   std::signal(SIGINT, OnSignal);

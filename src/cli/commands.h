@@ -25,6 +25,8 @@ int CmdExport(const Args& args);
 int CmdDelete(const Args& args);
 int CmdClear(const Args& args);
 
+int CmdStore(const Args& args);
+
 int CmdRun(const Args& args);
 int CmdProxies(const Args& args);
 

@@ -9,6 +9,10 @@
 #include "cli/commands.h"
 #include "platform/appdir.h"
 #include "platform/fileversion.h"
+#include "store/pgconnection.h"
+#include "store/pgschema.h"
+#include "store/storechoice.h"
+#include "store/storeurl.h"
 
 ZOQA_EMBED_FILE_VERSION(ZOQA_VERSION_MAJOR, ZOQA_VERSION_MINOR, ZOQA_VERSION_PATCH,
                         ZOQA_VERSION_TWEAK);
@@ -29,6 +33,12 @@ const char kUsage[] =
     " [--format txt|xls|xlsx]\n"
     "  zoqa-cli [--home DIR] delete KEYWORD\n"
     "  zoqa-cli [--home DIR] clear\n"
+    "  zoqa-cli [--store URL] store init\n"
+    "  zoqa-cli store copy FROM TO      (each a program directory or a postgresql:// URL)\n"
+    "Every store command also takes --store postgresql://[user[:password]@]host[:port]/dbname\n"
+    "(or ZOQA_STORE, or [store] Url in zqclient.cfg) for the team store. Exit status: 2 bad\n"
+    "arguments or a malformed store URL, 3 the team store cannot be reached or refuses the\n"
+    "login, 4 its schema is missing or of another version.\n"
     "  zoqa-cli config-pack KEY        (stdin -> stdout)\n"
     "  zoqa-cli config-unpack KEY      (stdin -> stdout)\n"
     "  zoqa-cli hex-encipher KEY TEXT\n"
@@ -49,6 +59,7 @@ const std::map<std::string, Command>& Commands() {
       {"export", CmdExport},
       {"delete", CmdDelete},
       {"clear", CmdClear},
+      {"store", CmdStore},
       {"config-pack", CmdConfigPack},
       {"config-unpack", CmdConfigUnpack},
       {"hex-encipher", CmdHexEncipher},
@@ -73,8 +84,9 @@ void PrintError(const std::string& message) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   zoqa::cli::Args args(argv + 1, argv + argc);
-  if (args.size() >= 2 && args[0] == "--home") {
-    zoqa::SetAppDirOverride(args[1]);
+  while (args.size() >= 2 && (args[0] == "--home" || args[0] == "--store")) {
+    if (args[0] == "--home") zoqa::SetAppDirOverride(args[1]);
+    if (args[0] == "--store") zoqa::SetStoreUrlOverride(args[1]);
     args.erase(args.begin(), args.begin() + 2);
   }
   if (args.empty()) return Usage();
@@ -88,6 +100,15 @@ int main(int argc, char** argv) {
   } catch (const zoqa::cli::UsageError& e) {
     if (*e.what()) PrintError(e.what());
     return Usage();
+  } catch (const zoqa::EStoreUrl& e) {
+    PrintError(e.what());
+    return 2;
+  } catch (const zoqa::EPgError& e) {
+    PrintError(e.what());
+    return 3;
+  } catch (const zoqa::EStoreSchema& e) {
+    PrintError(e.what());
+    return 4;
   } catch (const std::exception& e) {
     PrintError(e.what());
     return 1;

@@ -2,6 +2,7 @@
 
 #include "cli/argtext.h"
 #include "cli/commands.h"
+#include "store/storechoice.h"
 #include "store/storefile.h"
 
 namespace zoqa::cli {
@@ -12,8 +13,12 @@ std::string Keyword(const std::string& utf8) {
   return keyword;
 }
 
+void ProvisionChosenStore() {
+  if (ChosenStoreUrl().empty()) ProvisionStoreFile();
+}
+
 std::unique_ptr<TKeyListInfo> OpenStore() {
-  ProvisionStoreFile();
+  ProvisionChosenStore();
   auto store = std::make_unique<TKeyListInfo>();
   store->LoadKeys();
   return store;

@@ -12,6 +12,9 @@ namespace zoqa::cli {
 // empty, not valid UTF-8, or holds a character the code page lacks.
 std::string Keyword(const std::string& utf8);
 
+// Creates the local store's database on first run; the team store is set up with store init.
+void ProvisionChosenStore();
+
 // Creates the database on first run, then opens the store with its keywords.
 std::unique_ptr<TKeyListInfo> OpenStore();
 

@@ -35,6 +35,9 @@ TPgConnection::TPgConnection(const TStoreUrl& url) : url_(url) {
     conn_ = nullptr;
     throw EPgError("cannot connect to the store " + url.Label() + ": " + reason, "", true);
   }
+  // Server notices ("already exists, skipping") are not for the user.
+  PQsetNoticeProcessor(
+      conn_, [](void*, const char*) {}, nullptr);
   cancel_ = PQgetCancel(conn_);
 }
 

@@ -51,6 +51,17 @@ TStoreUrl::TStoreUrl(const std::string& url) : url_(url) {
     if (name == "password") password_ = value;
     if (name == "connect_timeout" && !value.empty()) hasTimeout_ = true;
   }
+  for (std::size_t from = 0; from < port_.size();) {
+    // A list of hosts has a list of ports; each must be a port number.
+    std::size_t comma = port_.find(',', from);
+    std::string one = port_.substr(from, comma == std::string::npos ? comma : comma - from);
+    bool digits =
+        !one.empty() && one.size() <= 5 && one.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || std::stoi(one) < 1 || std::stoi(one) > 65535) {
+      throw EStoreUrl("malformed store URL " + Masked() + ": bad port \"" + one + "\"");
+    }
+    from = comma == std::string::npos ? port_.size() : comma + 1;
+  }
   if (database_.empty()) throw EStoreUrl("the store URL names no database: " + Masked());
 }
 

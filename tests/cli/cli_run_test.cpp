@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -24,6 +25,7 @@
 #include "harvest/base/engine.h"
 #include "harvest/sites/filinglookup.h"
 #include "support/loopbackworld.h"
+#include "support/pgtestdb.h"
 #include "support/testsupport.h"
 #include "support/webpages.h"
 #include "util/codepage.h"
@@ -534,6 +536,27 @@ TEST_F(CliRunTest, TermSignalStopsLikeTheTimeLimitAndASecondEndsAtOnce) {
   int asked = static_cast<int>(Asked(egBaidu, "杭州 茶叶").size());
   EXPECT_TRUE(saved == asked || saved == asked - 1) << saved << " of " << asked;
   EXPECT_GE(saved, 1);
+}
+
+// With [store] Url in the settings the run stores on the team store, not in Data/users.
+TEST_F(CliRunTest, ARunOnTheTeamStoreStoresThere) {
+  PgTestDb pg;
+  ZOQA_REQUIRE_PG(pg);
+  AddSite("www.t-one.com", "团队一号有限公司", "13755550001");
+  AddSite("www.t-two.com", "团队二号有限公司", "13755550002");
+  Script(egSogou, "团队 测试",
+         {{LinkResultPage(
+             {Anchor("http://www.t-one.com/", "一"), Anchor("http://www.t-two.com/", "二")})}});
+  auto home = Home();
+  WriteFileBytes(home->File("zqclient.cfg"),
+                 ReadFileBytes(home->File("zqclient.cfg")) + "[store]\nUrl=" + pg.Url() + "\n");
+  ASSERT_EQ(Run(*home, {"store", "init"}).ExitCode, 0);
+  TRun run = Run(*home, {"run", "--engines", "sogou", "--max-seconds", "60", "团队 测试"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(pg.Query("select string_agg(comname, ',' order by listid) from tbl_list"),
+            "团队一号有限公司,团队二号有限公司");
+  EXPECT_GE(std::stoi(pg.Query("select sglastpage from tbl_key")), 1);
+  EXPECT_FALSE(std::filesystem::exists(home->File("Data/users")));
 }
 
 TEST_F(CliRunTest, ArgumentsAreChecked) {

@@ -1,0 +1,173 @@
+// One set of cases run on both store backends, the local file and the team database: the
+// same calls give the same answers, through restarts of the store.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "store/pgconnection.h"
+#include "store/pgschema.h"
+#include "store/pgstore.h"
+#include "store/sqlitestore.h"
+#include "storefixture.h"
+#include "support/pgtestdb.h"
+
+namespace zoqa {
+namespace {
+
+using test::Company;
+
+enum class Backend { Local, Team };
+
+class StoreContractTest : public ::testing::TestWithParam<Backend> {
+ protected:
+  void SetUp() override {
+    test::EnsureCoreApp();
+    if (GetParam() == Backend::Team) {
+      pg = std::make_unique<test::PgTestDb>();
+      ZOQA_REQUIRE_PG(*pg);
+      TPgConnection connection{TStoreUrl(pg->Url())};
+      InitPgSchema(connection);
+    } else {
+      ProvisionStoreFile(dir.File("Data/users"));
+    }
+    Open();
+  }
+
+  void TearDown() override {
+    store.reset();
+    test::SpinUntil([] { return TDataThread::Running() == 0; });
+  }
+
+  std::unique_ptr<TStoreBackend> NewBackend() {
+    if (GetParam() == Backend::Team) return std::make_unique<TPgStore>(TStoreUrl(pg->Url()));
+    return std::make_unique<TSQLiteStore>(dir.File("Data/users"));
+  }
+
+  // Closes the store (if open) and opens it again with its keywords loaded.
+  TKeyListInfo& Open() {
+    store.reset();
+    test::SpinUntil([] { return TDataThread::Running() == 0; });
+    store = std::make_unique<TKeyListInfo>(NewBackend());
+    store->OnCompanyAdded = [this](TKeyListInfo&, const std::string&, const TCompany&) { ++added; };
+    store->OnCompaniesLoaded = [this](TKeyListInfo&, const std::string&) { ++loads; };
+    store->LoadKeys();
+    return *store;
+  }
+
+  const TCompanyList& Load(const std::string& keyword) {
+    int before = loads;
+    store->LoadCompanies(keyword);
+    test::SpinUntil([&] { return loads > before; });
+    return *store->CompanyList(keyword);
+  }
+
+  std::vector<std::string> Names(const TCompanyList& list) {
+    std::vector<std::string> names;
+    for (const auto& entry : list) names.push_back(Cp936ToUtf8(entry.Company->GetName()));
+    return names;
+  }
+
+  test::TempDir dir;
+  std::unique_ptr<test::PgTestDb> pg;
+  std::unique_ptr<TKeyListInfo> store;
+  int added = 0;
+  int loads = 0;
+};
+
+TEST_P(StoreContractTest, KeywordsKeepTheirOrderIdsAndPagesThroughARestart) {
+  const std::string tricky = Cp936("it's; drop table tbl_key --");
+  TKeyData* alpha = store->AddKey("alpha");
+  ASSERT_NE(alpha, nullptr);
+  std::string alphaId = alpha->Id;
+  EXPECT_NE(alphaId, "0");
+  EXPECT_EQ(store->AddKey("ALPHA"), alpha);  // letter case folded: the same keyword
+  store->AddKey(Cp936("贸易公司"));
+  store->AddKey(tricky);
+  store->SetLastPage("alpha", 3, egBaidu);
+  store->SetLastPage("alpha", 4, egSogou);
+  store->SaveLastPageByKeyword(Cp936("贸易公司"), 7, eg360);
+
+  Open();
+  ASSERT_EQ(store->Keys().size(), 3u);
+  EXPECT_EQ(store->Keys()[0]->KeyStr, "alpha");
+  EXPECT_EQ(store->Keys()[0]->Id, alphaId);
+  EXPECT_EQ(store->Keys()[1]->KeyStr, Cp936("贸易公司"));
+  EXPECT_EQ(store->Keys()[2]->KeyStr, tricky);
+  const TKeyData& reopened = *store->Keys()[0];
+  EXPECT_EQ(reopened.LastPage, 3);
+  EXPECT_EQ(reopened.SgLastPage, 4);
+  EXPECT_EQ(reopened.S360LastPage, 0);
+  EXPECT_EQ(store->Keys()[1]->S360LastPage, 7);
+  EXPECT_GT(reopened.AddDate, 0);
+  EXPECT_EQ(store->LookupKeyId(tricky), store->Keys()[2]->Id);
+}
+
+TEST_P(StoreContractTest, ACompanyNameIsStoredOnceInTheWholeStoreWithEveryField) {
+  store->AddKey("a");
+  store->AddKey("b");
+  TCompany full = Company("华南贸易有限公司", "13900000001");
+  full.AddMobile("13900000002");
+  full.AddTel("020-12345678");
+  full.AddEmail("sales@huanan.cn");
+  full.AddQQ("123456");
+  full.Addr = Cp936("广州市天河路1号");
+  full.WebUrl = "http://huanan.cn/";
+  full.Source = Cp936("百度");
+  full.IsPay = 1;
+  full.RenZheng = 1;
+  store->AddCompany("a", full);
+  store->AddCompany("a", Company("O'Brien; Co", "13900000003"));
+  store->AddCompany("b", Company("华南贸易有限公司", "13900000009"));  // the name is taken
+  store->AddCompany("b", Company("没有手机的公司", ""));               // no mobile: not kept
+  EXPECT_EQ(added, 2);
+
+  Open();
+  EXPECT_EQ(store->FindKey("a")->ListCount, 2);
+  EXPECT_EQ(store->FindKey("b")->ListCount, 0);
+  const TCompanyList& list = Load("a");
+  EXPECT_THAT(Names(list), ::testing::ElementsAre("华南贸易有限公司", "O'Brien; Co"));
+  const TCompany& c = list.At(0);
+  EXPECT_THAT(c.Mobiles, ::testing::ElementsAre("13900000001", "13900000002"));
+  EXPECT_THAT(c.Tels, ::testing::ElementsAre("020-12345678"));
+  EXPECT_THAT(c.Emails, ::testing::ElementsAre("sales@huanan.cn"));
+  EXPECT_THAT(c.QQs, ::testing::ElementsAre("123456"));
+  EXPECT_EQ(c.Addr, Cp936("广州市天河路1号"));
+  EXPECT_EQ(c.WebUrl, "http://huanan.cn/");
+  EXPECT_EQ(c.Source, Cp936("百度"));
+  EXPECT_EQ(c.IsPay, 1);
+  EXPECT_EQ(c.RenZheng, 1);
+  EXPECT_NE(list.KeyAt(0), list.KeyAt(1));
+  EXPECT_TRUE(Load("b").Empty());
+}
+
+TEST_P(StoreContractTest, DeletedCompaniesAndKeywordsAreGoneAndTheirNamesFreeAgain) {
+  store->AddKey("a");
+  store->AddKey("b");
+  store->AddCompany("a", Company("一号公司", "13900000001"));
+  store->AddCompany("a", Company("二号公司", "13900000002"));
+  store->AddCompany("b", Company("三号公司", "13900000003"));
+  const TCompanyList& list = Load("a");
+  ASSERT_EQ(list.Count(), 2u);
+  store->DeleteCompany("a", list.KeyAt(0));
+  store->DeleteCompany("a", "1 or 1=1");  // not a list id: nothing happens
+  store->DeleteKey("b");
+
+  Open();
+  ASSERT_EQ(store->Keys().size(), 1u);
+  EXPECT_THAT(Names(Load("a")), ::testing::ElementsAre("二号公司"));
+  added = 0;
+  store->AddCompany("a", Company("一号公司", "13900000001"));
+  store->AddCompany("a", Company("三号公司", "13900000003"));
+  EXPECT_EQ(added, 2);
+
+  store->ClearAll();
+  Open();
+  EXPECT_TRUE(store->Keys().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StoreContractTest,
+                         ::testing::Values(Backend::Local, Backend::Team), [](const auto& info) {
+                           return info.param == Backend::Local ? "Local" : "Team";
+                         });
+
+}  // namespace
+}  // namespace zoqa
