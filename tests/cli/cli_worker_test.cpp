@@ -50,10 +50,13 @@ class CliWorkerTest : public ::testing::Test {
   }
 
   void Settings(int leaseSeconds) {
-    WriteFileBytes(home.File("zqclient.cfg"),
-                   "[net]\nProxy=" + world.ProxyAddress() + "\n[store]\nUrl=" + pg.Url() +
-                       "\nLeaseSeconds=" + std::to_string(leaseSeconds) + "\n");
+    WriteFileBytes(home.File("zqclient.cfg"), Cfg(leaseSeconds, "default"));
     ASSERT_EQ(Run({"store", "init"}).ExitCode, 0);
+  }
+
+  std::string Cfg(int leaseSeconds, const std::string& egress) const {
+    return "[net]\nProxy=" + world.ProxyAddress() + "\nEgress=" + egress +
+           "\n[store]\nUrl=" + pg.Url() + "\nLeaseSeconds=" + std::to_string(leaseSeconds) + "\n";
   }
 
   void AddSite(const std::string& host, const std::string& name, const std::string& mobile) {
@@ -186,22 +189,41 @@ TEST_F(CliWorkerTest, AKilledWorkersTaskIsTakenOverFromItsSavedPage) {
             "done 2-");
 }
 
-TEST_F(CliWorkerTest, WorkersOnOneEgressKeepBaidusPageIntervalTogether) {
+TEST_F(CliWorkerTest, WorkersOnOneEgressKeepBaidusPageIntervalTogetherAndOnThreeTripleIt) {
   Settings(60);
-  for (const char* keyword : {"节奏 一", "节奏 二", "节奏 三"}) Baidu(keyword, {});
-  ASSERT_EQ(Run({"start", "--engines", "baidu", "节奏 一", "节奏 二", "节奏 三"}).ExitCode, 0);
-  std::vector<std::unique_ptr<QProcess>> workers;
-  for (int i = 0; i < 3; ++i) workers.push_back(Start({"worker", "--max-seconds", "9"}));
-  for (auto& worker : workers) EXPECT_EQ(Finish(*worker).ExitCode, 0);
-  std::vector<TWorldRequest> pages = world.Requests({"www.baidu.com", "/s?"});
-  // Three processes on their own would ask about three times as often.
-  EXPECT_GE(pages.size(), 3u);
-  EXPECT_LE(pages.size(), 7u);
-  for (std::size_t i = 1; i < pages.size(); ++i) {
-    EXPECT_GE(pages[i].AtMs - pages[i - 1].AtMs, 1500) << i;
+  const std::vector<std::string> keywords{"节奏 一", "节奏 二", "节奏 三"};
+  for (const std::string& keyword : keywords) Baidu(keyword, {});
+  // Three machines on one egress, then three on egresses of their own, 9 s each.
+  std::vector<TempDir> homes(3);
+  for (bool shared : {true, false}) {
+    std::vector<std::string> start{"start", "--engines", "baidu"};
+    start.insert(start.end(), keywords.begin(), keywords.end());
+    ASSERT_EQ(Run(start).ExitCode, 0);
+    std::int64_t since = SteadyMs();
+    std::vector<std::unique_ptr<QProcess>> workers;
+    for (int i = 0; i < 3; ++i) {
+      std::string egress = shared ? "office" : "line" + std::to_string(i);
+      WriteFileBytes(homes[i].File("zqclient.cfg"), Cfg(60, egress));
+      workers.push_back(Start({"--home", homes[i].Path(), "worker", "--name",
+                               egress + std::to_string(i), "--max-seconds", "9"}));
+    }
+    for (auto& worker : workers) EXPECT_EQ(Finish(*worker).ExitCode, 0);
+    std::vector<TWorldRequest> pages;
+    for (const auto& r : world.Requests({"www.baidu.com", "/s?"})) {
+      if (r.AtMs >= since) pages.push_back(r);
+    }
+    if (shared) {
+      EXPECT_GE(pages.size(), 3u);
+      EXPECT_LE(pages.size(), 7u);
+      for (std::size_t i = 1; i < pages.size(); ++i) {
+        EXPECT_GE(pages[i].AtMs - pages[i - 1].AtMs, 1500) << i;
+      }
+    } else {
+      EXPECT_GE(pages.size(), 10u);  // each task to its end by the stop rule: 4 pages
+    }
   }
-  EXPECT_EQ(pg.Query("select count(*) from tbl_task where state = 'ready' and owner is null"),
-            pg.Query("select count(*) from tbl_task where state <> 'done'"));
+  // Each task went on from the page its first worker reached.
+  EXPECT_EQ(pg.Query("select count(*) from tbl_task where state = 'done' and page >= 4"), "3");
 }
 
 TEST_F(CliWorkerTest, APauseReachesTheWorkerWithinAHeartbeatAndSigtermHandsTasksBack) {
