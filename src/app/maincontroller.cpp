@@ -449,8 +449,11 @@ void TMainController::RefreshKeyCount(const std::string& keyword) {
 }
 
 void TMainController::ShowTotal() {
-  view_.SetTotalLabel(Cp936("当前已采集记录：") + std::to_string(keyList_->TotalListCount()) +
-                      Cp936("条"));
+  std::string total =
+      Cp936("当前已采集记录：") + std::to_string(keyList_->TotalListCount()) + Cp936("条");
+  // On the team store the line also names its server and database (never its password).
+  if (keyList_->Backend().Shared()) total += Cp936("　团队库：") + keyList_->Backend().Label();
+  view_.SetTotalLabel(total);
 }
 
 }  // namespace zoqa

@@ -22,6 +22,7 @@
 #include "harvest/net/proxypool.h"
 #include "platform/appdir.h"
 #include "service/servicesettings.h"
+#include "store/storechoice.h"
 #include "store/storefile.h"
 #include "util/codepage.h"
 #include "util/msgbox.h"
@@ -105,7 +106,7 @@ int RunDesktopApp(int argc, char** argv) {
   std::unique_ptr<TMainWindow> window;
   try {
     // A first start finds no database: make an empty one, so the program opens working.
-    ProvisionStoreFile();
+    if (ChosenStoreUrl().empty()) ProvisionStoreFile();
     window = std::make_unique<TMainWindow>();
   } catch (const std::exception& e) {
     ShowMsg(FailureText(e), Cp936("提示"), mkError);

@@ -34,6 +34,10 @@ create table tbl_list (
   stat integer not null default 0,
   keyid bigint not null references tbl_key(id) on delete cascade);
 create index tbl_list_keyid on tbl_list(keyid, listid);
+create index tbl_list_badge on tbl_list(keyid,
+  (case when ispay <> 0 then 0 when renzheng <> 0 then 1 else 2 end), listid);
+create index tbl_list_name on tbl_list(keyid, (comname collate "C"), listid);
+create index tbl_list_source on tbl_list(keyid, (source collate "C"), listid);
 create function zoqa_list_changed() returns trigger language plpgsql as $$
 begin
   perform pg_notify('zoqa_store', coalesce(new.keyid, old.keyid)::text);

@@ -2,6 +2,7 @@
 
 #include "store/companyrow.h"
 #include "store/keyfold.h"
+#include "store/pgcursor.h"
 #include "store/pgschema.h"
 #include "store/storedtext.h"
 
@@ -21,23 +22,6 @@ bool IsDecimal(const std::string& text) {
     if (c < '0' || c > '9') return false;
   }
   return true;
-}
-
-std::unique_ptr<TCompany> CompanyFromRow(const TPgResult& rows, int row) {
-  auto text = [&](int column) { return rows.Text(row, column); };
-  auto company = std::make_unique<TCompany>();
-  company->ListId = text(0);
-  company->SetName(DecodeStored(text(1)));
-  company->Addr = DecodeStored(text(2));
-  company->WebUrl = DecodeStored(text(3));
-  company->Source = DecodeStored(text(4));
-  company->IsPay = static_cast<std::uint8_t>(rows.Integer(row, 5));
-  company->RenZheng = static_cast<std::uint8_t>(rows.Integer(row, 6));
-  company->Tels = SplitStoredList(text(7));
-  company->Mobiles = SplitStoredList(text(8));
-  company->Emails = SplitStoredList(text(9));
-  company->QQs = SplitStoredList(text(10));
-  return company;
 }
 
 }  // namespace
@@ -159,20 +143,37 @@ void TPgStore::ReadCompanies(const std::string& keyword, const CompanySink& sink
   // A cursor in a read-only transaction hands the rows over in slices, so that the first
   // companies arrive before the last are read.
   TPgTransaction transaction(*connection_);
-  connection_->Exec(
-      "declare companies no scroll cursor for select listid, comname, addr, weburl, source, "
-      "ispay, renzheng, tel, mob, email, qq from tbl_list "
-      "where keyid = (select id from tbl_key where keyfold = $1) order by listid",
-      {StoredFold(keyword)});
+  connection_->Exec(std::string("declare companies no scroll cursor for select ") +
+                        kPgCompanyColumns +
+                        " from tbl_list where keyid = (select id from tbl_key where keyfold = $1) "
+                        "order by listid",
+                    {StoredFold(keyword)});
   for (;;) {
     TPgResult rows =
         connection_->Exec("fetch forward " + std::to_string(kFetchRows) + " from companies");
     for (int r = 0; r < rows.Rows(); ++r) {
-      if (!sink(CompanyFromRow(rows, r))) return;
+      auto company = std::make_unique<TCompany>();
+      ReadPgCompany(rows, r, *company);
+      if (!sink(std::move(company))) return;
     }
     if (rows.Rows() < kFetchRows) break;
   }
   transaction.Commit();
+}
+
+std::int64_t TPgStore::CountCompanies(const std::string& keyword) {
+  return connection_
+      ->Exec(
+          "select count(*) from tbl_list where keyid = (select id from tbl_key where "
+          "keyfold = $1)",
+          {StoredFold(keyword)})
+      .Integer(0, 0);
+}
+
+std::unique_ptr<TCompanyCursor> TPgStore::OpenCompanies(const std::string& keyword,
+                                                        TSortOrder order, std::int64_t offset) {
+  std::string keyId = KeyId(keyword);
+  return std::make_unique<TPgCompanyCursor>(*connection_, keyId == "0" ? "" : keyId, order, offset);
 }
 
 void TPgStore::Interrupt() {

@@ -12,6 +12,44 @@ namespace {
 
 using ColumnAdds = std::vector<std::pair<std::string, std::string>>;
 
+std::string SortExpression(TSortColumn column) {
+  switch (column) {
+    case TSortColumn::kBadge:
+      return "(case when ispay <> 0 then 0 when renzheng <> 0 then 1 else 2 end)";
+    case TSortColumn::kName:
+      return "ComName";
+    case TSortColumn::kMobile:
+      return "mob";
+    case TSortColumn::kQQ:
+      return "qq";
+    case TSortColumn::kEmail:
+      return "EMail";
+    case TSortColumn::kSource:
+      return "source";
+    case TSortColumn::kStored:
+      break;
+  }
+  return "ListID";
+}
+
+// The rows of one query, read at once and handed out one by one.
+class TTableCursor : public TCompanyCursor {
+ public:
+  explicit TTableCursor(std::unique_ptr<TSQLiteTable> table) : table_(std::move(table)) {
+    if (table_->RowCount() > 0) reader_ = std::make_unique<TCompanyRowReader>(*table_);
+  }
+  bool Next(TCompany& company) override {
+    if (reader_ == nullptr || table_->AtEnd()) return false;
+    company = std::move(*reader_->Read());
+    table_->Next();
+    return true;
+  }
+
+ private:
+  std::unique_ptr<TSQLiteTable> table_;
+  std::unique_ptr<TCompanyRowReader> reader_;
+};
+
 }  // namespace
 
 std::string PageColumn(int engine) {
@@ -219,6 +257,24 @@ void TSQLiteStore::ReadCompanies(const std::string& keyword, const CompanySink& 
   for (; !table->AtEnd(); table->Next()) {
     if (!sink(reader.Read())) return;
   }
+}
+
+std::int64_t TSQLiteStore::CountCompanies(const std::string& keyword) {
+  std::string id = KeyId(keyword);
+  manager_->Reset();
+  manager_->SqlText = "select count(*) from tbl_list where keyid=" + id;
+  return ParseStoredInt64(manager_->OpenQuery()->TextOrEmptyAt(0));
+}
+
+std::unique_ptr<TCompanyCursor> TSQLiteStore::OpenCompanies(const std::string& keyword,
+                                                            TSortOrder order, std::int64_t offset) {
+  std::string id = KeyId(keyword);
+  std::string direction = order.descending ? " desc" : "";
+  manager_->Reset();
+  manager_->SqlText = "select * from tbl_list where keyid=" + id + " order by " +
+                      SortExpression(order.column) + direction + ", ListID" + direction +
+                      " limit -1 offset " + std::to_string(offset < 0 ? 0 : offset);
+  return std::make_unique<TTableCursor>(manager_->OpenQuery());
 }
 
 void TSQLiteStore::Interrupt() {

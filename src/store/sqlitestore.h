@@ -33,6 +33,9 @@ class TSQLiteStore : public TStoreBackend {
   void DeleteCompany(const std::string& listId) override;
   void DeleteKey(const std::string& keyId) override;
   void ReadCompanies(const std::string& keyword, const CompanySink& sink) override;
+  std::int64_t CountCompanies(const std::string& keyword) override;
+  std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword, TSortOrder order,
+                                                std::int64_t offset) override;
   void Interrupt() override;
   Opener Reopener() const override;
   void BeginBatch() override;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "harvest/report/company.h"
+#include "store/companycursor.h"
 
 namespace zoqa {
 
@@ -28,7 +29,8 @@ struct TStoredKey {
 // What became of a company handed to AddCompany.
 enum class TStoreAdd { Stored, Duplicate, Failed };
 
-class TStoreBackend {
+// A backend also hands out a keyword's companies as cursors (TCompanySource).
+class TStoreBackend : public TCompanySource {
  public:
   using CompanySink = std::function<bool(std::unique_ptr<TCompany>)>;
   using Opener = std::function<std::unique_ptr<TStoreBackend>()>;

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -150,6 +151,43 @@ TEST_F(CliTeamStoreTest, CopyMovesALocalStoreOverOnce) {
   EXPECT_THAT(second.out, HasSubstr("copied: 0 keywords, 0 companies"));
   EXPECT_THAT(second.out, HasSubstr("skipped (already there): 1 keywords, 3 companies"));
   EXPECT_EQ(JsonOf(Run({"companies", "本地", "--json"})).size(), 3);
+}
+
+// Two machines storing the same 1,000 companies at the same moment: each copies its own local
+// store (the same companies) into the team store at once; every name is stored once.
+TEST_F(CliTeamStoreTest, TwoProcessesAddingTheSameCompaniesStoreEachOnce) {
+  ASSERT_EQ(Run({"store", "init"}).exitCode, 0);
+  test::TempDir machines[2];
+  for (auto& machine : machines) {
+    ProvisionStoreFile(machine.File("Data/users"));
+    TSQLiteStore local(machine.File("Data/users"));
+    std::string keyId = local.AddKey("same", 1);
+    local.BeginBatch();
+    for (int i = 0; i < 1000; ++i) {
+      TCompany company;
+      company.SetName("Company " + std::to_string(i));
+      company.AddMobile("139");
+      local.AddCompany(keyId, company);
+    }
+    local.CommitBatch();
+  }
+  QProcess processes[2];
+  for (int m = 0; m < 2; ++m) {
+    processes[m].start(QString::fromUtf8(ZOQA_CLI_PATH),
+                       {"store", "copy", QString::fromStdString(machines[m].Path()),
+                        QString::fromStdString(pg.Url())});
+  }
+  std::string outputs;
+  for (auto& process : processes) {
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    outputs += process.readAllStandardOutput().toStdString();
+  }
+  EXPECT_EQ(pg.Query("select count(*) || '/' || count(distinct comname) from tbl_list"),
+            "1000/1000");
+  EXPECT_EQ(pg.Query("select listcount from tbl_key"), "1000");
+  EXPECT_EQ(pg.Query("select count(*) from tbl_key"), "1");
+  EXPECT_THAT(outputs, HasSubstr("companies")) << outputs;
 }
 
 }  // namespace

@@ -164,6 +164,48 @@ TEST_P(StoreContractTest, DeletedCompaniesAndKeywordsAreGoneAndTheirNamesFreeAga
   EXPECT_TRUE(store->Keys().empty());
 }
 
+// The cursor's orders: ties by list id, descending the exact reverse, offsets, and reads that
+// go on past the first slice of rows.
+TEST_P(StoreContractTest, CursorsHandOutTheCompaniesInEveryOrder) {
+  store->AddKey("k");
+  std::string id = store->FindKey("k")->Id;
+  TStoreBackend& backend = store->Backend();
+  backend.BeginBatch();
+  for (int i = 0; i < 520; ++i) {
+    TCompany c = Company("c" + std::to_string(1000 + (i * 7) % 520), "139");
+    c.IsPay = i % 3 == 0;
+    c.RenZheng = i % 5 == 0;
+    ASSERT_EQ(backend.AddCompany(id, c), TStoreAdd::Stored);
+  }
+  backend.CommitBatch();
+  EXPECT_EQ(backend.CountCompanies("k"), 520);
+  EXPECT_EQ(backend.CountCompanies("none"), 0);
+  TCompany none;
+  EXPECT_FALSE(backend.OpenCompanies("none", {}, 0)->Next(none));
+
+  auto read = [&](TSortOrder order, std::int64_t offset, std::size_t max) {
+    std::vector<TCompany> rows;
+    backend.OpenCompanies("k", order, offset)->NextBatch(rows, max);
+    std::vector<std::string> keys;
+    for (const TCompany& c : rows) keys.push_back(c.GetName() + "#" + c.ListId);
+    return keys;
+  };
+  for (TSortColumn column : {TSortColumn::kStored, TSortColumn::kBadge, TSortColumn::kName}) {
+    auto up = read({column, false}, 0, 1000);
+    auto down = read({column, true}, 0, 1000);
+    ASSERT_EQ(up.size(), 520u);
+    EXPECT_TRUE(std::equal(up.begin(), up.end(), down.rbegin())) << int(column);
+    EXPECT_EQ(read({column, false}, 510, 100),
+              std::vector<std::string>(up.begin() + 510, up.end()));
+  }
+  auto names = read({TSortColumn::kName, false}, 0, 2);
+  EXPECT_EQ(names[0].substr(0, 6), "c1000#");
+  EXPECT_EQ(names[1].substr(0, 6), "c1001#");
+  std::vector<TCompany> badge;
+  backend.OpenCompanies("k", {TSortColumn::kBadge, false}, 0)->NextBatch(badge, 520);
+  EXPECT_TRUE(badge[0].IsPay && !badge[519].IsPay && !badge[519].RenZheng);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, StoreContractTest,
                          ::testing::Values(Backend::Local, Backend::Team), [](const auto& info) {
                            return info.param == Backend::Local ? "Local" : "Team";

@@ -34,6 +34,7 @@ std::string PgQuery(const std::string& url, const std::string& sql) {
     PQfinish(conn);
     throw std::runtime_error("test server: " + error);
   }
+  PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
   PGresult* result = PQexec(conn, sql.c_str());
   ExecStatusType status = PQresultStatus(result);
   std::string value;

@@ -1,0 +1,100 @@
+#include "store/pgcursor.h"
+
+#include "store/pgconnection.h"
+#include "store/storedtext.h"
+
+namespace zoqa {
+namespace {
+
+constexpr int kSliceRows = 500;
+
+// The sort value of an order as an SQL expression over tbl_list; texts compare byte by byte.
+std::string SortExpression(TSortColumn column) {
+  switch (column) {
+    case TSortColumn::kBadge:
+      return "(case when ispay <> 0 then 0 when renzheng <> 0 then 1 else 2 end)";
+    case TSortColumn::kName:
+      return "(comname collate \"C\")";
+    case TSortColumn::kMobile:
+      return "(mob collate \"C\")";
+    case TSortColumn::kQQ:
+      return "(qq collate \"C\")";
+    case TSortColumn::kEmail:
+      return "(email collate \"C\")";
+    case TSortColumn::kSource:
+      return "(source collate \"C\")";
+    case TSortColumn::kStored:
+      break;
+  }
+  return "listid";
+}
+
+// The parameter type of a sort value, for comparing the next slice's rows with the last one.
+std::string ValueParameter(TSortColumn column) {
+  if (column == TSortColumn::kStored) return "$3::bigint";
+  if (column == TSortColumn::kBadge) return "$3::integer";
+  return "($3::text collate \"C\")";
+}
+
+}  // namespace
+
+const char kPgCompanyColumns[] =
+    "listid, comname, addr, weburl, source, ispay, renzheng, tel, mob, email, qq";
+
+void ReadPgCompany(const TPgResult& rows, int row, TCompany& company) {
+  auto text = [&](int column) { return rows.Text(row, column); };
+  company = TCompany();
+  company.ListId = text(0);
+  company.SetName(DecodeStored(text(1)));
+  company.Addr = DecodeStored(text(2));
+  company.WebUrl = DecodeStored(text(3));
+  company.Source = DecodeStored(text(4));
+  company.IsPay = static_cast<std::uint8_t>(rows.Integer(row, 5));
+  company.RenZheng = static_cast<std::uint8_t>(rows.Integer(row, 6));
+  company.Tels = SplitStoredList(text(7));
+  company.Mobiles = SplitStoredList(text(8));
+  company.Emails = SplitStoredList(text(9));
+  company.QQs = SplitStoredList(text(10));
+}
+
+TPgCompanyCursor::TPgCompanyCursor(TPgConnection& connection, std::string keyId, TSortOrder order,
+                                   std::int64_t offset)
+    : connection_(connection), keyId_(std::move(keyId)), order_(order), offset_(offset) {}
+
+void TPgCompanyCursor::FetchSlice() {
+  std::string value = SortExpression(order_.column);
+  std::string direction = order_.descending ? " desc" : "";
+  std::string sql =
+      std::string("select ") + kPgCompanyColumns + ", " + value + " from tbl_list where keyid = $1";
+  TPgParams params{keyId_, std::to_string(kSliceRows)};
+  if (first_) {
+    params.push_back(std::to_string(offset_ < 0 ? 0 : offset_));
+  } else {
+    // After the last row read: the rows that follow it in the order, ties by list id.
+    sql += " and (" + value + ", listid) " + (order_.descending ? "<" : ">") + " (" +
+           ValueParameter(order_.column) + ", $4::bigint)";
+    params.push_back(lastValue_);
+    params.push_back(lastId_);
+  }
+  sql += " order by " + value + direction + ", listid" + direction + " limit $2";
+  if (first_) sql += " offset $3";
+  rows_ = connection_.Exec(sql, params);
+  row_ = 0;
+  first_ = false;
+  ended_ = rows_.Rows() < kSliceRows;
+}
+
+bool TPgCompanyCursor::Next(TCompany& company) {
+  if (row_ >= rows_.Rows()) {
+    if (ended_ || keyId_.empty()) return false;
+    FetchSlice();
+    if (rows_.Rows() == 0) return false;
+  }
+  ReadPgCompany(rows_, row_, company);
+  lastId_ = rows_.Text(row_, 0);
+  lastValue_ = rows_.Text(row_, 11);
+  ++row_;
+  return true;
+}
+
+}  // namespace zoqa

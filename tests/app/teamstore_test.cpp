@@ -1,0 +1,53 @@
+// The controller on the team store: what other machines stored is listed, and the total line
+// names the store's server and database, never its password.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "appfixture.h"
+#include "store/pgschema.h"
+#include "store/pgstore.h"
+#include "support/pgtestdb.h"
+
+namespace zoqa::test {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class TeamStoreControllerTest : public AppTest {
+ protected:
+  void SetUp() override {
+    ZOQA_REQUIRE_PG(pg);
+    TPgConnection connection{TStoreUrl(pg.Url())};
+    InitPgSchema(connection);
+    setenv("ZOQA_STORE", pg.Url().c_str(), 1);
+  }
+  void TearDown() override {
+    AppTest::TearDown();
+    unsetenv("ZOQA_STORE");
+  }
+
+  PgTestDb pg;
+};
+
+TEST_F(TeamStoreControllerTest, ListsWhatOtherMachinesStoredAndNamesTheStore) {
+  {
+    TKeyListInfo other(std::make_unique<TPgStore>(TStoreUrl(pg.Url())));
+    other.AddKey(Cp936("团队 关键词"));
+    other.AddCompany(Cp936("团队 关键词"), MakeCompany("团队 关键词", "团队甲公司", "13900000001"));
+    other.AddCompany(Cp936("团队 关键词"), MakeCompany("团队 关键词", "团队乙公司", "13900000002"));
+  }
+  Open();
+  TStoreUrl url(pg.Url());
+  EXPECT_THAT(view.Calls, Contains("SetTotalLabel 当前已采集记录：2条　团队库：" + url.Label()));
+  for (const std::string& call : view.Calls) EXPECT_THAT(call, Not(HasSubstr(url.Password())));
+  controller->SelectKeyword(Cp936("团队 关键词"));
+  ASSERT_TRUE(WaitLoaded("团队 关键词"));
+  EXPECT_EQ(view.GridNames(), (std::vector<std::string>{"团队甲公司", "团队乙公司"}));
+}
+
+}  // namespace
+}  // namespace zoqa::test
