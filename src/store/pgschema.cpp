@@ -72,7 +72,8 @@ create table tbl_task (
   created timestamptz not null default now(),
   updated timestamptz not null default now(),
   unique (keyid, engine));
-create index tbl_task_claim on tbl_task(state, lease_end);
+create index tbl_task_ready on tbl_task(engine, updated, id) where state = 'ready';
+create index tbl_task_leased on tbl_task(engine, lease_end) where state = 'leased';
 create table tbl_pace (
   egress text not null,
   engine text not null,

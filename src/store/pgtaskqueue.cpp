@@ -113,10 +113,18 @@ std::vector<TTaskLease> TPgTaskQueue::Claim(int engine, int count,
   if (count <= 0) return leases;
   // Rows another claim has locked are skipped, not waited for: concurrent workers each
   // take other tasks, and a task is leased by one of them only.
+  // Ready tasks first, the oldest first; then tasks whose lease ran out. Each part has an
+  // index of its own.
   TPgResult rows = connection_->Exec(
-      std::string("with picked as (select id from tbl_task where engine = $2 and ") + kKeyFilter +
-          " and (state = 'ready' or (state = 'leased' and lease_end <= clock_timestamp())) "
-          "order by updated, id limit $3 for update skip locked) "
+      std::string("with ready as (select id from tbl_task where engine = $2 and state = "
+                  "'ready' and ") +
+          kKeyFilter +
+          " order by updated, id limit $3 for update skip locked), "
+          "lapsed as (select id from tbl_task where engine = $2 and state = 'leased' and "
+          "lease_end <= clock_timestamp() and " +
+          kKeyFilter +
+          " order by lease_end limit $3 for update skip locked), "
+          "picked as (select id from ready union all select id from lapsed limit $3) "
           "update tbl_task t set state = 'leased', owner = $4, attempts = t.attempts + 1, "
           "lease_end = clock_timestamp() + $5 * interval '1 second', updated = "
           "clock_timestamp() from picked where t.id = picked.id returning t.id, t.keyid, "
