@@ -64,12 +64,13 @@ std::vector<std::string> KeyIds(const std::string& command, TPgStore& store,
 }
 
 int ChangeTasks(const std::string& command, const Args& args) {
-  TaskArgs parsed = ParseTaskArgs(command, args, false, false);
+  TaskArgs parsed = ParseTaskArgs(command, args, true, false);
   TStoreUrl url = TeamStoreUrl(command);
   TPgStore store(url);
   std::vector<std::string> ids = KeyIds(command, store, parsed.keywords);
   TPgTaskQueue queue(url, "", 0);
-  int changed = command == "pause" ? queue.Pause(ids) : queue.Stop(ids);
+  int changed =
+      command == "pause" ? queue.Pause(ids, parsed.engines) : queue.Stop(ids, parsed.engines);
   std::printf("%d tasks %s\n", changed, command == "pause" ? "paused" : "stopped");
   return 0;
 }

@@ -36,7 +36,7 @@ const char kUsage[] =
     "  zoqa-cli [--store URL] store init\n"
     "  zoqa-cli store copy FROM TO      (each a program directory or a postgresql:// URL)\n"
     "  zoqa-cli --store URL start [--engines baidu,sogou,360] KEYWORD...\n"
-    "  zoqa-cli --store URL pause|stop KEYWORD...\n"
+    "  zoqa-cli --store URL pause|stop [--engines baidu,sogou,360] KEYWORD...\n"
     "  zoqa-cli --store URL tasks [--json]\n"
     "  zoqa-cli --store URL worker [--name NAME] [--engines baidu,sogou,360] [--max-seconds N]"
     " [--until-idle] [--json]\n"

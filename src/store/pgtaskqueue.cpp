@@ -58,19 +58,21 @@ int TPgTaskQueue::Start(const std::vector<std::string>& keyIds, const std::vecto
   return rows.Rows();
 }
 
-int TPgTaskQueue::Pause(const std::vector<std::string>& keyIds) {
+int TPgTaskQueue::Pause(const std::vector<std::string>& keyIds, const std::vector<int>& engines) {
   TPgResult rows = connection_->Exec(
       "update tbl_task set state = 'paused', updated = clock_timestamp() where "
-      "keyid = any($1::bigint[]) and state in ('ready', 'leased') returning id",
-      {IdArray(keyIds)});
+      "keyid = any($1::bigint[]) and engine = any($2::text[]) and state in ('ready', 'leased') "
+      "returning id",
+      {IdArray(keyIds), EngineArray(engines)});
   return rows.Rows();
 }
 
-int TPgTaskQueue::Stop(const std::vector<std::string>& keyIds) {
+int TPgTaskQueue::Stop(const std::vector<std::string>& keyIds, const std::vector<int>& engines) {
   TPgResult rows = connection_->Exec(
       "update tbl_task set state = 'done', updated = clock_timestamp() where "
-      "keyid = any($1::bigint[]) and state in ('ready', 'leased', 'paused') returning id",
-      {IdArray(keyIds)});
+      "keyid = any($1::bigint[]) and engine = any($2::text[]) and state in ('ready', 'leased', "
+      "'paused') returning id",
+      {IdArray(keyIds), EngineArray(engines)});
   return rows.Rows();
 }
 

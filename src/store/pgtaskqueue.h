@@ -65,9 +65,10 @@ class TPgTaskQueue {
   // from the keyword's saved pages; a task that is leased stays with its holder. Returns
   // the tasks made ready.
   int Start(const std::vector<std::string>& keyIds, const std::vector<int>& engines);
-  // Pauses the ready and leased tasks of the keywords; stops (done) every open one.
-  int Pause(const std::vector<std::string>& keyIds);
-  int Stop(const std::vector<std::string>& keyIds);
+  // Pauses the ready and leased tasks of the keywords on `engines`; stops (done) every open
+  // one. Returns the tasks changed.
+  int Pause(const std::vector<std::string>& keyIds, const std::vector<int>& engines);
+  int Stop(const std::vector<std::string>& keyIds, const std::vector<int>& engines);
   // Every task, by keyword and engine.
   std::vector<TTaskRow> List();
   // True while a task of the keywords (all when empty) is ready or leased.

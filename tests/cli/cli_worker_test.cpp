@@ -133,7 +133,8 @@ TEST_F(CliWorkerTest, TasksAreStartedPausedStoppedAndListed) {
   Settings(60);
   EXPECT_THAT(Run({"start", "--engines", "baidu,sogou", "甲", "乙"}).Out,
               HasSubstr("4 tasks ready"));
-  EXPECT_THAT(Run({"pause", "甲"}).Out, HasSubstr("2 tasks paused"));
+  EXPECT_THAT(Run({"pause", "--engines", "sogou", "甲"}).Out, HasSubstr("1 tasks paused"));
+  EXPECT_THAT(Run({"pause", "甲"}).Out, HasSubstr("1 tasks paused"));
   EXPECT_THAT(Run({"stop", "乙"}).Out, HasSubstr("2 tasks stopped"));
   TRun unknown = Run({"pause", "甲", "丙"});
   EXPECT_NE(unknown.ExitCode, 0);

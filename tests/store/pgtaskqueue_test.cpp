@@ -100,7 +100,8 @@ TEST(PgTaskQueueTest, PauseAndStopReachTheHolderAndStartMakesTasksReadyAgain) {
   auto leases = queue.Claim(egBaidu, 5, {keys[0]});
   ASSERT_EQ(leases.size(), 1u);
   EXPECT_EQ(leases[0].Page, 3);
-  EXPECT_EQ(queue.Pause({keys[0]}), 2);  // the leased Baidu task and the ready 360 one
+  EXPECT_EQ(queue.Pause({keys[0]}, {egBaidu, egSogou, eg360}),
+            2);  // the leased Baidu task and the ready 360 one
   EXPECT_EQ(queue.Renew(leases).at(leases[0].TaskId), TLeaseState::Withdrawn);
   EXPECT_TRUE(queue.SavePage(leases[0], 7));
   EXPECT_TRUE(queue.Release(leases[0], 8, ""));
@@ -110,7 +111,8 @@ TEST(PgTaskQueueTest, PauseAndStopReachTheHolderAndStartMakesTasksReadyAgain) {
   ASSERT_EQ(again.size(), 2u);  // keyword 1 resumed at its page, and keyword 2
   auto resumed = again[0].KeyId == keys[0] ? again[0] : again[1];
   EXPECT_EQ(resumed.Page, 8);
-  EXPECT_EQ(queue.Stop(keys), 4);
+  EXPECT_EQ(queue.Stop(keys, {eg360}), 2);
+  EXPECT_EQ(queue.Stop(keys, {egBaidu}), 2);
   EXPECT_FALSE(queue.AnyOpen(keys));
   auto rows = queue.List();
   ASSERT_EQ(rows.size(), 4u);
