@@ -37,6 +37,10 @@ TMainController::TMainController(TView& view) : view_(view) {
   };
   keyList_->OnCompanyAdded = [this](TKeyListInfo&, const std::string& keyword,
                                     const TCompany& company) { CompanyAdded(keyword, company); };
+  // The team store's connection lost: what is read meanwhile waits in memory until it is back.
+  keyList_->OnStoreLost = [this](TKeyListInfo&, bool lost) {
+    view_.SetStatusBar(lost ? Cp936("数据库连接中断，正在重试…") : std::string());
+  };
   keyList_->LoadKeys();
 }
 

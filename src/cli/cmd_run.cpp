@@ -13,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -52,6 +53,8 @@ const char kRunHelp[] =
 
 constexpr int kPollMs = 100;
 constexpr int kCrawlerWaitMs = 5000;
+// How long a run whose tasks have ended waits for a lost team store to come back.
+constexpr int kHeldWaitSeconds = 120;
 
 struct RunArgs {
   std::array<bool, 3> engines{false, false, false};
@@ -150,14 +153,25 @@ void RunUntilEnded(TMainController& controller, const RunArgs& parsed) {
   bool stopping = false;
   QEventLoop loop;
   QTimer timer;
+  bool holding = false;
+  std::optional<Clock::time_point> ended;
   QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (controller.Store().Holding() != holding) {
+      holding = !holding;
+      std::fputs(holding ? "数据库连接中断，正在重试…\n" : "数据库连接已恢复\n", stderr);
+    }
     bool timeUp = parsed.maxSeconds > 0 && Clock::now() >= deadline;
     if (!stopping && (timeUp || g_signals.load() > 0)) {
       stopping = true;
       // A start still waiting for its keyword's companies is cancelled by the stop too.
       for (const std::string& keyword : parsed.keywords) controller.StopTask(keyword, true);
     }
-    if (AllEnded(controller, parsed.keywords)) loop.quit();
+    if (!AllEnded(controller, parsed.keywords)) return;
+    // Companies kept while the team store was unreachable are written before the run ends.
+    if (!ended) ended = Clock::now();
+    if (!holding || Clock::now() - *ended > std::chrono::seconds(kHeldWaitSeconds)) {
+      loop.quit();
+    }
   });
   timer.start(kPollMs);
   loop.exec();
@@ -221,6 +235,7 @@ int CmdRun(const Args& args) {
   std::signal(SIGTERM, OnSignal);
   for (const std::string& keyword : parsed.keywords) controller->AddTask(keyword);
   RunUntilEnded(*controller, parsed);
+  std::size_t unwritten = controller->Store().HeldCount();
   PrintVerificationNote();
   PrintProxySummary();
   // Crawlers still fetching were told to stop by their harvesters; cut their transfers short.
@@ -229,8 +244,12 @@ int CmdRun(const Args& args) {
   // Closing the store cuts short a load that a stop made needless.
   controller.reset();
   WaitLoadersEnded();
-  ExitIfWorkersRun(0);
-  return 0;
+  if (unwritten > 0) {
+    std::fprintf(stderr, "数据库连接中断：%zu 家公司未能写入，其结果页未保存，下次搜索会重新采集\n",
+                 unwritten);
+  }
+  ExitIfWorkersRun(unwritten > 0 ? 1 : 0);
+  return unwritten > 0 ? 1 : 0;
 }
 
 }  // namespace zoqa::cli

@@ -39,7 +39,10 @@ TKeyListInfo::TKeyListInfo() : TKeyListInfo(OpenChosenStore()) {}
 TKeyListInfo::TKeyListInfo(std::unique_ptr<TStoreBackend> backend)
     : backend_(std::move(backend)),
       link_(std::make_shared<TLoaderLink>(
-          &receiver_, [this](std::shared_ptr<TLoadResult> result) { LoadEnded(result); })) {}
+          &receiver_, [this](std::shared_ptr<TLoadResult> result) { LoadEnded(result); })) {
+  retry_.setSingleShot(true);
+  QObject::connect(&retry_, &QTimer::timeout, &receiver_, [this] { RetryHeld(); });
+}
 
 TKeyListInfo::~TKeyListInfo() {
   link_->Close();
@@ -132,21 +135,56 @@ void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& compan
   auto copy = std::make_unique<TCompany>();
   copy->Assign(company);
 
-  if (backend_->NameStored(copy->GetName())) return;  // the name is stored already
+  StoreNew(*key, keyword, std::move(copy));
+}
+
+void TKeyListInfo::StoreNew(TKeyData& key, const std::string& keyword,
+                            std::unique_ptr<TCompany> copy) {
+  if (holding_) {
+    key.IdlePages = 0;
+    Hold(keyword, std::move(copy));
+    return;
+  }
+  if (!WriteNew(key, keyword, copy) && copy != nullptr) {
+    key.IdlePages = 0;
+    Hold(keyword, std::move(copy));
+  }
+}
+
+// Writes a company; false with `copy` still set when the team store is unreachable, so that
+// the caller keeps it.
+bool TKeyListInfo::WriteNew(TKeyData& key, const std::string& keyword,
+                            std::unique_ptr<TCompany>& copy) {
+  bool taken = false;
+  try {
+    taken = backend_->NameStored(copy->GetName());
+  } catch (...) {
+    if (backend_->Lost()) return false;
+    throw;
+  }
+  if (taken) return true;  // the name is stored already
 
   copy->SetName(StripTags(copy->GetName()));
   // A failed insert is dropped; the company is then not kept either, so that it never takes
   // the id of another row. A name another machine stored meanwhile is a duplicate as above.
-  if (backend_->AddCompany(key->Id, *copy) != TStoreAdd::Stored) return;
-  key->IdlePages = 0;
-  if (key->loading_) {
+  TStoreAdd added = backend_->AddCompany(key.Id, *copy);
+  if (added == TStoreAdd::Unreachable) return false;
+  if (added != TStoreAdd::Stored) return true;
+  key.IdlePages = 0;
+  InsertStored(key, keyword, std::move(copy));
+  return true;
+}
+
+void TKeyListInfo::InsertStored(TKeyData& key, const std::string& keyword,
+                                std::unique_ptr<TCompany> copy) {
+  if (key.loading_) {
     // The keyword's companies arrive with the running load; this one is settled then.
-    key->addedWhileLoading_.push_back(std::move(copy));
+    key.addedWhileLoading_.push_back(std::move(copy));
     return;
   }
   std::string listId = copy->ListId;
-  const TCompany& stored = key->Companies.Add(std::move(listId), std::move(copy));
-  CountNewCompany(*key, keyword, stored);
+  const TCompany& stored = key.Companies.Add(std::move(listId), std::move(copy));
+  CountNewCompany(key, keyword, stored);
 }
 
 void TKeyListInfo::CountNewCompany(TKeyData& key, const std::string& keyword,
@@ -191,13 +229,15 @@ bool TKeyListInfo::SetLastPage(const std::string& keyword, std::int32_t page, in
   if (engine == egBaidu) key->LastPage = page;
   if (engine == egSogou) key->SgLastPage = page;
   if (engine == eg360) key->S360LastPage = page;
-  backend_->SaveLastPage(key->Id, engine, page);
+  if (!HoldPage(*key, engine, page)) backend_->SaveLastPage(key->Id, engine, page);
   ++key->IdlePages;
   return true;
 }
 
 void TKeyListInfo::SaveLastPageByKeyword(const std::string& keyword, std::int32_t page,
                                          int engine) {
+  TKeyData* key = FindKey(keyword);
+  if (key != nullptr && HoldPage(*key, engine, page)) return;
   backend_->SaveLastPageByKeyword(keyword, engine, page);
 }
 

@@ -5,9 +5,14 @@
 // which hands its records over on the main thread when it ends.
 #pragma once
 
+#include <QTimer>
+
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +48,14 @@ class TKeyListInfo {
   KeyAddedEvent OnKeyAdded;
   CompaniesLoadedEvent OnCompaniesLoaded;
   CompanyAddedEvent OnCompanyAdded;
+  // The team store's connection was lost (true: companies are kept in memory and pages are
+  // not saved) or is back with everything kept written (false).
+  std::function<void(TKeyListInfo&, bool)> OnStoreLost;
+
+  // Companies kept in memory while the team store is unreachable, at most this many.
+  static constexpr std::size_t kMaxHeld = 10000;
+  bool Holding() const { return holding_; }
+  std::size_t HeldCount() const { return held_.size(); }
 
   void CheckSchema();
   void LoadKeys();
@@ -76,6 +89,13 @@ class TKeyListInfo {
  private:
   TKeyData& AppendKey(std::unique_ptr<TKeyData> key);
   void RemoveKey(const TKeyData& key);
+  void StoreNew(TKeyData& key, const std::string& keyword, std::unique_ptr<TCompany> copy);
+  bool WriteNew(TKeyData& key, const std::string& keyword, std::unique_ptr<TCompany>& copy);
+  void Hold(const std::string& keyword, std::unique_ptr<TCompany> copy);
+  bool HoldPage(const TKeyData& key, int engine, std::int32_t page);
+  void RetryHeld();
+  bool WriteHeld();
+  void InsertStored(TKeyData& key, const std::string& keyword, std::unique_ptr<TCompany> copy);
   void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);
   void DeleteKeyData(TKeyData& key);
   void StartLoad(TKeyData& key);
@@ -89,6 +109,18 @@ class TKeyListInfo {
   std::uint64_t nextSerial_ = 1;
   THandOffReceiver receiver_;  // lives on the main thread; receives the loaders' end notifications
   std::shared_ptr<TLoaderLink> link_;
+
+  // What waits for the team store while its connection is lost (keylisthold.cpp).
+  struct THeldCompany {
+    std::string Keyword;
+    std::unique_ptr<TCompany> Company;
+  };
+  bool holding_ = false;
+  std::deque<THeldCompany> held_;
+  std::map<std::pair<std::string, int>, std::int32_t> heldPages_;  // by keyword id and engine
+  std::set<std::string> unsavedPages_;  // keyword ids whose pages are not saved this run
+  QTimer retry_;
+  int retryMs_ = 0;
 };
 
 // Seconds since 1970-01-01 00:00 counted on the local wall clock, rounded to the nearest second.

@@ -83,6 +83,15 @@ bool TPgConnection::Alive() const {
   return PQstatus(conn_) == CONNECTION_OK;
 }
 
+bool TPgConnection::Reset() {
+  PQreset(conn_);
+  if (PQstatus(conn_) != CONNECTION_OK) return false;
+  std::lock_guard<std::mutex> lock(cancelMutex_);
+  if (cancel_) PQfreeCancel(cancel_);
+  cancel_ = PQgetCancel(conn_);
+  return true;
+}
+
 void TPgConnection::Cancel() {
   std::lock_guard<std::mutex> lock(cancelMutex_);
   if (cancel_ == nullptr) return;

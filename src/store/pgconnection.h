@@ -51,6 +51,8 @@ class TPgConnection {
 
   // True while the connection is up.
   bool Alive() const;
+  // Connects again with the same parameters (waits up to connect_timeout); true when up.
+  bool Reset();
   // Asks the server to cancel the statement now running; safe from any thread.
   void Cancel();
   // Starts listening on `channel` (an identifier of ours, never user text).

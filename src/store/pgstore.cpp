@@ -88,7 +88,8 @@ TStoreAdd TPgStore::AddCompany(const std::string& keyId, TCompany& company) {
          JoinStoredList(company.Emails), JoinStoredList(company.Tels),
          JoinStoredList(company.Mobiles), JoinStoredList(company.QQs), EncodeStored(company.Source),
          std::to_string(company.IsPay), std::to_string(company.RenZheng), keyId});
-  } catch (const EPgError&) {
+  } catch (const EPgError& e) {
+    if (e.ConnectionLost()) return TStoreAdd::Unreachable;
     return TStoreAdd::Failed;  // dropped, as a failed write of the local store is
   }
   if (rows.Rows() == 0) return TStoreAdd::Duplicate;
@@ -184,6 +185,11 @@ TStoreBackend::Opener TPgStore::Reopener() const {
   return [url = connection_->Url()]() -> std::unique_ptr<TStoreBackend> {
     return std::make_unique<TPgStore>(url);
   };
+}
+
+bool TPgStore::Reconnect() {
+  if (connection_->Reset()) return true;
+  return false;
 }
 
 void TPgStore::BeginBatch() {

@@ -37,6 +37,8 @@ class TPgStore : public TStoreBackend {
                                                 std::int64_t offset) override;
   void Interrupt() override;
   Opener Reopener() const override;
+  bool Lost() const override { return !connection_->Alive(); }
+  bool Reconnect() override;
   void BeginBatch() override;
   void CommitBatch() override;
 

@@ -27,7 +27,8 @@ struct TStoredKey {
 };
 
 // What became of a company handed to AddCompany.
-enum class TStoreAdd { Stored, Duplicate, Failed };
+// Unreachable: the team store's connection is lost; the company was not written.
+enum class TStoreAdd { Stored, Duplicate, Failed, Unreachable };
 
 // A backend also hands out a keyword's companies as cursors (TCompanySource).
 class TStoreBackend : public TCompanySource {
@@ -71,6 +72,11 @@ class TStoreBackend : public TCompanySource {
   // What opens another connection to the same store, for a loader thread; it may run on any
   // thread and outlive this backend.
   virtual Opener Reopener() const = 0;
+
+  // True when the connection to the store is lost (a team store only).
+  virtual bool Lost() const { return false; }
+  // Connects again after a loss; true when the store can be used again.
+  virtual bool Reconnect() { return true; }
 
   // Groups many writes (a copy) into one transaction where the backend has them.
   virtual void BeginBatch() = 0;

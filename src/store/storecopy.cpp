@@ -20,8 +20,9 @@ std::int64_t CopyCompanies(TStoreBackend& from, TStoreBackend& to, const std::st
   to.BeginBatch();
   try {
     from.ReadCompanies(keyword, [&](std::unique_ptr<TCompany> company) {
-      bool stored =
-          !to.NameStored(company->GetName()) && to.AddCompany(keyId, *company) == TStoreAdd::Stored;
+      // The team store refuses a name it holds by itself; the local one is asked first.
+      bool stored = (to.Shared() || !to.NameStored(company->GetName())) &&
+                    to.AddCompany(keyId, *company) == TStoreAdd::Stored;
       ++(stored ? copied : counts.CompaniesSkipped);
       if (++inBatch == kBatchRows) {
         to.CommitBatch();

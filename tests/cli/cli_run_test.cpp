@@ -10,9 +10,12 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <unistd.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -557,6 +560,84 @@ TEST_F(CliRunTest, ARunOnTheTeamStoreStoresThere) {
             "团队一号有限公司,团队二号有限公司");
   EXPECT_GE(std::stoi(pg.Query("select sglastpage from tbl_key")), 1);
   EXPECT_FALSE(std::filesystem::exists(home->File("Data/users")));
+}
+
+// A PostgreSQL server of the test's own (stopping the shared one would disturb other tests),
+// started and stopped with scripts/pgserver.sh.
+class OwnPgServer {
+ public:
+  OwnPgServer() : dir_("/tmp/zoqa-fault-" + std::to_string(getpid())) {
+    const char* ctl = std::getenv("ZOQA_TEST_PG_CTL");
+    if (ctl == nullptr) return;
+    ctl_ = ctl;
+    std::string out = Control("start");
+    std::size_t at = out.find("ZOQA_TEST_PG='");
+    if (at == std::string::npos) return;
+    at += 14;
+    url_ = out.substr(at, out.find('\'', at) - at);
+  }
+  ~OwnPgServer() {
+    if (!ctl_.empty()) Control("stop");
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  const std::string& Url() const { return url_; }
+  std::string Control(const std::string& command) {
+    QProcess process;
+    process.start("bash", {QString::fromStdString(ctl_), QString::fromStdString(command),
+                           QString::fromStdString(dir_)});
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput().toStdString();
+  }
+
+ private:
+  std::string dir_;
+  std::string ctl_;
+  std::string url_;
+};
+
+// The team store's server stops for 20 s while a run harvests: the companies read meanwhile
+// wait in memory and are written once it is back; none is lost and none stored twice.
+TEST_F(CliRunTest, TheTeamStoreStoppedDuringARunLosesNothing) {
+  OwnPgServer server;
+  if (server.Url().empty()) GTEST_SKIP() << "no PostgreSQL server script (ZOQA_TEST_PG_CTL)";
+  std::vector<std::string> pages, expected;
+  for (int page = 0; page < 3; ++page) {
+    std::vector<std::string> anchors;
+    for (int i = 0; i < 2; ++i) {
+      std::string host = "www.f" + std::to_string(page) + std::to_string(i) + ".com";
+      std::string name = "断线" + std::to_string(page) + std::to_string(i) + "号有限公司";
+      AddSite(host, name, "1375555" + std::to_string(1000 + page * 10 + i));
+      anchors.push_back(Anchor("http://" + host + "/", "公司"));
+      expected.push_back(name);
+    }
+    pages.push_back(LinkResultPage(anchors));
+  }
+  Script(egSogou, "断线 测试", {pages});
+  auto home = Home();
+  ASSERT_EQ(Run(*home, {"--store", server.Url(), "store", "init"}).ExitCode, 0);
+  auto process = Start(*home, {"--store", server.Url(), "run", "--engines", "sogou",
+                               "--max-seconds", "150", "断线 测试"});
+  auto count = [&] { return PgQuery(server.Url(), "select count(*) from tbl_list"); };
+  QElapsedTimer waited;
+  waited.start();
+  while (count() == "0" && waited.elapsed() < 60000) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  server.Control("stop");
+  std::this_thread::sleep_for(std::chrono::seconds(20));
+  server.Control("restart");
+  TRun run = Finish(*process, 200000);
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_THAT(run.Err, HasSubstr("数据库连接中断，正在重试…"));
+  std::sort(expected.begin(), expected.end());
+  std::string names;
+  for (const auto& name : expected) names += (names.empty() ? "" : ",") + name;
+  EXPECT_EQ(PgQuery(server.Url(),
+                    "select string_agg(comname, ',' order by comname collate "
+                    "\"C\") from tbl_list"),
+            names);
+  EXPECT_EQ(PgQuery(server.Url(), "select listcount from tbl_key"), "6");
 }
 
 TEST_F(CliRunTest, ArgumentsAreChecked) {

@@ -117,6 +117,33 @@ TEST_F(PgStoreTest, ConcurrentWritersStoreEachNameOnce) {
   EXPECT_EQ(pg.Query("select count(*) from tbl_key"), "1");
 }
 
+// The server drops the connection (as when it restarts): companies read meanwhile wait in
+// memory and pages wait for them; once the connection is back both are written.
+TEST_F(PgStoreTest, ALostConnectionKeepsCompaniesAndPagesUntilItIsBack) {
+  Init();
+  TKeyListInfo store(Store());
+  std::vector<bool> lost;
+  store.OnStoreLost = [&](TKeyListInfo&, bool now) { lost.push_back(now); };
+  store.AddKey("k");
+  store.SetLastPage("k", 1, egBaidu);
+  pg.Query("select pg_terminate_backend(pid) from pg_stat_activity where datname = '" + pg.Name() +
+           "' and pid <> pg_backend_pid()");
+  store.AddCompany("k", test::Company("断线时的公司", "139"));
+  store.SetLastPage("k", 2, egBaidu);
+  store.AddCompany("k", test::Company("断线后的公司", "139"));
+  EXPECT_TRUE(store.Holding());
+  EXPECT_EQ(store.HeldCount(), 2u);
+  EXPECT_EQ(pg.Query("select lastpage || '/' || count(listid) from tbl_key left join tbl_list "
+                     "on keyid = id group by lastpage"),
+            "1/0");
+  ASSERT_TRUE(test::SpinUntil([&] { return !store.Holding(); }, 20000));
+  EXPECT_EQ(lost, (std::vector<bool>{true, false}));
+  EXPECT_EQ(pg.Query("select lastpage || '/' || count(listid) from tbl_key left join tbl_list "
+                     "on keyid = id group by lastpage"),
+            "2/2");
+  EXPECT_EQ(store.FindKey("k")->Companies.Count(), 2u);
+}
+
 TEST_F(PgStoreTest, CopyBothWaysKeepsEachCompanyOnceAndASecondRunCopiesNothing) {
   Init();
   test::TempDir dir;
