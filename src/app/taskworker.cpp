@@ -13,6 +13,9 @@ namespace {
 // Pages in a row without a new company that end a task, as they end a local run.
 constexpr int kIdlePagesLimit = 3;
 constexpr std::int64_t kClaimPollMs = 1000;
+// The wait before writing held companies again, doubling up to the last.
+constexpr std::int64_t kStoreRetryFirstMs = 1000;
+constexpr std::int64_t kStoreRetryLastMs = 30000;
 
 }  // namespace
 
@@ -51,6 +54,7 @@ void TTaskWorker::Tick() {
   if (!running_.empty() && now - lastRenewed_ > options_.LeaseSeconds * 1000LL) {
     for (auto& [serial, task] : running_) Stop(task, TEnd::Lost);
   }
+  WriteHeld();
   for (auto& [serial, task] : running_) SavePending(task);
   if (!draining_ && !idle_ && now >= nextClaim_) {
     nextClaim_ = now + std::min(kClaimPollMs, third);
@@ -101,6 +105,7 @@ void TTaskWorker::StartTask(const TTaskLease& lease) {
   keyOf_[serial] = lease.KeyId;
   TRunning& task = running_[serial];
   task.Lease = lease;
+  task.SavedPage = lease.Page;
   task.Harvester = THarvester::Start(
       static_cast<TEngine>(lease.Engine), TaskLink(serial), lease.Keyword, lease.Page,
       [this, serial](THarvester& ended) { TaskEnded(serial, ended); });
@@ -126,8 +131,13 @@ void TTaskWorker::TaskEnded(std::uint64_t serial, THarvester& harvester) {
   if (it == running_.end()) return;
   TRunning task = std::move(it->second);
   running_.erase(it);
-  int page = harvester.PageIndex();
+  // With companies still waiting for the store, the task goes on later from its saved page.
+  int page = held_.empty() ? harvester.PageIndex() : task.SavedPage;
   const TTaskLease& lease = task.Lease;
+  // A task is not ended while companies of it may still wait for the store.
+  if (!held_.empty() && (task.End == TEnd::Finished || task.End == TEnd::Open)) {
+    task.End = TEnd::Drained;
+  }
   OnQueue([&](TPgTaskQueue& queue) {
     switch (task.End) {
       case TEnd::Lost:
@@ -166,40 +176,83 @@ void TTaskWorker::PageDone(std::uint64_t serial, int page) {
   SavePending(task);
 }
 
-// A page is saved once no crawler of the task runs: every company of the pages before it is
-// then written, so a worker that takes the task over from there misses none.
+// A page is saved once no crawler of the task runs and no company waits for the store: every
+// company of the pages before it is then written, so a worker that takes the task over from
+// there misses none.
 void TTaskWorker::SavePending(TRunning& task) {
   if (task.PendingPage < 0 || task.End != TEnd::Open) return;
-  if (task.Harvester->RunningCrawlers() > 0) return;
+  if (!held_.empty() || task.Harvester->RunningCrawlers() > 0) return;
   bool saved = true;
   bool asked =
       OnQueue([&](TPgTaskQueue& queue) { saved = queue.SavePage(task.Lease, task.PendingPage); });
   // A page the store did not take for want of a connection is saved later.
   if (!asked) return;
+  if (saved) task.SavedPage = task.PendingPage;
   task.PendingPage = -1;
   if (!saved) Stop(task, TEnd::Lost);
 }
 
 void TTaskWorker::StoreCompany(std::uint64_t serial, const TCompany& company) {
   if (company.Mobiles.empty()) return;
+  // Companies wait behind those held before them, so that they are written in order.
+  if (held_.empty() && WriteCompany(serial, company)) return;
+  if (held_.empty() && OnStoreLost) OnStoreLost(true);
+  if (held_.size() >= kMaxHeld) {
+    ++dropped_;
+    return;
+  }
+  auto copy = std::make_unique<TCompany>();
+  copy->Assign(company);
+  held_.emplace_back(serial, std::move(copy));
+  if (held_.size() == 1) {
+    storeRetryMs_ = kStoreRetryFirstMs;
+    nextStoreTry_ = TickMs() + storeRetryMs_;
+  }
+}
+
+bool TTaskWorker::WriteCompany(std::uint64_t serial, const TCompany& company) {
   auto key = keyOf_.find(serial);
-  if (key == keyOf_.end()) return;
+  if (key == keyOf_.end()) return true;
   try {
     if (!store_) store_ = std::make_unique<TPgStore>(url_);
-    if (store_->NameStored(company.GetName())) return;
+    if (store_->NameStored(company.GetName())) return true;
     TCompany copy;
     copy.Assign(company);
     if (copy.GetName().find('<') != std::string::npos) {
       copy.SetName(tagPattern_.ReplaceAll("<[^>]*>", copy.GetName(), ""));
     }
     // A company another worker stored meanwhile is a duplicate, and kept once.
-    if (store_->AddCompany(key->second, copy) != TStoreAdd::Stored) return;
+    TStoreAdd added = store_->AddCompany(key->second, copy);
+    if (added == TStoreAdd::Unreachable) {
+      store_.reset();
+      return false;
+    }
+    if (added != TStoreAdd::Stored) return true;
     auto task = running_.find(serial);
     if (task != running_.end()) task->second.IdlePages = 0;
     if (OnCompany) OnCompany(company.KeyWord, copy);
+    return true;
   } catch (const EPgError& e) {
-    if (e.ConnectionLost()) store_.reset();
+    if (!e.ConnectionLost()) return true;  // dropped, as a failed write of the local store is
+    store_.reset();
+    return false;
   }
+}
+
+bool TTaskWorker::WriteHeld() {
+  if (held_.empty()) return true;
+  std::int64_t now = TickMs();
+  if (now < nextStoreTry_) return false;
+  while (!held_.empty()) {
+    if (!WriteCompany(held_.front().first, *held_.front().second)) {
+      storeRetryMs_ = std::min(storeRetryMs_ * 2, kStoreRetryLastMs);
+      nextStoreTry_ = now + storeRetryMs_;
+      return false;
+    }
+    held_.pop_front();
+  }
+  if (OnStoreLost) OnStoreLost(false);
+  return true;
 }
 
 void TTaskWorker::HarvestMessage(const THarvestMessage& message) {

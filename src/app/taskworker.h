@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -44,6 +45,15 @@ class TTaskWorker : public THarvestSink {
 
   StatusEvent OnStatus;
   CompanyEvent OnCompany;
+  // The store was lost (true) or is written again (false).
+  std::function<void(bool lost)> OnStoreLost;
+
+  // Companies kept in memory while the store is unreachable, at most this many.
+  static constexpr std::size_t kMaxHeld = 10000;
+  // Companies not written: kept for a store that is unreachable, or dropped beyond the bound.
+  std::size_t Unwritten() const { return held_.size() + dropped_; }
+  // Writes the companies kept, when the store is back; true when none is left.
+  bool WriteHeld();
 
   // One pass: renews the leases when due, claims tasks while there is room, and notices the
   // end of an idle run. Call it often (every 100 ms or so).
@@ -66,6 +76,7 @@ class TTaskWorker : public THarvestSink {
     TEnd End = TEnd::Open;
     int IdlePages = 0;
     int PendingPage = -1;  // a page reached and not yet saved
+    int SavedPage = 0;     // the page saved last
     std::string LastStatus;
   };
 
@@ -75,6 +86,8 @@ class TTaskWorker : public THarvestSink {
   void Stop(TRunning& task, TEnd end);
   void TaskEnded(std::uint64_t serial, THarvester& harvester);
   void StoreCompany(std::uint64_t serial, const TCompany& company);
+  // Writes one company; false when the store is unreachable and it was not written.
+  bool WriteCompany(std::uint64_t serial, const TCompany& company);
   void PageDone(std::uint64_t serial, int page);
   void SavePending(TRunning& task);
   // Runs `step` on the queue; a failed store drops the connection, to be made again.
@@ -93,6 +106,11 @@ class TTaskWorker : public THarvestSink {
   std::int64_t nextHeartbeat_ = 0;
   std::int64_t nextClaim_ = 0;
   std::int64_t lastRenewed_ = 0;
+  // Companies waiting for the store, in the order they came, with their task's serial.
+  std::deque<std::pair<std::uint64_t, std::unique_ptr<TCompany>>> held_;
+  std::size_t dropped_ = 0;
+  std::int64_t nextStoreTry_ = 0;
+  std::int64_t storeRetryMs_ = 0;
 };
 
 }  // namespace zoqa

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <thread>
 
 #include "app/taskworker.h"
 #include "cli/commands.h"
@@ -164,6 +165,9 @@ int Work(const TStoreUrl& url, WorkerArgs parsed) {
     PrintJson(QJsonDocument(object), QJsonDocument::Compact);
     std::fflush(stdout);
   };
+  worker->OnStoreLost = [](bool lost) {
+    std::fputs(lost ? "数据库连接中断，正在重试…\n" : "数据库连接已恢复\n", stderr);
+  };
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
   RunUntilEnded(*worker, parsed.maxSeconds);
@@ -172,6 +176,13 @@ int Work(const TStoreUrl& url, WorkerArgs parsed) {
   TWorkerThread::WaitAllEnded(kCrawlerWaitMs, [] { QCoreApplication::processEvents(); });
   StopAllWorkers();
   TWorkerThread::WaitAllEnded(kCrawlerWaitMs, [] { QCoreApplication::processEvents(); });
+  for (int waited = 0; !worker->WriteHeld() && waited < kCrawlerWaitMs; waited += kPollMs) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+  }
+  if (worker->Unwritten() > 0) {
+    std::fprintf(stderr, "数据库连接中断：%zu 家公司未能写入，其结果页未保存，下次搜索会重新采集\n",
+                 worker->Unwritten());
+  }
   worker.reset();
   ExitIfWorkersRun(0);
   return 0;
