@@ -128,7 +128,7 @@ void BM_BaiduPageReader(benchmark::State& state) {
   zoqa::TPageText page = zoqa::DecodeBody(body, true);
   page.Utf8();
   for (auto _ : state) {
-    auto results = zoqa::ReadPageStructure(zoqa::egBaidu, page, {});
+    auto results = zoqa::ReadPageStructure(zoqa::egBaidu, page, {}).Added;
     if (results.size() != 10) state.SkipWithError("wrong results");
     benchmark::DoNotOptimize(results);
   }

@@ -14,7 +14,7 @@ const char kStopBtn[] = "stopbtn";
 
 namespace {
 
-const char kHintTitle[] = "温馨提示";
+const char kHintTitle[] = "温馨提示：";
 const char kHintText[] = "关键词可以是地区+产品，比如：广州 电子公司 或 上海 网络公司";
 const char kPaused[] = "任务已暂停...";
 
@@ -74,8 +74,13 @@ void TMainController::HarvestMessage(const THarvestMessage& message) {
   }
 }
 
+std::string TMainController::CompanyText(const TCompany& company) {
+  // Result titles may carry the engine's highlighting; the name is shown as the grid shows it.
+  return Cp936("获取[") + keyList_->StripTags(company.GetName()) + Cp936("]成功！");
+}
+
 void TMainController::HarvestCompany(const TCompany& company) {
-  std::string text = Cp936("获取[") + company.GetName() + Cp936("]获取成功！");
+  std::string text = CompanyText(company);
   if (company.KeyWord == currentKey_) {
     view_.SetTipText(text);
   } else {
@@ -120,25 +125,18 @@ void TMainController::KeyAdded(TKeyData& key) {
   ShowTotal();
 }
 
+// The grid shows the selected keyword only: a load that another command started (a start, an
+// export) leaves what is on show alone.
 void TMainController::CompaniesLoaded(const std::string& keyword) {
-  currentKey_ = keyword;
   const TCompanyList* list = keyList_->CompanyList(keyword);
   if (list == nullptr) return;
-  view_.ShowLoading(false);
-  switch (keyList_->TakePendingAction(keyword)) {
-    case paNone:
-      FillGrid(*list);
-      break;
-    case paStart:
-      FillGrid(*list);
-      StartSearch(keyword);
-      break;
-    case paExport:
-      BeginExport(keyword);
-      break;
-    default:
-      break;
-  }
+  bool onShow = keyword == currentKey_;
+  TKeyData* shown = keyList_->FindKey(currentKey_);
+  if (onShow || shown == nullptr || !shown->Loading()) view_.ShowLoading(false);
+  std::uint8_t action = keyList_->TakePendingAction(keyword);
+  if (onShow) FillGrid(*list);
+  if (action == paStart) StartSearch(keyword);
+  if (action == paExport) BeginExport(keyword);
 }
 
 void TMainController::CompanyAdded(const std::string& keyword, const TCompany& company) {
@@ -200,12 +198,16 @@ void TMainController::StartSearch(const std::string& keyword) {
   if (keyword == currentKey_) ShowTaskTip(*key);
 }
 
+// Only a task with a running harvester can be paused: anything else would show a state the
+// task is not in. Pausing needs no companies, so a load under way does not hold it up.
 void TMainController::PauseTask(const std::string& keyword) {
   if (keyword.empty()) return;
-  TKeyData* key = keyList_->RequestLoaded(keyword, paStart);
-  if (key == nullptr) return;
-  if (key->TaskCtl != nullptr) key->TaskCtl->Pause(true);
+  TKeyData* key = keyList_->FindKey(keyword);
+  if (key == nullptr || key->TaskCtl == nullptr || !key->TaskCtl->HasRunning()) return;
+  key->TaskCtl->Pause(true);
   SetKeyItemStatus(keyword, Cp936(kPaused), true, kStartBtn, 0);
+  view_.SetItemNote(keyword, "");
+  view_.SetStatusBar(Cp936("[") + key->KeyStr + Cp936("]搜索任务已暂停"));
   idleTips_[key->KeyStr] = Cp936(kPaused);
   if (keyword == currentKey_) ShowTaskTip(*key);
 }
@@ -284,17 +286,27 @@ bool TMainController::DeleteKeyword(const std::string& keyword) {
   StopTask(keyword, true);
   // The grid lets go of the keyword's records before the store frees them.
   TKeyData* key = keyList_->FindKey(keyword);
-  if (key != nullptr && key == keyList_->FindKey(currentKey_)) view_.ClearGrid();
+  bool onShow = key != nullptr && key == keyList_->FindKey(currentKey_);
+  if (onShow) view_.ClearGrid();
   keyList_->DeleteKey(keyword);
+  if (onShow) ClearSelection();
   ShowTotal();
   return true;
 }
 
 void TMainController::BeginExport(const std::string& keyword) {
-  if (keyList_->RequestLoaded(keyword, paExport) != nullptr) {
-    view_.OpenExportSelection(keyword);
-  } else {
+  if (keyList_->FindKey(keyword) == nullptr) {
+    view_.ShowMsg(Cp936("请先在左侧选择一个关键词！"), Cp936("提示"), mkInformation);
+    return;
+  }
+  TKeyData* key = keyList_->RequestLoaded(keyword, paExport);
+  if (key == nullptr) {
     view_.ShowLoading(true);
+  } else if (key->Companies.Empty()) {
+    // Nothing to write: say so before the user picks fields and a file.
+    view_.ShowMsg(Cp936("没有可导出的记录"), Cp936("提示"), mkInformation);
+  } else {
+    view_.OpenExportSelection(keyword);
   }
 }
 
@@ -311,6 +323,7 @@ bool TMainController::AddTask(const std::string& entryText) {
     return false;
   }
   view_.HideBackground();
+  bool existed = keyList_->FindKey(keyword) != nullptr;
   TKeyData* key = keyList_->AddKey(keyword);
   if (key == nullptr) {
     view_.ShowMsg(Cp936("任务添加失败！"), Cp936("提示"), mkInformation);
@@ -322,25 +335,30 @@ bool TMainController::AddTask(const std::string& entryText) {
   keyword = key->KeyStr;
   view_.SelectKeyItem(keyword);
   SelectKeyword(keyword);
-  int answer = view_.ShowMsg(
-      Cp936("任务已添加成功：\r\n      点[确定]按钮立即搜索 \r\n      点[取消]继续添加任务"),
-      Cp936("提示"), mkQuestion);
+  // The entry is ready for the next keyword.
+  view_.ShowEntry("");
+  const std::string choices = "\r\n      点[确定]按钮立即搜索 \r\n      点[取消]继续添加任务";
+  if (existed && ItemStyle(keyword) != kStartBtn) {
+    view_.ShowMsg(Cp936("关键词[") + keyword + Cp936("]已存在，已为您选中。"), Cp936("提示"),
+                  mkInformation);
+    return true;
+  }
+  std::string question = existed
+                             ? Cp936("关键词[") + keyword + Cp936("]已存在，已为您选中：" + choices)
+                             : Cp936("任务已添加成功：" + choices);
+  int answer = view_.ShowMsg(question, Cp936("提示"), mkQuestion);
   if (answer != kMsgCancel && CanStart(keyword)) StartSearch(keyword);
   return true;
 }
 
-void TMainController::ExportButton(const std::string& entryText) {
-  if (!entryText.empty()) {
-    BeginExport(entryText);
-  } else {
-    view_.ShowMsg(Cp936("请先在左侧选择一个关键词！"), Cp936("提示"), mkInformation);
-  }
+// Exports the keyword on show, which the list highlights; without one, asks for one.
+void TMainController::ExportButton() {
+  BeginExport(currentKey_);
 }
 
 void TMainController::ClearHistory() {
-  int answer =
-      view_.ShowMsg(Cp936("清空会将所有搜索到的结果删除，确定要清空历史已搜索的历史记录吗？"),
-                    Cp936("提示"), mkQuestion);
+  int answer = view_.ShowMsg(Cp936("清空会将所有搜索到的结果删除，确定要清空已搜索的历史记录吗？"),
+                             Cp936("提示"), mkQuestion);
   if (answer == kMsgCancel) return;
   // The grid lets go of the records before the store frees them. Running tasks are stopped
   // at their next report; their controllers wait here for their end reports.
@@ -350,7 +368,17 @@ void TMainController::ClearHistory() {
   keyList_->ClearAll();
   view_.RemoveAllKeyItems();
   itemStyles_.clear();
+  ClearSelection();
   ShowTotal();
+}
+
+// The keyword on show has left the store: nothing on screen names it any more.
+void TMainController::ClearSelection() {
+  currentKey_.clear();
+  view_.ShowEntry("");
+  view_.ShowLoading(false);
+  view_.SetStatusBar("");
+  view_.SetTip(Cp936(kHintTitle), Cp936(kHintText));
 }
 
 void TMainController::SelectKeyword(const std::string& keyword) {
@@ -370,7 +398,13 @@ void TMainController::KeyButtonClick(const std::string& keyword, int tag) {
   try {
     if (tag == 0) {
       if (ItemStyle(keyword) == kStartBtn) {
-        if (CanStart(keyword)) StartSearch(keyword);
+        if (!CanStart(keyword)) return;
+        // What is started is shown: its item, its companies and its progress in the tip.
+        if (keyword != currentKey_) {
+          view_.SelectKeyItem(keyword);
+          SelectKeyword(keyword);
+        }
+        StartSearch(keyword);
       } else {
         view_.ShowTaskMenu(keyword);
       }

@@ -32,6 +32,8 @@ class TMainController : public THarvestSink {
 
   TKeyListInfo& Store() { return *keyList_; }
   const std::string& CurrentKey() const { return currentKey_; }
+  // The progress line of a company a crawler found: its name without markup.
+  std::string CompanyText(const TCompany& company);
 
   // Harvesting reports, on the main thread.
   void HarvestMessage(const THarvestMessage& message) override;
@@ -45,11 +47,12 @@ class TMainController : public THarvestSink {
   // The add-task button with the entry's text; true when the keyword is in the store. The
   // keyword added or found becomes the one on show before the start question.
   bool AddTask(const std::string& entryText);
-  // The export button with the entry's text.
-  void ExportButton(const std::string& entryText);
+  // The export button: exports the keyword on show.
+  void ExportButton();
   void ClearHistory();
   void SelectKeyword(const std::string& keyword);
-  // A click on an item's button: 0 start or task menu, 1 delete, 4 export.
+  // A click on an item's button: 0 start (which shows the keyword) or task menu, 1 delete,
+  // 4 export.
   void KeyButtonClick(const std::string& keyword, int tag);
   // The grid's delete command on the record of a row.
   void DeleteCompany(const TCompany& company);
@@ -77,6 +80,7 @@ class TMainController : public THarvestSink {
                         const std::string& style, int tag);
   void RefreshKeyCount(const std::string& keyword);
   void ShowTotal();
+  void ClearSelection();
   void Detach(TTaskCtl* ctl);
   bool FromClearedTask(std::uint64_t task);
   bool CanStart(const std::string& keyword);

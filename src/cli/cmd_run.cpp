@@ -124,8 +124,7 @@ class TRunController : public TMainController {
     if (message.Kind == hkStatus) {
       TTerminalView::Report(message.Info->KeyWord, message.Info->StatusText);
     } else if (message.Kind == hkCompany) {
-      TTerminalView::Report(message.Company->KeyWord,
-                            Cp936("获取[") + message.Company->GetName() + Cp936("]获取成功！"));
+      TTerminalView::Report(message.Company->KeyWord, CompanyText(*message.Company));
     }
     TMainController::HarvestMessage(message);
   }

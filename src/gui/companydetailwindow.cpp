@@ -1,5 +1,6 @@
 #include "gui/companydetailwindow.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -87,8 +88,8 @@ TCompanyDetailWindow::TCompanyDetailWindow(QWidget* owner)
     boxes_[k]->setFrameShape(QFrame::NoFrame);
     boxes_[k]->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     boxes_[k]->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // The style sheet gives the boxes small type: one entry takes no more than the 18 pixels
-    // a line is given.
+    // The style sheet gives the boxes and the address the same type; a box whose lines need
+    // more than the pixels a line is given grows to them (FontHeight).
     boxes_[k]->document()->setDocumentMargin(0);
     boxes_[k]->setContentsMargins(0, 0, 0, 0);
     boxes_[k]->document()->setIndentWidth(0);
@@ -109,11 +110,11 @@ TCompanyDetailWindow::TCompanyDetailWindow(QWidget* owner)
   addrText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   addrLabel_->hide();
   addrText_->hide();
+  CentreOverOwner();
+}
 
-  if (owner != nullptr) {
-    QRect area = owner->frameGeometry();
-    move(area.center() - rect().center());
-  }
+void TCompanyDetailWindow::CentreOverOwner() {
+  if (QWidget* owner = parentWidget()) move(owner->frameGeometry().center() - rect().center());
 }
 
 void TCompanyDetailWindow::ShowCompany(const TCompany& company) {
@@ -121,10 +122,22 @@ void TCompanyDetailWindow::ShowCompany(const TCompany& company) {
   urlText_ = company.WebUrl;
   url_->setText(FromCp936(company.WebUrl));
   int bottom = PlaceAddress(company.Addr, PlaceBoxes(company));
-  // A company with much to show makes the panel taller rather than hide any of it.
-  int height = std::max(kPanelHeight, bottom + 20);
+  // The panel ends below what it shows: no blank half for a company with a line or two, and
+  // taller rather than hide any of a long address.
+  int height = std::max(kMinPanelHeight, bottom + 20);
   setFixedSize(kPanelWidth, height);
   panel_->setGeometry(0, 0, kPanelWidth, height);
+  // A window the user has not seen yet opens at the middle of the main window; an open one
+  // stays where it is.
+  if (!isVisible()) CentreOverOwner();
+}
+
+// The height `count` lines of the box's type need, up to the largest box: a box is never so
+// low that its few entries must scroll.
+int TCompanyDetailWindow::FontHeight(QPlainTextEdit& box, std::size_t count) {
+  box.ensurePolished();
+  double lines = QFontMetricsF(box.font()).lineSpacing() * static_cast<double>(count);
+  return std::min(kMaxBox, static_cast<int>(std::ceil(lines)) + 2);
 }
 
 // Places the boxes of the non-empty lists one below the other; the top of what follows.
@@ -145,7 +158,8 @@ int TCompanyDetailWindow::PlaceBoxes(const TCompany& company) {
     box->show();
     int top = static_cast<int>(y);
     box->setPlainText(Lines(list));
-    int height = BoxHeight(static_cast<TBoxKind>(k), list.size());
+    int height =
+        std::max(BoxHeight(static_cast<TBoxKind>(k), list.size()), FontHeight(*box, list.size()));
     // The last box ends 20 pixels above the panel's bottom edge at the latest, scrolling the
     // rest, but keeps at least one line.
     if (k == bkEmail && kPanelHeight < top + height + 20) {

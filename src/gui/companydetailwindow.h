@@ -1,9 +1,10 @@
-// The company detail window: a frameless, opaque panel (447 by 466, taller when a company has
-// more to show) that shows one company's name, its site as a link, its mobile numbers,
-// landlines, QQ numbers and e-mail addresses in read-only boxes placed one below the other,
-// and its address. Opaque, because without a compositor a see-through window shows black
-// where it should be clear. The main window keeps one instance and refills it on every
-// double-click; Escape or the close button closes it, which frees it.
+// The company detail window: a frameless, opaque panel 447 wide, as tall as what it shows
+// (the boxes end by 466 pixels, scrolling the rest; a long address makes it taller), that shows one
+// company's name, its site as a link, its mobile numbers, landlines, QQ numbers and e-mail
+// addresses in read-only boxes placed one below the other, and its address. Opaque, because without
+// a compositor a see-through window shows black where it should be clear. The main window keeps one
+// instance and refills it on every double-click; Escape or the close button closes it, which frees
+// it.
 #pragma once
 
 #include <QLabel>
@@ -23,7 +24,10 @@ class TCompanyDetailWindow : public QWidget {
 
  public:
   static constexpr int kPanelWidth = 447;
+  // The boxes end 20 pixels above this at the latest; the panel is never lower than the
+  // minimum.
   static constexpr int kPanelHeight = 466;
+  static constexpr int kMinPanelHeight = 200;
   static constexpr int kFirstBoxTop = 149;
 
   enum TBoxKind { bkMobile, bkTel, bkQQ, bkEmail, bkCount };
@@ -68,6 +72,8 @@ class TCompanyDetailWindow : public QWidget {
   std::string urlText_;
   QPoint dragOffset_;
 
+  void CentreOverOwner();
+  static int FontHeight(QPlainTextEdit& box, std::size_t count);
   int PlaceBoxes(const TCompany& company);
   int PlaceAddress(const std::string& address, int top);
 };

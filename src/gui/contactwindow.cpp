@@ -39,7 +39,7 @@ TContactWindow::TContactWindow()
   panel_->setAttribute(Qt::WA_StyledBackground);
   panel_->setGeometry(10, 10, kWidth - 20, 122);
   company_ = NewLine("公司名：", 12);
-  contact_ = NewLine("正在加载信息，请稍后...", 38);
+  contact_ = NewLine("正在加载信息，请稍候...", 38);
   phone_ = NewLine("联系电话：", 64);
   messenger_ = NewLine("QQ:", 90);
   messenger_->setObjectName("contactMessenger");

@@ -29,7 +29,7 @@ TDescriptionWindow::TDescriptionWindow()
   text_->setFrameShape(QFrame::NoFrame);
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  text_->setPlainText(QString::fromUtf8("正在加载数据，请稍后..."));
+  text_->setPlainText(QString::fromUtf8("正在加载数据，请稍候..."));
   text_->setGeometry(10, 10, kWidth - 20, kHeight - 62);
 
   close_ = new QPushButton(QString::fromUtf8("关  闭"), this);

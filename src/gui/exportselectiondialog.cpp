@@ -7,6 +7,9 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include "util/codepage.h"
+#include "util/msgbox.h"
+
 namespace zoqa {
 namespace {
 
@@ -130,6 +133,11 @@ void TExportSelectionDialog::Confirm() {
   fields.location = boxes_[bxAddress]->isChecked();
   fields.url = boxes_[bxUrl]->isChecked();
   bool asText = boxes_[bxText]->isChecked();
+  // An export without a column would be an empty file: the window stays open for a choice.
+  if (!fields.Any()) {
+    ShowMsg(Cp936(kNoFieldText), Cp936("提示"), mkInformation);
+    return;
+  }
   // The window goes first: the export asks its own questions.
   std::string keyword = keyword_;
   close();

@@ -1,8 +1,9 @@
 // The export field selection window: the columns to export (company name, mobile numbers, QQ
 // numbers, e-mail, site), quick-select links for one-column contact lists and for everything,
 // and the text/spreadsheet choice, a pair of radio buttons (one of the two formats is always
-// chosen). "确 定" hands the choice to the main window and closes;
-// "取 消" only closes. Every export request opens a window of its own, freed when it closes.
+// chosen). "确 定" hands the choice to the main window and closes, or, with no column ticked,
+// says so and stays open; "取 消" only closes. Every export request opens a window of its own,
+// freed when it closes.
 #pragma once
 
 #include <QAbstractButton>
@@ -15,6 +16,9 @@
 #include "export/exportfields.h"
 
 namespace zoqa {
+
+// The refusal of an export without any column.
+inline constexpr char kNoFieldText[] = "请至少选择一个需要导出的字段！";
 
 class TExportSelectionDialog : public QDialog {
   Q_OBJECT

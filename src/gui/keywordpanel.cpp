@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStackedLayout>
 #include <QStyle>
@@ -72,7 +73,7 @@ TKeywordPanel::TKeywordPanel(QWidget* parent)
   engines_[2]->setObjectName("engine360");
   export_->setObjectName("exportButton");
   export_->setCursor(Qt::PointingHandCursor);
-  connect(export_, &QPushButton::clicked, this, [this] { emit ExportRequested(entry_->text()); });
+  connect(export_, &QPushButton::clicked, this, &TKeywordPanel::ExportRequested);
 
   auto* tip = new QWidget(this);
   tip->setObjectName("tipPanel");
@@ -106,6 +107,7 @@ TKeywordPanel::TKeywordPanel(QWidget* parent)
     emit KeywordSelected(item->data(kKeywordRole).toByteArray().toStdString());
   });
   connect(list_, &QWidget::customContextMenuRequested, this, &TKeywordPanel::ListContextMenu);
+  list_->installEventFilter(this);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(12, 12, 12, 0);
@@ -171,6 +173,15 @@ bool TKeywordPanel::eventFilter(QObject* watched, QEvent* event) {
     entry_->setFocus(Qt::MouseFocusReason);
     return true;
   }
+  if (watched == list_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    // The Delete key deletes the highlighted keyword, as its delete button does.
+    QListWidgetItem* item = list_->currentItem();
+    if (item != nullptr && item->isSelected()) {
+      emit ItemButtonClicked(item->data(kKeywordRole).toByteArray().toStdString(), 1);
+    }
+    return true;
+  }
   if (watched == entry_) {
     if (event->type() == QEvent::FocusIn) {
       hint_->hide();
@@ -189,7 +200,8 @@ bool TKeywordPanel::eventFilter(QObject* watched, QEvent* event) {
 
 void TKeywordPanel::ShowEntry(const std::string& keyword) {
   entry_->setText(FromCp936(keyword));
-  ShowHint(false);
+  // An empty entry the user is not typing in shows the grey hint again.
+  ShowHint(keyword.empty() && !entry_->hasFocus());
 }
 
 void TKeywordPanel::SetTip(const QString& title, const QString& text) {
@@ -228,6 +240,15 @@ QListWidgetItem* TKeywordPanel::ListItem(const std::string& keyword) const {
 TKeyItemWidget* TKeywordPanel::Item(const std::string& keyword) const {
   QListWidgetItem* item = ListItem(keyword);
   return item ? static_cast<TKeyItemWidget*>(list_->itemWidget(item)) : nullptr;
+}
+
+int TKeywordPanel::SearchingCount() const {
+  int count = 0;
+  for (int i = 0; i < list_->count(); ++i) {
+    auto* item = static_cast<TKeyItemWidget*>(list_->itemWidget(list_->item(i)));
+    if (item != nullptr && item->ButtonStyle(0) != kStartBtn) ++count;
+  }
+  return count;
 }
 
 void TKeywordPanel::SetItemButton(const std::string& keyword, int tag, bool enabled,

@@ -39,6 +39,8 @@ class TKeywordPanel : public QWidget {
   // The first item of `keyword`, or nullptr.
   TKeyItemWidget* Item(const std::string& keyword) const;
   QListWidgetItem* ListItem(const std::string& keyword) const;
+  // Items whose start button shows a running or stopping task.
+  int SearchingCount() const;
 
   // Entry and tip panel.
   void ShowEntry(const std::string& keyword);
@@ -68,7 +70,7 @@ class TKeywordPanel : public QWidget {
 
  signals:
   void AddTaskRequested(const QString& entryText);
-  void ExportRequested(const QString& entryText);
+  void ExportRequested();
   void ClearHistoryRequested();
   void KeywordSelected(const std::string& keyword);
   void ItemButtonClicked(const std::string& keyword, int tag);

@@ -59,7 +59,7 @@ void TLoadingOverlay::paintEvent(QPaintEvent*) {
   p.setFont(font);
   p.setPen(QColor("#1f2937"));
   QRectF text(0, ring.bottom() + 12, width(), 24);
-  p.drawText(text, Qt::AlignHCenter | Qt::AlignTop, QString::fromUtf8("正在加载数据，请稍后..."));
+  p.drawText(text, Qt::AlignHCenter | Qt::AlignTop, QString::fromUtf8("正在加载数据，请稍候..."));
 }
 
 }  // namespace zoqa

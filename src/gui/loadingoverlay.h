@@ -1,5 +1,5 @@
 // The loading indicator over the result grid: a half-transparent panel with a spinning ring
-// and the text "正在加载数据，请稍后...". It covers its parent and follows its size.
+// and the text "正在加载数据，请稍候...". It covers its parent and follows its size.
 #pragma once
 
 #include <QTimer>

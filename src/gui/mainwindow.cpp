@@ -36,9 +36,10 @@ namespace zoqa {
 namespace {
 
 constexpr int kPanelWidth = 262;
-// The window's frame on the desktop the layout was drawn for took 16 by 39 pixels; the
-// minimum below is the client area that leaves of a 1023 by 627 window.
-constexpr int kMinClientWidth = 1023 - 16;
+// The window's frame on the desktop the layout was drawn for took 39 pixels in height; the
+// minimum height is the client area that leaves of a 627 pixels high window. Narrower than the
+// design width, the keyword panel keeps its width and the grid scrolls its columns sideways.
+constexpr int kMinClientWidth = 760;
 constexpr int kMinClientHeight = 627 - 39;
 
 const char kPrompt[] = "提示";
@@ -108,7 +109,7 @@ TMainWindow::TMainWindow(QWidget* parent) : QMainWindow(parent) {
 
   QString title = appName_ + " V" + kClientVersion;
   setWindowTitle(title);
-  tray_->setToolTip(title);
+  RefreshTrayTip();
 
   resize(kClientWidth, kClientHeight);
   setMinimumSize(kMinClientWidth, kMinClientHeight);
@@ -214,9 +215,8 @@ void TMainWindow::ConnectPanel() {
       }
     });
   });
-  connect(panel_, &TKeywordPanel::ExportRequested, this, [this](const QString& text) {
-    Command([&] { controller_->ExportButton(ToCp936(text)); });
-  });
+  connect(panel_, &TKeywordPanel::ExportRequested, this,
+          [this] { Command([&] { controller_->ExportButton(); }); });
   connect(panel_, &TKeywordPanel::ClearHistoryRequested, this,
           [this] { Command([&] { controller_->ClearHistory(); }); });
   connect(panel_, &TKeywordPanel::KeywordSelected, this, [this](const std::string& keyword) {

@@ -168,6 +168,8 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   void BuildWidgets();
   void BuildMenus();
   void BuildTray();
+  // The tray icon's tooltip: the title, how many keywords are searching and the total.
+  void RefreshTrayTip();
   void ConnectPanel();
   void CreateDesktopShortcut();
   bool ConfirmExit();

@@ -56,6 +56,10 @@ void TMainWindow::DeleteRow(int row) {
 void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields& fields,
                                 bool asText) {
   if (!controller_) return;
+  if (!fields.Any()) {
+    zoqa::ShowMsg(Cp936(kNoFieldText), Cp936(kPrompt), mkInformation);
+    return;
+  }
   QString proposed =
       ExportFolder() + "/" + FromCp936(keyword).replace('/', '_') + (asText ? ".txt" : ".xlsx");
   SaveChoice choice = askSaveFile_(proposed, asText);
@@ -104,6 +108,7 @@ void TMainWindow::AddKeyItem(const std::string& keyword, const std::string& coun
 void TMainWindow::SetItemButton(const std::string& keyword, int tag, bool enabled,
                                 const std::string& style) {
   panel_->SetItemButton(keyword, tag, enabled, QString::fromStdString(style));
+  RefreshTrayTip();
 }
 
 void TMainWindow::SetItemDate(const std::string& keyword, const std::string& text) {
@@ -116,10 +121,12 @@ void TMainWindow::SetItemCount(const std::string& keyword, const std::string& te
 
 void TMainWindow::RemoveKeyItem(const std::string& keyword) {
   panel_->RemoveKeyItem(keyword);
+  RefreshTrayTip();
 }
 
 void TMainWindow::RemoveAllKeyItems() {
   panel_->RemoveAllKeyItems();
+  RefreshTrayTip();
 }
 
 void TMainWindow::SelectKeyItem(const std::string& keyword) {
@@ -148,6 +155,16 @@ void TMainWindow::SetStatusBar(const std::string& text) {
 
 void TMainWindow::SetTotalLabel(const std::string& text) {
   total_->setText(FromCp936(text));
+  RefreshTrayTip();
+}
+
+void TMainWindow::RefreshTrayTip() {
+  QStringList lines{windowTitle()};
+  if (int running = panel_->SearchingCount(); running > 0) {
+    lines << QString::fromUtf8("正在搜索 %1 个关键词").arg(running);
+  }
+  if (!total_->text().isEmpty()) lines << total_->text();
+  tray_->setToolTip(lines.join('\n'));
 }
 
 void TMainWindow::SetRecordCountLabel(const std::string& text) {

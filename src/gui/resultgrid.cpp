@@ -1,7 +1,10 @@
 #include "gui/resultgrid.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QResizeEvent>
@@ -125,6 +128,20 @@ bool TResultGrid::viewportEvent(QEvent* event) {
 int TResultGrid::SelectedRow() const {
   const QModelIndexList rows = selectionModel()->selectedRows();
   return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void TResultGrid::keyPressEvent(QKeyEvent* event) {
+  QModelIndex cell = currentIndex();
+  if (!event->matches(QKeySequence::Copy) || !cell.isValid()) {
+    QTableView::keyPressEvent(event);
+    return;
+  }
+  // The shown text may be cut and ends in the blank that follows each list entry; the
+  // tooltip holds the whole value, one entry per line.
+  QString value =
+      cell.column() == TResultModel::colBadge ? QString() : cell.data(Qt::ToolTipRole).toString();
+  QGuiApplication::clipboard()->setText(value.replace('\n', ' ').trimmed());
+  event->accept();
 }
 
 void TResultGrid::mouseDoubleClickEvent(QMouseEvent* event) {

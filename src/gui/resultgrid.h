@@ -1,6 +1,7 @@
 // The result grid: a table view over TResultModel with fixed 24-pixel rows, alternating
 // backgrounds, no grid lines and no focus frame. A double-click asks for the selected row's
-// details; its right-click menu holds "删除" for the selected row; a header click sorts.
+// details; its right-click menu holds "删除" for the selected row; a header click sorts;
+// Ctrl+C copies a cell.
 #pragma once
 
 #include <QMenu>
@@ -27,6 +28,8 @@ class TResultGrid : public QTableView {
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // Ctrl+C copies the current cell's whole value, its entries separated by blanks.
+  void keyPressEvent(QKeyEvent* event) override;
   bool viewportEvent(QEvent* event) override;
 
  private:

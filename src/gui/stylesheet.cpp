@@ -83,7 +83,8 @@ QStatusBar QLabel { color: #4b5563; padding: 0 6px; }
 #detailCaption { color: #16a34a; font-weight: bold; }
 #detailPanel QLabel[role="field"] { color: #4b5563; }
 #detailPanel QPlainTextEdit { border: none; border-radius: 4px; background: #f5f7fb;
-                              font-size: 11px; padding-left: 4px; }
+                              font-size: 12px; padding-left: 4px; }
+#detailAddress { font-size: 12px; }
 QToolButton#detailClose { border: none; border-radius: 12px; background: transparent;
                           color: #6b7280; font-size: 16px; }
 QToolButton#detailClose:hover { background: #fde8e8; color: #e5484d; }

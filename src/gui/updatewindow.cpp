@@ -18,7 +18,7 @@ TUpdateWindow::TUpdateWindow(QWidget* owner)
   setModal(false);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(16, 12, 16, 12);
-  text_ = new QLabel(QString::fromUtf8("正在升级中，请稍后..."), this);
+  text_ = new QLabel(QString::fromUtf8("正在升级中，请稍候..."), this);
   text_->setObjectName("updateText");
   bar_ = new QProgressBar(this);
   bar_->setObjectName("updateBar");

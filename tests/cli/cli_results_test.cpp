@@ -44,6 +44,22 @@ TEST(CliResults, PrintsEveryResultInCrawlOrderWithItsReader) {
   EXPECT_TRUE(Results({"--home", dir.Path(), "results", dir.File("baidu.html")}).isEmpty());
 }
 
+// What `results` prints is what a run crawls: none of the page's navigation links.
+TEST(CliResults, PrintsNoNavigation) {
+  test::TempDir dir;
+  for (const char* name : {"so360_today.html", "so360_classic.html"}) {
+    QJsonArray rows = Results({"--home", dir.Path(), "results", "--engine", "360",
+                               test::TestDataPath(std::string("results/") + name)});
+    EXPECT_FALSE(rows.isEmpty()) << name;
+    for (const auto& row : rows) {
+      QString url = row.toObject()["url"].toString();
+      for (const char* nav : {"baidu.com", "bing.com", "360kan.com", "hao123.com", "so.com/s?"}) {
+        EXPECT_FALSE(url.contains(nav)) << name << ": " << url.toStdString();
+      }
+    }
+  }
+}
+
 TEST(CliResults, ErrorsAndUsage) {
   test::TempDir dir;
   test::CliResult r = test::RunCli({"results", dir.File("missing.html")});

@@ -329,7 +329,7 @@ TEST_F(CliRunEachEngine, StopRuleEndsEachTaskAndASecondRunResumes) {
     // Ended by the stop rule, long before the time limit.
     EXPECT_LT(run->Seconds, 60) << run->Err;
   }
-  EXPECT_THAT(baiduRun.Err, HasSubstr("广州 电子: 获取[佛山力达机械有限公司]获取成功！"));
+  EXPECT_THAT(baiduRun.Err, HasSubstr("广州 电子: 获取[佛山力达机械有限公司]成功！"));
   EXPECT_THAT(baiduRun.Err, HasSubstr("广州 电子: 正在获取搜索结果..."));
   EXPECT_THAT(baiduRun.Err, HasSubstr("安全验证页面：百度 0，搜狗 0，360 0"));
 

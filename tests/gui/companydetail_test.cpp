@@ -92,7 +92,12 @@ TEST(DetailLayout, ShowsNameUrlLandlinesAndAddressOnAnOpaquePanel) {
   EXPECT_FALSE(window.testAttribute(Qt::WA_TranslucentBackground));
   EXPECT_EQ(window.Box(Detail::bkMobile)->toPlainText(), Q("13800138000"));
   EXPECT_TRUE(window.Box(Detail::bkMobile)->isReadOnly());
-  EXPECT_EQ(window.Panel()->geometry().size(), QSize(447, 466));
+  // The panel ends 20 pixels below the address, with no blank half.
+  EXPECT_EQ(window.Panel()->geometry().size(),
+            QSize(447, window.AddressText()->geometry().bottom() + 1 + 20));
+  // Values and address in the same type.
+  EXPECT_EQ(window.Box(Detail::bkTel)->font().pixelSize(),
+            window.AddressText()->font().pixelSize());
   EXPECT_EQ(window.CloseButton()->geometry(), QRect(395, 5, 24, 24));
 
   // Every list full and a long address: the panel grows rather than hide any of it.
@@ -109,7 +114,7 @@ TEST(DetailLayout, ShowsNameUrlLandlinesAndAddressOnAnOpaquePanel) {
   window.ShowCompany(nameless);
   EXPECT_EQ(window.NameLabel()->text(), Q(" "));
   EXPECT_FALSE(window.AddressText()->isVisible());
-  EXPECT_EQ(window.size(), QSize(447, 466));
+  EXPECT_EQ(window.size(), QSize(447, Detail::kMinPanelHeight));
   // A click on an empty link opens nothing (and raises nothing).
   int clicks = 0;
   QObject::connect(&window, &Detail::UrlClicked, [&](const std::string& url) {

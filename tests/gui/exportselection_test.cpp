@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "gui/exportselectiondialog.h"
+#include "gui/loadingoverlay.h"
 #include "guifixture.h"
 #include "support/testsupport.h"
 
@@ -157,13 +158,38 @@ TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
   EXPECT_EQ(revealed.size(), 1);
 }
 
-TEST_F(Export, KeywordWithoutCompaniesFailsWithoutAFile) {
-  Seed({{"空关键词", {}}});
+// Exports that cannot give a file are refused before the save dialog, saying why.
+TEST_F(Export, NothingToExportIsRefusedBeforeTheSaveDialog) {
+  Seed({{"空关键词", {}}, {"广州 电子公司", {"甲公司"}}});
   Open();
+  int asked = 0;
   QString target = QString::fromStdString(dir.File("none.txt"));
   window->SetSaveFileAsker([&](const QString&, bool) {
+    ++asked;
     return TMainWindow::SaveChoice{target, TExportFormat::Text};
   });
+  // No companies: said at once, without the field selection.
+  ClickButton("空关键词", 4);
+  ASSERT_TRUE(PumpUntil([&] { return !box.shown.empty(); }));
+  EXPECT_EQ(box.Last(), "没有可导出的记录");
+  EXPECT_EQ(window->findChild<Dlg*>(), nullptr);
+  EXPECT_FALSE(window->Overlay()->isVisible());
+
+  // No column ticked: the selection says so and stays open for a choice.
+  ClickButton("广州 电子公司", 4);
+  Dlg* d = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (d = window->findChild<Dlg*>()) != nullptr; }));
+  for (Dlg::TBox b : {Dlg::bxCompany, Dlg::bxQQ, Dlg::bxMobile, Dlg::bxEmail, Dlg::bxUrl}) {
+    d->Box(b)->setChecked(false);
+  }
+  QTest::mouseClick(d->OkButton(), Qt::LeftButton);
+  EXPECT_EQ(box.Last(), kNoFieldText);
+  EXPECT_TRUE(d->isVisible());
+  window->ExportKeyword(Cp936("广州 电子公司"), TExportFields{}, true);
+  EXPECT_EQ(asked, 0);
+  EXPECT_FALSE(QFile::exists(target));
+
+  // A keyword that has no companies by the time the file is chosen still gets no file.
   window->ExportKeyword(Cp936("空关键词"), TExportFields{true, true, true, true, false, true},
                         true);
   EXPECT_EQ(box.Last(), "数据导出失败！");
@@ -172,7 +198,8 @@ TEST_F(Export, KeywordWithoutCompaniesFailsWithoutAFile) {
   // A cancelled save dialog does nothing at all.
   box.shown.clear();
   window->SetSaveFileAsker([](const QString&, bool) { return TMainWindow::SaveChoice{}; });
-  window->ExportKeyword(Cp936("空关键词"), TExportFields{}, true);
+  window->ExportKeyword(Cp936("空关键词"), TExportFields{true, false, false, false, false, false},
+                        true);
   EXPECT_TRUE(box.shown.empty());
 }
 

@@ -65,11 +65,18 @@ TEST_F(KeywordPanel, AddTaskWithEnterAppendsTheKeywordAndCancelLeavesItIdle) {
   ASSERT_NE(Item("北京 装修公司"), nullptr);
   EXPECT_EQ(Style("北京 装修公司"), "startbtn");
   EXPECT_FALSE(window->Backdrop()->isVisible());
+  // The entry is emptied for the next keyword and keeps the focus.
+  EXPECT_EQ(Panel().Entry()->text(), "");
+  EXPECT_TRUE(Panel().Entry()->isVisible());
 
-  // The same keyword again: no second item.
+  // The same keyword again: no second item, and the message says it exists.
+  Panel().Entry()->insert(Q("北京 装修公司"));
   box.answers = {kMsgCancel};
   QTest::mouseClick(Panel().AddTaskButton(), Qt::LeftButton);
   EXPECT_EQ(Panel().List()->count(), 1);
+  EXPECT_EQ(box.Last(),
+            "关键词[北京 装修公司]已存在，已为您选中：\r\n      点[确定]按钮立即搜索 "
+            "\r\n      点[取消]继续添加任务");
 }
 
 TEST_F(KeywordPanel, AddingAStoredKeywordPicksItsItemAndShowsItsCompanies) {
@@ -84,7 +91,8 @@ TEST_F(KeywordPanel, AddingAStoredKeywordPicksItsItemAndShowsItsCompanies) {
   EXPECT_EQ(Panel().List()->currentItem(), Panel().ListItem("Shenzhen LED"));
   ASSERT_TRUE(WaitRows(2));
   EXPECT_EQ(window->RecordCountLabel()->text(), Q("共 2 条记录"));
-  EXPECT_EQ(Panel().Entry()->text(), Q("Shenzhen LED"));
+  EXPECT_EQ(window->StatusLabel()->text(), Q("当前已选择[Shenzhen LED]"));
+  EXPECT_EQ(Panel().Entry()->text(), "");
 }
 
 // Keywords that would change on the way into the store, or start a task with nothing to
@@ -167,12 +175,15 @@ TEST_F(KeywordPanel, ItemFollowsItsTaskThroughClicksAndMenus) {
   Panel().TaskMenu()->close();
   EXPECT_EQ(Style(kw), "startbtn");
   EXPECT_EQ(Item(kw)->DateText(), Q("任务已暂停..."));
-  EXPECT_TRUE(window->StatusLabel()->text().isEmpty());
+  EXPECT_EQ(window->StatusLabel()->text(), Q("[广州 电子公司]搜索任务已暂停"));
+  EXPECT_EQ(window->Tray()->toolTip(), Q("test_gui V2.1\n当前已采集记录：1条"));
 
   // Start on a paused task resumes the same harvesters.
   ClickButton(kw, 0);
   EXPECT_EQ(Style(kw), "stopbtn");
   EXPECT_EQ(Item(kw)->DateText().toStdString(), DateLine(kw));
+  EXPECT_EQ(window->Tray()->toolTip(),
+            Q("test_gui V2.1\n正在搜索 1 个关键词\n当前已采集记录：1条"));
 
   // The right-click menu of a running item offers pause and stop, not start.
   Panel().OpenKeyMenu(Cp936(kw), QPoint(10, 10));
@@ -222,7 +233,7 @@ TEST_F(KeywordPanel, SelectingAKeywordLoadsItsCompaniesIntoTheGrid) {
   EXPECT_TRUE(Panel().Entry()->isVisible());
   EXPECT_EQ(Panel().Entry()->text(), Q("广州 电子公司"));
   EXPECT_EQ(window->StatusLabel()->text(), Q("当前已选择[广州 电子公司]"));
-  EXPECT_EQ(Panel().TipTitle()->text(), Q("温馨提示"));
+  EXPECT_EQ(Panel().TipTitle()->text(), Q("温馨提示："));
   EXPECT_FALSE(window->Backdrop()->isVisible());
   ASSERT_TRUE(WaitRows(3));
   EXPECT_FALSE(window->Overlay()->isVisible());
@@ -232,6 +243,17 @@ TEST_F(KeywordPanel, SelectingAKeywordLoadsItsCompaniesIntoTheGrid) {
   ClickItem("上海 网络公司");
   ASSERT_TRUE(WaitRows(1));
   EXPECT_EQ(window->Controller().CurrentKey(), Cp936("上海 网络公司"));
+
+  // ▶ on another keyword shows what it starts: its item, its entry, its companies.
+  for (int engine : {0, 1, 2}) Panel().EngineBox(engine)->setChecked(false);
+  Panel().EngineBox(0)->setChecked(true);
+  ClickButton("广州 电子公司", 0);
+  ASSERT_TRUE(WaitRows(3));
+  EXPECT_EQ(Panel().List()->currentItem(), Panel().ListItem(Cp936("广州 电子公司")));
+  EXPECT_EQ(Panel().Entry()->text(), Q("广州 电子公司"));
+  EXPECT_EQ(window->Controller().CurrentKey(), Cp936("广州 电子公司"));
+  EXPECT_EQ(Panel().TipTitle()->text(), Q("正在搜索"));
+  EXPECT_EQ(Style("广州 电子公司"), "stopbtn");
 }
 
 TEST_F(KeywordPanel, DeleteAndExportButtonsShowTheirHintsInThePopUp) {
@@ -272,13 +294,22 @@ TEST_F(KeywordPanel, DeletingTheShownKeywordAsksFirstAndEmptiesTheGrid) {
   EXPECT_NE(Item("广州 电子公司"), nullptr);
   EXPECT_EQ(window->GridRowCount(), 2);
 
-  ClickButton("广州 电子公司", 1);
+  // The Delete key deletes the highlighted keyword, after the same question.
+  Panel().List()->setFocus();
+  QTest::keyClick(Panel().List(), Qt::Key_Delete);
+  EXPECT_EQ(box.Last(), "确定要删除关键词 [广州 电子公司] 吗?");
   EXPECT_EQ(Item("广州 电子公司"), nullptr);
   EXPECT_EQ(Panel().List()->count(), 1);
   // The grid no longer refers to the freed companies: drawing it is safe.
   EXPECT_EQ(window->GridRowCount(), 0);
   window->Grid()->viewport()->repaint();
   EXPECT_EQ(window->Controller().Store().FindKey(Cp936("广州 电子公司")), nullptr);
+  // Nothing names the deleted keyword any more, and the export asks for a keyword.
+  EXPECT_EQ(window->StatusLabel()->text(), "");
+  EXPECT_EQ(Panel().Entry()->text(), "");
+  QTest::mouseClick(Panel().ExportButton(), Qt::LeftButton);
+  EXPECT_EQ(box.Last(), "请先在左侧选择一个关键词！");
+  EXPECT_FALSE(window->Overlay()->isVisible());
 }
 
 TEST_F(KeywordPanel, DeleteFromTheRightClickMenuWhileTheTaskRuns) {
@@ -305,9 +336,12 @@ TEST_F(KeywordPanel, ClearHistoryEmptiesListAndGridAfterTheQuestion) {
   QTest::mouseClick(Panel().ClearHistoryButton(), Qt::LeftButton);
   EXPECT_EQ(Panel().List()->count(), 2);
   QTest::mouseClick(Panel().ClearHistoryButton(), Qt::LeftButton);
-  EXPECT_EQ(box.Last(), "清空会将所有搜索到的结果删除，确定要清空历史已搜索的历史记录吗？");
+  EXPECT_EQ(box.Last(), "清空会将所有搜索到的结果删除，确定要清空已搜索的历史记录吗？");
   EXPECT_EQ(Panel().List()->count(), 0);
   EXPECT_EQ(window->GridRowCount(), 0);
+  QTest::mouseClick(Panel().ExportButton(), Qt::LeftButton);
+  EXPECT_EQ(box.Last(), "请先在左侧选择一个关键词！");
+  EXPECT_FALSE(window->Overlay()->isVisible());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The result grid: cells computed from the records (badges, cut names, list cells), the
 // detail window on double-click, deleting a company, companies arriving while on show, and
 // the time a keyword of 100,000 companies takes to appear.
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -168,14 +169,16 @@ TEST_F(Grid, CompaniesArriveAsRowsOnlyForTheKeywordOnShow) {
     m.Company = &company;
     window->Controller().HarvestMessage(m);
   };
-  report("广州 电子公司", "新公司");
+  // A name with the engine's highlighting shows without it, in the tip as in the grid.
+  report("广州 电子公司", "新<em>公司</em>");
   EXPECT_EQ(window->GridRowCount(), 2);
   EXPECT_EQ(window->RecordCountLabel()->text(), Q("共 2 条记录"));
-  EXPECT_EQ(Panel().TipText()->text(), Q("获取[新公司]获取成功！"));
+  EXPECT_EQ(Panel().TipText()->text(), Q("获取[新公司]成功！"));
+  EXPECT_EQ(window->Grid()->Model().index(1, TResultModel::colName).data().toString(), Q("新公司"));
   EXPECT_EQ(window->TotalLabel()->text(), Q("当前已采集记录：2条"));
   report("上海 网络公司", "别家公司");
   EXPECT_EQ(window->GridRowCount(), 2);
-  EXPECT_EQ(Panel().TipText()->text(), Q("获取[新公司]获取成功！"));
+  EXPECT_EQ(Panel().TipText()->text(), Q("获取[新公司]成功！"));
   EXPECT_EQ(Item("上海 网络公司")->CountText(), Q("1条"));
 
   std::string crawl = Cp936("正在访问 www.example.cn");
@@ -240,6 +243,15 @@ TEST_F(Grid, CellsColumnsAndSortingKeepTheDataReadable) {
   EXPECT_EQ(tipAt(name), Q("乙公司"));
   grid->setColumnWidth(M::colMobile, 60);
   EXPECT_EQ(tipAt(mobiles), Q("13912345678\n13912345679"));
+
+  // Ctrl+C copies the cell's whole value without the blank after its last entry.
+  grid->setFocus();
+  grid->setCurrentIndex(mobiles);
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), Q("13912345678 13912345679"));
+  grid->setCurrentIndex(name);
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), Q("乙公司"));
 }
 
 // Selecting a keyword of 100,000 companies: the rows show within a second of the load's end.

@@ -186,7 +186,7 @@ TEST_F(ServiceWindowsTest, DescriptionIsOneWindowThatFetchesOnEveryOpen) {
   TDescriptionWindow* window = TDescriptionWindow::Instance();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->windowTitle(), Q("软件介绍"));
-  EXPECT_EQ(window->Text()->toPlainText(), Q("正在加载数据，请稍后..."));
+  EXPECT_EQ(window->Text()->toPlainText(), Q("正在加载数据，请稍候..."));
   ASSERT_TRUE(PumpUntil([&] { return window->Text()->toPlainText().startsWith("line 1"); }));
   EXPECT_EQ(window->Text()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   EXPECT_EQ(window->focusWidget(), window->CloseButton());
@@ -209,7 +209,7 @@ TEST_F(ServiceWindowsTest, ContactReplyFillsTheLinesAndTheMessengerOpensAChat) {
   OpenContactWindow(web.Base(), "");
   TContactWindow* window = TContactWindow::Instance();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->ContactLine()->text(), Q("正在加载信息，请稍后..."));
+  EXPECT_EQ(window->ContactLine()->text(), Q("正在加载信息，请稍候..."));
   EXPECT_TRUE(window->MessengerLine()->isHidden());
   ASSERT_TRUE(PumpUntil([&] { return !window->MessengerLine()->isHidden(); }));
   EXPECT_EQ(web.LastUser(), "adm");
@@ -241,7 +241,7 @@ TEST_F(ServiceWindowsTest, ContactReplyWithoutMessengerOrWithTooFewItems) {
   window = TContactWindow::Instance();
   ASSERT_TRUE(PumpUntil([&] { return web.Count("/http.aspx?contact") == 2; }));
   QTest::qWait(200);
-  EXPECT_EQ(window->ContactLine()->text(), Q("正在加载信息，请稍后..."));
+  EXPECT_EQ(window->ContactLine()->text(), Q("正在加载信息，请稍候..."));
   EXPECT_TRUE(window->PhoneLine()->isHidden());
 }
 

@@ -68,6 +68,14 @@ void ReadEntries(QSettings& ini, const char* key, std::vector<std::string>& valu
   }
 }
 
+// Domains of any number, lower-cased; an empty value keeps the default.
+void ReadDomains(QSettings& ini, const char* key, std::vector<std::string>& value) {
+  std::vector<std::string> read;
+  ReadEntries(ini, key, read);
+  for (std::string& d : read) d = QString::fromStdString(d).toLower().toStdString();
+  if (!read.empty()) value = std::move(read);
+}
+
 // A file path; a relative one is taken beside the settings file.
 void ReadPath(QSettings& ini, const char* key, const std::string& iniPath, std::string& value) {
   QString text = ini.value(key).toString().trimmed();
@@ -96,6 +104,7 @@ TEngineSettings LoadEngineSettings(const std::string& path) {
   ReadText(ini, "SogouSearchHost", s.SogouSearchHost);
   ReadText(ini, "SogouDomain", s.SogouDomain);
   ReadList(ini, "EngineDomains", s.EngineDomains);
+  ReadDomains(ini, "PortalDomains", s.PortalDomains);
   ReadText(ini, "BeianHost", s.BeianHost);
   ReadText(ini, "SpiderUserAgent", s.SpiderUserAgent);
   ReadIdentity(ini, "BrowserUserAgent", s.BrowserUserAgent);

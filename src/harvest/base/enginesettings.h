@@ -26,6 +26,13 @@ struct TEngineSettings {
   // belongs to an engine, not to a company.
   std::vector<std::string> EngineDomains = {"baidu.com", "so.com",  "sogou.com",
                                             "360.cn",    "360.com", "soso.com"};
+  // Well-known search, portal and registry hosts (and the hosts below them) that result
+  // pages link to from their navigation; the outbound-link pass skips them on a page whose
+  // result blocks the structural reader does not recognise. Any number, comma-separated.
+  std::vector<std::string> PortalDomains = {
+      "bing.com",  "google.com", "google.cn",   "yahoo.com",   "youdao.com", "hao123.com",
+      "2345.com",  "360kan.com", "qq.com",      "sina.com.cn", "sohu.com",   "163.com",
+      "ifeng.com", "weibo.com",  "miit.gov.cn", "beian.gov.cn"};
   std::string BeianHost = "beian.miit.gov.cn";
   // The browser identity of every request but the filing lookup's; a current browser's
   // string helps when an engine answers with verification pages.

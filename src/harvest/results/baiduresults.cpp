@@ -1,6 +1,7 @@
 #include "harvest/results/baiduresults.h"
 
 #include "harvest/base/enginesettings.h"
+#include "harvest/results/crawlfilter.h"
 #include "harvest/results/structuralreader.h"
 #include "harvest/text/pagesearch.h"
 #include "harvest/text/textscan.h"
@@ -45,17 +46,23 @@ std::vector<std::string> ResultBlocks(TRegExp& re, const TPageText& column) {
   return blocks;
 }
 
+// The results a crawler is started for: a link to the engine's own pages lands there.
+std::vector<TResultLink> CrawlableOnly(std::vector<TResultLink> results) {
+  std::erase_if(results, [](const TResultLink& r) { return !IsCrawlable(egBaidu, r.Link); });
+  return results;
+}
+
 }  // namespace
 
 TBaiduPage TBaiduResults::ReadPage(TRegExp& re, const TPageText& page) {
   TBaiduPage found;
   TPageText column = ResultColumn(page);
-  found.Certified = CertifiedResults(re, column);
-  found.Ordinary = OrdinaryResults(re, column);
+  found.Certified = CrawlableOnly(CertifiedResults(re, column));
+  found.Ordinary = CrawlableOnly(OrdinaryResults(re, column));
   if (EngineSettings()->PageReader) {
     std::vector<TResultLink> classic = found.Certified;
     classic.insert(classic.end(), found.Ordinary.begin(), found.Ordinary.end());
-    found.Structural = ReadPageStructure(egBaidu, page, classic);
+    found.Structural = ReadPageStructure(egBaidu, page, classic).Added;
   }
   return found;
 }

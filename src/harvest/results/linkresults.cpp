@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "harvest/base/enginesettings.h"
+#include "harvest/results/crawlfilter.h"
 #include "harvest/results/resultselectors.h"
 #include "harvest/results/structuralreader.h"
 #include "harvest/text/pagesearch.h"
@@ -83,14 +84,22 @@ std::vector<TResultLink> TLinkResults::ResultLinks(TRegExp& re, TEngine engine,
                                                    const TPageText& page) {
   std::vector<TResultLink> links;
   for (std::string& url : PageLinks(re, engine, page)) {
+    if (!IsCrawlable(engine, url)) continue;
     TResultLink link;
     link.Paid = IsPaidLink(engine, url);
     link.Link = std::move(url);
     links.push_back(std::move(link));
   }
-  if (!EngineSettings()->PageReader) return links;
-  std::vector<TResultLink> added = ReadPageStructure(engine, page, links);
-  links.insert(links.end(), added.begin(), added.end());
+  TPageStructure structure;
+  if (EngineSettings()->PageReader) structure = ReadPageStructure(engine, page, links);
+  // Navigation is no result: on a page whose result list the structural reader recognises,
+  // every link outside a result block, but the paid-click links; on any other page, the
+  // links to well-known search and portal hosts.
+  std::erase_if(links, [&](const TResultLink& link) {
+    if (structure.Recognised) return !link.Paid && !structure.InResultBlock(link.Link);
+    return IsPortalUrl(link.Link);
+  });
+  links.insert(links.end(), structure.Added.begin(), structure.Added.end());
   return links;
 }
 

@@ -22,8 +22,8 @@ class TLinkResults {
   // that do not mention the engine's own domains; no two equal ignoring letter case.
   static std::vector<std::string> PageLinks(TRegExp& re, TEngine engine, const TPageText& page);
 
-  // Every link to crawl on a result page: those of PageLinks, then what the structural reader
-  // adds when the settings enable it.
+  // Every link a run crawls on a result page: those of PageLinks that are crawlable and no
+  // navigation, then what the structural reader adds when the settings enable it.
   static std::vector<TResultLink> ResultLinks(TRegExp& re, TEngine engine, const TPageText& page);
 };
 

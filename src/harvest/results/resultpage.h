@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "harvest/base/engine.h"
+#include "harvest/results/resultlink.h"
 #include "harvest/text/pagetext.h"
 #include "harvest/text/regexp.h"
-#include "harvest/results/resultlink.h"
 
 namespace zoqa {
 

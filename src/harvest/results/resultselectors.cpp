@@ -43,7 +43,8 @@ TResultSelectors Sogou() {
   TResultSelectors s;
   s.Blocks = "//div[(" + HasClass("vrwrap") + " or " + HasClass("rb") +
              ") and not(contains(@class, 'hint')) and not(contains(@class, 'special'))]";
-  s.Anchor = ".//h3[" + HasClass("vr-title") + " or " + HasClass("pt") + "]//a[@href]";
+  // Titles have been h3.vr-title, h3.vrTitle and h3.pt over the years: any h3 will do.
+  s.Anchor = ".//h3//a[@href]";
   s.Title = ".//h3";
   s.Target = "descendant-or-self::*/@data-url";
   s.Redirectors = {"/link?url="};

@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "harvest/base/enginesettings.h"
+#include "harvest/results/crawlfilter.h"
 #include "harvest/results/resultselectors.h"
 #include "harvest/text/textscan.h"
 #include "util/codepage.h"
@@ -119,23 +120,6 @@ std::string AbsoluteLink(TEngine engine, const std::string& href) {
   return {};
 }
 
-// The part of a URL from the first "/" after its host.
-std::string UrlPath(const std::string& url) {
-  std::size_t host = url.find("://");
-  std::size_t slash = url.find('/', host == std::string::npos ? 0 : host + 3);
-  return slash == std::string::npos ? std::string() : url.substr(slash);
-}
-
-// A link worth a crawler: a web link that is no engine copy and, on an engine's domains,
-// only one of the engine's redirectors.
-bool Crawlable(TEngine engine, const std::string& url, const TResultSelectors& selectors) {
-  if (!IsHttpUrl(url) || IsEngineCopy(engine, url)) return false;
-  if (!IsEngineUrl(url)) return true;
-  std::string path = AsciiLower(UrlPath(url));
-  return std::any_of(selectors.Redirectors.begin(), selectors.Redirectors.end(),
-                     [&](const std::string& r) { return path.starts_with(r); });
-}
-
 // How links compare between the readings: letter case ignored, and the classic reading
 // keeps "&amp;" where the parser has "&".
 std::string LinkKey(const std::string& link) {
@@ -175,35 +159,52 @@ TBlock ReadBlock(TEngine engine, TXPath& xpath, xmlNode* block, const TResultSel
   return read;
 }
 
+// Every link an anchor of the block holds in any of its attributes, as a classic pass
+// over the page would find it.
+void AddAnchorLinks(TXPath& xpath, xmlNode* block, std::unordered_set<std::string>& links) {
+  for (xmlNode* value : xpath.Select(block, ".//a/@*")) {
+    std::string text = NodeText(value);
+    if (IsHttpUrl(text)) links.insert(LinkKey(Utf8ToCp936(text)));
+  }
+}
+
 }  // namespace
 
-std::vector<TResultLink> ReadPageStructure(TEngine engine, const TPageText& page,
-                                           const std::vector<TResultLink>& classic) {
-  std::vector<TResultLink> results;
+bool TPageStructure::InResultBlock(const std::string& link) const {
+  return blockLinks.count(LinkKey(link)) > 0;
+}
+
+TPageStructure ReadPageStructure(TEngine engine, const TPageText& page,
+                                 const std::vector<TResultLink>& classic) {
+  TPageStructure read;
   const std::string& utf8 = page.Utf8();
-  if (utf8.empty()) return results;
+  if (utf8.empty()) return read;
   InitParser();
   const TResultSelectors& selectors = ResultSelectors(engine);
   std::string_view part = ResultPart(utf8, selectors.Container);
   std::unique_ptr<xmlDoc, TDocFree> doc(
       htmlReadMemory(part.data(), static_cast<int>(part.size()), nullptr, "UTF-8", kParseOptions));
-  if (!doc) return results;
+  if (!doc) return read;
   TXPath xpath(doc.get());
-  if (!xpath.Ok()) return results;
+  if (!xpath.Ok()) return read;
   std::unordered_set<std::string> seen;
   for (const TResultLink& r : classic) seen.insert(LinkKey(r.Link));
+  std::vector<TResultLink>& results = read.Added;
   for (xmlNode* node : xpath.Select(reinterpret_cast<xmlNode*>(doc.get()), selectors.Blocks)) {
+    read.Recognised = true;
     TBlock block = ReadBlock(engine, xpath, node, selectors);
+    for (const std::string& key : block.keys) read.blockLinks.insert(key);
+    AddAnchorLinks(xpath, node, read.blockLinks);
     bool known = std::any_of(block.keys.begin(), block.keys.end(), [&](const std::string& key) {
       return !key.empty() && seen.count(key) > 0;
     });
-    if (known || !Crawlable(engine, block.result.Link, selectors)) continue;
+    if (known || !IsCrawlable(engine, block.result.Link)) continue;
     seen.insert(LinkKey(block.result.Link));
     results.push_back(std::move(block.result));
   }
   std::stable_partition(results.begin(), results.end(),
                         [](const TResultLink& r) { return r.Paid; });
-  return results;
+  return read;
 }
 
 }  // namespace zoqa

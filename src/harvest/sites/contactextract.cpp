@@ -1,7 +1,10 @@
 #include "harvest/sites/contactextract.h"
 
+#include <algorithm>
 #include <unordered_set>
 
+#include "harvest/sites/contactaddress.h"
+#include "harvest/sites/titlename.h"
 #include "harvest/text/pagesearch.h"
 #include "harvest/text/textscan.h"
 #include "util/codepage.h"
@@ -13,6 +16,9 @@ namespace {
 const char kTitle[] = "<title[^>]*>[^>]*</title>";
 const char kLandline[] = "(\\d{3,4}-)?\\d{7,8}";
 const char kServiceNumber[] = "(\\d{3}-)(\\d{3,4}-)(\\d{3,4})";
+// A 400 or 800 service hotline: ten digits, grouped by dashes or blanks as the page likes,
+// standing alone; one followed by "号" is a filing number.
+const char kHotline[] = "(?<![\\d-])[48]00(?:[- ]?\\d){7}(?![\\d-]|号)";
 // A mobile number stands alone: no digit right before or after it. It may be written in
 // groups of three, four and four digits, split by one kind of dash or blank throughout.
 const char kMobile[] =
@@ -22,7 +28,6 @@ const char kEmail[] = "[A-Z0-9._%+-]+@[A-Z0-9.-]+\\.[A-Z]{2,4}";
 const char kQQ[] = "uin=[\\d]*&";
 // A QQ number written as text: "QQ:", "QQ：", "QQ号" or "QQ号码" and 5 to 11 digits.
 const char kQQText[] = "QQ(?:(?:号码|号)\\s*[:：]?|\\s*[:：])\\s*[1-9]\\d{4,10}(?!\\d)";
-const char kAddress[] = "地.*址\\S*";
 
 const std::vector<const char*>& ContactLinkPatterns(TEngineVariant variant) {
   static const std::vector<const char*> common = {
@@ -56,10 +61,10 @@ void ExtractName(TRegExp& re, TCompany& record, const TPageText& page, TEngineVa
   if (!NameIsEmpty(record)) return;
   std::vector<std::string> titles = FindInPage(re, kTitle, page);
   if (variant != TEngineVariant::Baidu) {
-    record.SetName(NameFromTitles(titles));
+    record.SetName(WithoutDecorations(NameFromTitles(titles)));
     if (!NameIsEmpty(record)) return;
   }
-  if (!titles.empty()) record.SetName(TextBetween(">", "<", titles.front()));
+  if (!titles.empty()) record.SetName(WithoutDecorations(TextBetween(">", "<", titles.front())));
 }
 
 // The matches of `pattern` long enough to be a landline (more than ten bytes).
@@ -79,13 +84,29 @@ std::string DigitsOnly(std::string_view text) {
   return digits;
 }
 
+// A hotline written as a page shows it, in the form 400-618-2020.
+std::string HotlineForm(std::string_view written) {
+  std::string digits = DigitsOnly(written);
+  if (digits.size() != 10) return std::string(written);
+  return digits.substr(0, 3) + "-" + digits.substr(3, 3) + "-" + digits.substr(6);
+}
+
+bool InAny(const std::string& text, const std::vector<std::string>& within) {
+  return std::any_of(within.begin(), within.end(),
+                     [&](const std::string& w) { return w.find(text) != std::string::npos; });
+}
+
 void ExtractNumbers(TRegExp& re, TCompany& record, const TPageText& page) {
+  std::vector<std::string> hotlines = FindInPage(re, kHotline, page);
   // A filing number or a date matches the landline pattern without being a landline; the
-  // service number pattern then still gets its turn.
+  // service number pattern then still gets its turn. Part of a hotline is no landline.
   std::vector<std::string> tels = Landlines(re, kLandline, page);
   if (tels.empty()) tels = Landlines(re, kServiceNumber, page);
   UniqueAppender telList(record.Tels);
-  for (const auto& t : tels) telList.Add(t);
+  for (const auto& t : tels) {
+    if (!InAny(t, hotlines)) telList.Add(t);
+  }
+  for (const auto& h : hotlines) telList.Add(HotlineForm(h));
   UniqueAppender mobileList(record.Mobiles);
   for (const auto& m : FindInPage(re, kMobile, page)) mobileList.Add(DigitsOnly(m));
 }
@@ -102,36 +123,6 @@ void ExtractMailAndQQ(TRegExp& re, TCompany& record, const TPageText& page) {
     std::size_t digits = q.find_last_not_of("0123456789") + 1;
     qqs.Add(q.substr(digits));
   }
-}
-
-// The text after the label's first colon up to the first tag: "地址：广州市天河区…号</div>".
-std::string AddressBeforeTag(std::string_view match) {
-  static const std::string wideColon = Cp936("：");
-  std::size_t narrow = FindText(match, ":");
-  std::size_t wide = FindText(match, wideColon);
-  if (narrow == std::string_view::npos && wide == std::string_view::npos) return {};
-  std::size_t start = narrow < wide ? narrow + 1 : wide + wideColon.size();
-  std::string_view addr = match.substr(start);
-  return std::string(addr.substr(0, FindText(addr, "<")));
-}
-
-void ExtractAddress(TRegExp& re, TCompany& record, const TPageText& page) {
-  // Only the first match is used, so the search stops there.
-  std::vector<std::string> found = FindInPage(re, kAddress, page, 1);
-  if (found.empty()) return;
-  std::string direct = AddressBeforeTag(found.front());
-  if (direct.size() > 5) {
-    record.Addr = direct;
-    return;
-  }
-  // Otherwise the text after the markers, as in "地址：<b>广州市天河区</b>".
-  std::string addr = AfterMarker(">", found.front());
-  addr = AfterMarker(":", addr);
-  addr = AfterMarker(Cp936("："), addr);
-  addr = AfterMarker(Cp936("址"), addr);
-  std::size_t tag = FindText(addr, "<");
-  if (tag != std::string::npos) addr.resize(tag);
-  if (addr.size() > 5) record.Addr = addr;
 }
 
 // Adds to `out` the piece of `title` before and including every occurrence of `word`, each
@@ -177,7 +168,8 @@ bool ExtractContacts(TRegExp& re, TCompany& record, const TPageText& page, TEngi
     record.Reset();
     return false;
   }
-  ExtractAddress(re, record, page);
+  std::string addr = FindAddress(page);
+  if (!addr.empty()) record.Addr = addr;
   return true;
 }
 

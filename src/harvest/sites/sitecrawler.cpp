@@ -5,6 +5,7 @@
 #include "harvest/results/pageredirect.h"
 #include "harvest/results/verifypage.h"
 #include "harvest/sites/contactextract.h"
+#include "harvest/sites/titlename.h"
 #include "harvest/text/bodytext.h"
 #include "harvest/text/textscan.h"
 #include "util/codepage.h"
@@ -167,7 +168,7 @@ void TSiteCrawler::PrepareBaidu() {
   }
   record_.RenZheng = certified_;
   record_.Source = EngineName(engine_);
-  record_.SetName(title_);
+  record_.SetName(WithoutDecorations(title_));
   record_.IsPay = paid_ || IsPaidLink(engine_, linkUrl_) ? 1 : 0;
 }
 

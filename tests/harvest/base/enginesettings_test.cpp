@@ -10,7 +10,7 @@
 namespace zoqa::test {
 namespace {
 
-TEST(EngineSettingsFile, BrowserIdentityAndPageReaders) {
+TEST(EngineSettingsFile, BrowserIdentityPageReadersAndPortals) {
   TempDir dir;
   auto load = [&](const std::string& lines) {
     WriteFileBytes(dir.File("zqclient.cfg"), "[engine]\n" + lines);
@@ -29,6 +29,10 @@ TEST(EngineSettingsFile, BrowserIdentityAndPageReaders) {
   EXPECT_EQ(load("BrowserUserAgent=Mozilla/5.0 (KHTML, like Gecko) Chrome/126\n").BrowserUserAgent,
             "Mozilla/5.0 (KHTML, like Gecko) Chrome/126");
   EXPECT_EQ(load("").BrowserUserAgent, defaults.BrowserUserAgent);
+  // Portal hosts: any number, lower-cased; empty keeps the default.
+  EXPECT_EQ(load("PortalDomains=Bing.com, hao123.com\n").PortalDomains,
+            (std::vector<std::string>{"bing.com", "hao123.com"}));
+  EXPECT_EQ(load("PortalDomains=\n").PortalDomains, defaults.PortalDomains);
   // Every new client presents it.
   SetEngineSettings(browser);
   EXPECT_EQ(THttpOptions{}.UserAgent, browser.BrowserUserAgent);

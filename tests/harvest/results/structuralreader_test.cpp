@@ -9,6 +9,7 @@
 #include "harvest/results/linkresults.h"
 #include "harvest/results/resultpage.h"
 #include "harvest/text/bodytext.h"
+#include "support/testsupport.h"
 #include "support/webpages.h"
 #include "util/codepage.h"
 #include "util/textutil.h"
@@ -90,6 +91,55 @@ TEST(PageReader, SogouRelativeLinksBecomeAbsoluteAndSnapshotsAndHintsAreSkipped)
                               {"http://www.gbk-dq.com/", "classic", ""},
                               {"https://www.sogou.com/link?url=s1", "page", ""},
                               {"https://www.lida-jx.com/", "page", ""}}));
+}
+
+std::vector<Row> ReadFixture(TEngine engine, const std::string& name) {
+  return Read(engine, ReadFileBytes(TestDataPath("results/" + name)));
+}
+
+// Sogou has titled its results h3.vr-title, h3.vrTitle and h3.pt: each gives its blocks'
+// results, without the hint and special cards, snapshots and the page's navigation.
+TEST(PageReader, SogouTitlesWhateverTheirClass) {
+  SetEngineSettings(TEngineSettings{});
+  for (const char* name : {"sogou_vr_title.html", "sogou_vrtitle.html"}) {
+    std::string id = std::string(name) == "sogou_vr_title.html" ? "vA" : "vB";
+    EXPECT_EQ(ReadFixture(egSogou, name),
+              (std::vector<Row>{{"http://www.lida-jx.com/", "classic", ""},
+                                {"http://www.hengda-dz.com/", "page", ""},
+                                {"https://www.sogou.com/link?url=" + id + "3", "page", ""}}))
+        << name;
+  }
+  EXPECT_EQ(ReadFixture(egSogou, "sogou_pt.html"),
+            (std::vector<Row>{{"http://www.sogou.com/bill_cpc?v=1&amp;k=2", "classic", "paid"},
+                              {"http://www.lida-jx.com/", "classic", ""},
+                              {"https://www.sogou.com/link?url=pC1", "page", ""},
+                              {"https://www.sogou.com/link?url=pC3", "page", ""}}));
+}
+
+// Links to other engines, the engine's verticals and portals are navigation: left out
+// outside the result blocks of a recognised page, and by host on any other page.
+TEST(PageReader, NoNavigationCrawled) {
+  SetEngineSettings(TEngineSettings{});
+  std::vector<Row> classicPage = {{"http://e.so.com/search/eclk?p=2&amp;url=q2", "classic", "paid"},
+                                  {"http://www.hengda-dz.com/", "classic", ""},
+                                  {"http://www.lida-jx.com/", "classic", ""}};
+  EXPECT_EQ(ReadFixture(eg360, "so360_classic.html"), classicPage);
+  EXPECT_EQ(ReadFixture(eg360, "so360_today.html"),
+            (std::vector<Row>{{"http://e.so.com/search/eclk?p=1&amp;url=q1", "classic", "paid"},
+                              {"http://www.hengda-dz.com/", "classic", ""},
+                              {"http://www.fs-dq.com/about.html", "classic", ""},
+                              {"https://www.lida-jx.com/", "page", ""},
+                              {"https://www.so.com/link?m=a3", "page", ""}}));
+  TEngineSettings settings;
+  settings.PageReader = false;
+  SetEngineSettings(settings);
+  EXPECT_EQ(ReadFixture(eg360, "so360_classic.html"), classicPage);
+  EXPECT_EQ(ReadFixture(eg360, "so360_today.html").size(), 3u);
+  // The hosts come from the settings: without bing.com there, its link is crawled.
+  settings.PortalDomains = {"360kan.com", "hao123.com", "163.com"};
+  SetEngineSettings(settings);
+  EXPECT_EQ(ReadFixture(eg360, "so360_classic.html").size(), 4u);
+  SetEngineSettings(TEngineSettings{});
 }
 
 TEST(PageReader, AddsNothingToPagesInTheClassicMarkup) {

@@ -50,9 +50,9 @@ TEST(ContactExtract, LandlineRules) {
   // A filing number is no landline, so the service number pattern still gets its turn.
   e = Extract("<title>A</title> ICP 2021007252 400-123-4567 13812345678");
   EXPECT_EQ(e.record.Tels, (Strings{"400-123-4567"}));
-  // A page with a landline does not look for service numbers.
-  e = Extract("<title>A</title> 020-87654321 400-123-4567");
-  EXPECT_EQ(e.record.Tels, (Strings{"020-87654321"}));
+  // A page with a landline does not look for other three-part numbers, but keeps hotlines.
+  e = Extract("<title>A</title> 020-87654321 021-123-4567 400-123-4567");
+  EXPECT_EQ(e.record.Tels, (Strings{"020-87654321", "400-123-4567"}));
   // Without any seven-digit run the service number is found.
   e = Extract("<title>A</title> Tel 400-123-4567");
   EXPECT_TRUE(e.worth);
@@ -95,10 +95,10 @@ TEST(ContactExtract, NameKeptWhenAlreadySet) {
 TEST(ContactExtract, AddressTakesTheTextAfterTheMarkers) {
   Extracted e = Extract("<title>A</title>13812345678 地址：<b>广州市天河区</b>");
   EXPECT_EQ(e.record.Addr, Cp936("广州市天河区"));
-  e = Extract("<title>A</title>13812345678 地址:北京 海淀");  // stops at the blank
-  EXPECT_EQ(e.record.Addr, "");                               // "北京" is only four bytes
+  e = Extract("<title>A</title>13812345678 地址:北京 海淀");
+  EXPECT_EQ(e.record.Addr, Cp936("北京 海淀"));
   e = Extract("<title>A</title>13812345678 地址: 上海市浦东新区");
-  EXPECT_EQ(e.record.Addr, "");  // the blank ends the match before the street
+  EXPECT_EQ(e.record.Addr, Cp936("上海市浦东新区"));
   // The street right after the colon, closed by a tag.
   e = Extract("<title>A</title>13812345678<div>地址：广州市天河区科韵路16号</div>");
   EXPECT_EQ(e.record.Addr, Cp936("广州市天河区科韵路16号"));
@@ -106,11 +106,100 @@ TEST(ContactExtract, AddressTakesTheTextAfterTheMarkers) {
   EXPECT_EQ(e.record.Addr, Cp936("深圳市南山区"));
 }
 
+// Contact pages written the ways real sites write them: name, landlines and hotlines,
+// address.
+TEST(ContactExtract, ContactFixtures) {
+  struct Case {
+    const char* file;
+    const char* name;
+    Strings tels;
+    const char* addr;
+  };
+  const std::vector<Case> cases = {
+      {"form_label",
+       "佛山市南海某某五金制品有限公司",
+       {"0757-86612345"},
+       "中国.广东.佛山.南海工业园"},
+      {"ascii_colon",
+       "杭州某某软件科技有限公司",
+       {"0571-86612020", "400-618-2020"},
+       "杭州市西湖区文三路90号（东部软件园B座6层）"},
+      {"line_break",
+       "石家庄某某电子有限公司",
+       {"0311-85512345", "400-812-3456", "800-820-1234"},
+       "石家庄市 高新区长江大道318号 2号楼C区5楼"},
+      {"next_label", "广州某某电子有限公司", {"020-38881234"}, "广州市天河路100号"},
+      {"label_forms", "东莞某某塑胶制品厂", {"0769-85312345"}, "东莞市长安镇乌沙工业区兴发路8号"},
+      {"office",
+       "北京某某咨询有限公司",
+       {"010-85861234"},
+       "北京市朝阳区建国路88号SOHO现代城A座1201室"},
+      {"caption_after",
+       "无锡某某机械有限公司",
+       {"0510-83512345"},
+       "江苏省无锡市惠山区堰桥工业园168号"},
+      {"not_address", "深圳某某科技有限公司", {"0755-26612345"}, ""},
+  };
+  for (const Case& c : cases) {
+    std::string page =
+        test::ReadFileBytes(test::TestDataPath(std::string("contacts/") + c.file + ".html"));
+    for (auto variant : {TEngineVariant::Baidu, TEngineVariant::So360}) {
+      Extracted e = Extract(page, variant);
+      EXPECT_TRUE(e.worth) << c.file;
+      EXPECT_EQ(Cp936ToUtf8(e.record.ComName), c.name) << c.file;
+      EXPECT_EQ(e.record.Tels, c.tels) << c.file;
+      EXPECT_EQ(Cp936ToUtf8(e.record.Addr), c.addr) << c.file;
+    }
+  }
+}
+
+TEST(ContactExtract, AddressLabelsAndWhereTheyEnd) {
+  auto addr = [](const std::string& body) {
+    return Cp936ToUtf8(Extract("<title>A</title>13812345678" + body).record.Addr);
+  };
+  EXPECT_EQ(addr("<p>地&nbsp;&nbsp;址：广州市天河区黄埔大道1号</p>"), "广州市天河区黄埔大道1号");
+  EXPECT_EQ(addr("厂址:佛山市顺德区北滘镇\n电话:0757-1234567"), "佛山市顺德区北滘镇");
+  EXPECT_EQ(addr("地址：广州市天河区1号，邮编：510000"), "广州市天河区1号");
+  EXPECT_EQ(addr("地址：广州市天河区1号 E-mail: a@b.cn"), "广州市天河区1号");
+  // An address may name a telephone exchange; only a label with a colon or after a blank ends it.
+  EXPECT_EQ(addr("地址：北京市西城区电话局南街1号"), "北京市西城区电话局南街1号");
+  // Not addresses: a form control, another label, a value too short, a menu entry.
+  EXPECT_EQ(addr("地址：<textarea>广州市天河区</textarea>"), "");
+  EXPECT_EQ(addr("地址：QQ:12345678"), "");
+  EXPECT_EQ(addr("地址：广州"), "");
+  EXPECT_EQ(addr("<a href='/map'>公司地址</a><a href='/job'>人才招聘</a>"), "");
+  // A label without colon before the value's element.
+  EXPECT_EQ(addr("<td>地址</td><td>广州市天河区1号</td>"), "广州市天河区1号");
+}
+
+TEST(ContactExtract, HotlinesBesideLandlines) {
+  Extracted e = Extract(
+      "<title>A</title>服务热线 4006182020 售后 0571-86612020 400 618 2021 400-6182022 "
+      "粤ICP备4001234567号 2023-08-01 800-820-1234-5 13812345678");
+  EXPECT_EQ(e.record.Tels,
+            (Strings{"0571-86612020", "400-618-2020", "400-618-2021", "400-618-2022"}));
+}
+
+TEST(ContactExtract, NamesWithoutDecorations) {
+  auto name = [](const char* title, TEngineVariant variant = TEngineVariant::Baidu) {
+    return Cp936ToUtf8(
+        Extract(std::string("<title>") + title + "</title>13812345678", variant).record.ComName);
+  };
+  EXPECT_EQ(name("广州某某有限公司首页"), "广州某某有限公司");
+  EXPECT_EQ(name("广州某某有限公司官网"), "广州某某有限公司");
+  EXPECT_EQ(name("欢迎访问广州某某有限公司！"), "广州某某有限公司");
+  EXPECT_EQ(name("欢迎访问广州某某有限公司", TEngineVariant::Sogou), "广州某某有限公司");
+  EXPECT_EQ(name("广州某某有限公司 官方网站首页"), "广州某某有限公司");
+  // Otherwise the name stays as it is, and a title of decoration alone too.
+  EXPECT_EQ(name("首页广场管理有限公司"), "首页广场管理有限公司");
+  EXPECT_EQ(name("首页"), "首页");
+}
+
 TEST(ContactExtract, TitleVariants) {
   std::string page = "<title>首页_广州某某电子有限公司-产品中心</title>13812345678";
   EXPECT_EQ(Extract(page, TEngineVariant::So360).record.ComName, Cp936("广州某某电子有限公司"));
   EXPECT_EQ(Extract(page, TEngineVariant::Baidu).record.ComName,
-            Cp936("首页广州某某电子有限公司产品中心"));
+            Cp936("广州某某电子有限公司产品中心"));
   // A title with a tag inside is no title at all.
   EXPECT_FALSE(Extract("<title><b>A</b></title>13812345678").worth);
 }
