@@ -23,7 +23,8 @@ stop_pg() {
   rm -rf "$pg_dir"
 }
 trap stop_pg EXIT
-eval "$("$root/scripts/pgserver.sh" start "$pg_dir")"
+pg_env="$("$root/scripts/pgserver.sh" start "$pg_dir")"  # a failed start ends the script
+eval "$pg_env"
 export ZOQA_TEST_PG_CTL="$root/scripts/pgserver.sh"
 echo "PostgreSQL test server: ${ZOQA_TEST_PG%%:*}://…@${ZOQA_TEST_PG##*@}"
 

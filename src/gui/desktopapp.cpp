@@ -30,6 +30,8 @@
 namespace zoqa {
 namespace {
 
+constexpr int kWatchOthersMs = 3000;
+
 bool EnvSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
@@ -108,6 +110,8 @@ int RunDesktopApp(int argc, char** argv) {
     // A first start finds no database: make an empty one, so the program opens working.
     if (ChosenStoreUrl().empty()) ProvisionStoreFile();
     window = std::make_unique<TMainWindow>();
+    // On the team store, what other machines add appears within a few seconds.
+    window->Controller().Store().WatchOthers(kWatchOthersMs);
   } catch (const std::exception& e) {
     ShowMsg(FailureText(e), Cp936("提示"), mkError);
     return 1;

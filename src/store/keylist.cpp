@@ -42,6 +42,7 @@ TKeyListInfo::TKeyListInfo(std::unique_ptr<TStoreBackend> backend)
           &receiver_, [this](std::shared_ptr<TLoadResult> result) { LoadEnded(result); })) {
   retry_.setSingleShot(true);
   QObject::connect(&retry_, &QTimer::timeout, &receiver_, [this] { RetryHeld(); });
+  QObject::connect(&watch_, &QTimer::timeout, &receiver_, [this] { PollOthers(); });
 }
 
 TKeyListInfo::~TKeyListInfo() {

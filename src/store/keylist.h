@@ -1,8 +1,8 @@
 // The keyword and result store: the searched keywords, each with its harvested companies,
 // mirrored into a store backend (the database file Data/users, tables tbl_key and tbl_list,
-// or the team's PostgreSQL database). Every operation
-// runs on the main thread; only the loading of a keyword's companies runs on a loader thread,
-// which hands its records over on the main thread when it ends.
+// or the team's PostgreSQL database). Every operation runs on the main thread; only the
+// loading of a keyword's companies runs on a loader thread, which hands its records over on
+// the main thread when it ends.
 #pragma once
 
 #include <QTimer>
@@ -57,6 +57,10 @@ class TKeyListInfo {
   bool Holding() const { return holding_; }
   std::size_t HeldCount() const { return held_.size(); }
 
+  // On the team store: looks every `intervalMs` for keywords, and companies of the keywords in
+  // memory, that other machines stored, and takes them in with the usual events.
+  void WatchOthers(int intervalMs);
+
   void CheckSchema();
   void LoadKeys();
   TKeyData* AddKey(const std::string& keyword);
@@ -95,6 +99,8 @@ class TKeyListInfo {
   bool HoldPage(const TKeyData& key, int engine, std::int32_t page);
   void RetryHeld();
   bool WriteHeld();
+  void PollOthers();
+  void PollCompanies(TKeyData& key);
   void InsertStored(TKeyData& key, const std::string& keyword, std::unique_ptr<TCompany> copy);
   void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);
   void DeleteKeyData(TKeyData& key);
@@ -120,6 +126,7 @@ class TKeyListInfo {
   std::map<std::pair<std::string, int>, std::int32_t> heldPages_;  // by keyword id and engine
   std::set<std::string> unsavedPages_;  // keyword ids whose pages are not saved this run
   QTimer retry_;
+  QTimer watch_;
   int retryMs_ = 0;
 };
 

@@ -177,6 +177,20 @@ std::unique_ptr<TCompanyCursor> TPgStore::OpenCompanies(const std::string& keywo
   return std::make_unique<TPgCompanyCursor>(*connection_, keyId == "0" ? "" : keyId, order, offset);
 }
 
+void TPgStore::ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
+                                  const CompanySink& sink) {
+  if (!IsDecimal(keyId)) return;
+  TPgResult rows = connection_->Exec(std::string("select ") + kPgCompanyColumns +
+                                         " from tbl_list where keyid = $1 and listid > $2 "
+                                         "order by listid limit 500",
+                                     {keyId, std::to_string(listId)});
+  for (int r = 0; r < rows.Rows(); ++r) {
+    auto company = std::make_unique<TCompany>();
+    ReadPgCompany(rows, r, *company);
+    if (!sink(std::move(company))) return;
+  }
+}
+
 void TPgStore::Interrupt() {
   connection_->Cancel();
 }

@@ -35,6 +35,8 @@ class TPgStore : public TStoreBackend {
   std::int64_t CountCompanies(const std::string& keyword) override;
   std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword, TSortOrder order,
                                                 std::int64_t offset) override;
+  void ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
+                          const CompanySink& sink) override;
   void Interrupt() override;
   Opener Reopener() const override;
   bool Lost() const override { return !connection_->Alive(); }

@@ -67,6 +67,12 @@ class TStoreBackend : public TCompanySource {
 
   // Hands the keyword's companies to `sink` in list order until it returns false.
   virtual void ReadCompanies(const std::string& keyword, const CompanySink& sink) = 0;
+  // Hands the keyword's companies with a list id above `listId` to `sink`, in list order (a
+  // few hundred at most): what other machines stored since. The local store has none.
+  virtual void ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
+                                  const CompanySink& sink) {
+    (void)keyId, (void)listId, (void)sink;
+  }
   // Cuts a ReadCompanies running on another thread short; safe from any thread.
   virtual void Interrupt() = 0;
   // What opens another connection to the same store, for a loader thread; it may run on any

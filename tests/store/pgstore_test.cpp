@@ -144,6 +144,35 @@ TEST_F(PgStoreTest, ALostConnectionKeepsCompaniesAndPagesUntilItIsBack) {
   EXPECT_EQ(store.FindKey("k")->Companies.Count(), 2u);
 }
 
+// What another machine stores reaches a store that watches: its keywords, and its companies
+// under a keyword whose companies are in memory here.
+TEST_F(PgStoreTest, AWatchingStoreTakesInWhatOtherMachinesStore) {
+  Init();
+  TKeyListInfo here(Store()), other(Store());
+  std::vector<std::string> keys, companies;
+  here.OnKeyAdded = [&](TKeyListInfo&, TKeyData& key) { keys.push_back(key.KeyStr); };
+  here.OnCompanyAdded = [&](TKeyListInfo&, const std::string&, const TCompany& c) {
+    companies.push_back(Cp936ToUtf8(c.GetName()));
+  };
+  int loads = 0;
+  here.OnCompaniesLoaded = [&](TKeyListInfo&, const std::string&) { ++loads; };
+  here.AddKey("mine");
+  here.WatchOthers(50);
+  other.LoadKeys();
+  other.AddKey("theirs");
+  other.AddCompany("theirs", test::Company("他们的一号", "139"));
+  ASSERT_TRUE(test::SpinUntil([&] { return keys.size() == 2; }, 10000));
+  EXPECT_EQ(keys[1], "theirs");
+  here.LoadCompanies("theirs");
+  ASSERT_TRUE(test::SpinUntil([&] { return loads == 1; }, 10000));
+  here.AddCompany("theirs", test::Company("我们的公司", "139"));
+  other.AddCompany("theirs", test::Company("他们的二号", "139"));
+  ASSERT_TRUE(test::SpinUntil([&] { return companies.size() == 2; }, 10000));
+  test::SpinUntil([] { return false; }, 300);  // later polls add nothing twice
+  EXPECT_THAT(companies, ::testing::ElementsAre("我们的公司", "他们的二号"));
+  EXPECT_EQ(here.FindKey("theirs")->Companies.Count(), 3u);
+}
+
 TEST_F(PgStoreTest, CopyBothWaysKeepsEachCompanyOnceAndASecondRunCopiesNothing) {
   Init();
   test::TempDir dir;
