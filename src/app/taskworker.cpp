@@ -15,7 +15,7 @@ constexpr int kIdlePagesLimit = 3;
 constexpr std::int64_t kClaimPollMs = 1000;
 // The wait before writing held companies again, doubling up to the last.
 constexpr std::int64_t kStoreRetryFirstMs = 1000;
-constexpr std::int64_t kStoreRetryLastMs = 30000;
+constexpr std::int64_t kStoreRetryLastMs = 5000;
 
 }  // namespace
 
@@ -197,6 +197,8 @@ void TTaskWorker::StoreCompany(std::uint64_t serial, const TCompany& company) {
   // Companies wait behind those held before them, so that they are written in order.
   if (held_.empty() && WriteCompany(serial, company)) return;
   if (held_.empty() && OnStoreLost) OnStoreLost(true);
+  // A company kept for later counts as new for the stop rule, as a stored one does.
+  if (auto task = running_.find(serial); task != running_.end()) task->second.IdlePages = 0;
   if (held_.size() >= kMaxHeld) {
     ++dropped_;
     return;
