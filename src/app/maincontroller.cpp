@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "harvest/net/proxypool.h"
+#include "store/keyfold.h"
 #include "util/codepage.h"
 #include "util/msgbox.h"
 #include "util/textutil.h"
@@ -54,7 +55,7 @@ TMainController::~TMainController() {
 
 void TMainController::HarvestMessage(const THarvestMessage& message) {
   try {
-    if (FromClearedTask(message.Task)) return;
+    if (FromDroppedTask(message.Task)) return;
     switch (message.Kind) {
       case hkCompany:
         HarvestCompany(*message.Company);
@@ -104,15 +105,35 @@ void TMainController::HarvestPageDone(const THarvestProgress& info) {
   if (!keyList_->SetLastPage(info.KeyWord, info.PagesDone, engine)) StopTask(info.KeyWord, true);
 }
 
-// Tasks that ran when the history was cleared belong to keywords that are gone, even when a
-// keyword of the same name was added since: each is stopped at its next report, and what it
-// reports is dropped, so nothing of it reaches a new keyword.
-bool TMainController::FromClearedTask(std::uint64_t task) {
-  if (task == 0 || task >= clearedBefore_) return false;
-  for (const auto& [ctl, holder] : controllers_) {
-    if (ctl->Serial() == task) ctl->Stop();
+// Tasks of a keyword that was deleted or cleared belong to a keyword that is gone, even when
+// a keyword of the same name was added since: they were stopped, and what they still report
+// (a transfer under way may end long after) is dropped, so nothing of it reaches a new keyword.
+bool TMainController::FromDroppedTask(std::uint64_t task) {
+  return task != 0 && droppedTasks_.count(task) != 0;
+}
+
+void TMainController::DropTasks(const std::string& keyword) {
+  std::string folded = FoldKeyCase(keyword);
+  for (auto it = taskKeys_.begin(); it != taskKeys_.end();) {
+    if (keyword.empty() || FoldKeyCase(it->second) == folded) {
+      droppedTasks_.insert(it->first);
+      it = taskKeys_.erase(it);
+    } else {
+      ++it;
+    }
   }
-  return true;
+  // A held harvester never reports by itself: each task is stopped here. A controller whose
+  // harvesters have all ended goes now; the others at their end reports.
+  for (auto it = controllers_.begin(); it != controllers_.end();) {
+    TTaskCtl* ctl = it->first;
+    if (droppedTasks_.count(ctl->Serial()) == 0) {
+      ++it;
+      continue;
+    }
+    bool running = ctl->HasRunning();
+    ctl->Stop();
+    it = running ? std::next(it) : controllers_.erase(it);
+  }
 }
 
 // ---- store events and end reports
@@ -150,8 +171,8 @@ void TMainController::CompanyAdded(const std::string& keyword, const TCompany& c
 
 void TMainController::EngineDone(TTaskCtl& ctl, int engine, std::int32_t page,
                                  const std::string& keyword) {
-  // The page a task of a cleared keyword reached belongs to no keyword in the store.
-  bool cleared = ctl.Serial() < clearedBefore_;
+  // The page a task of a deleted or cleared keyword reached belongs to no keyword in the store.
+  bool cleared = droppedTasks_.count(ctl.Serial()) != 0;
   if (!cleared) {
     RefreshKeyItem(keyword, 0, true, kStartBtn);
     keyList_->SaveLastPageByKeyword(keyword, page, engine);
@@ -177,6 +198,7 @@ void TMainController::StartSearch(const std::string& keyword) {
                                   view_.EngineChecked(eg360), this, keyword);
       key->TaskCtl = ctl.get();
       controllers_[ctl.get()] = ctl;
+      taskKeys_[ctl->Serial()] = key->KeyStr;
     }
     TTaskCtl& ctl = *key->TaskCtl;
     ctl.RunBaidu = view_.EngineChecked(egBaidu);
@@ -185,6 +207,9 @@ void TMainController::StartSearch(const std::string& keyword) {
     ctl.BaiduStartPage = key->LastPage;
     ctl.SogouStartPage = key->SgLastPage;
     ctl.S360StartPage = key->S360LastPage;
+    // A run counts its own pages without a new company: a keyword that dried up on one
+    // engine is not ended by the first page another engine brings.
+    key->IdlePages = 0;
     ctl.Start();
     ctl.OnEngineDone = [this](TTaskCtl& c, int engine, std::int32_t page, const std::string& k) {
       EngineDone(c, engine, page, k);
@@ -284,6 +309,7 @@ bool TMainController::DeleteKeyword(const std::string& keyword) {
                              mkQuestion);
   if (answer == kMsgCancel) return false;
   StopTask(keyword, true);
+  DropTasks(keyword);
   // The grid lets go of the keyword's records before the store frees them.
   TKeyData* key = keyList_->FindKey(keyword);
   bool onShow = key != nullptr && key == keyList_->FindKey(currentKey_);
@@ -360,10 +386,10 @@ void TMainController::ClearHistory() {
   int answer = view_.ShowMsg(Cp936("清空会将所有搜索到的结果删除，确定要清空已搜索的历史记录吗？"),
                              Cp936("提示"), mkQuestion);
   if (answer == kMsgCancel) return;
-  // The grid lets go of the records before the store frees them. Running tasks are stopped
-  // at their next report; their controllers wait here for their end reports.
+  // The grid lets go of the records before the store frees them. Every task is stopped,
+  // paused ones too; their controllers wait here for their end reports.
   view_.ClearGrid();
-  clearedBefore_ = TTaskCtl::NextSerial();
+  DropTasks("");
   for (const auto& key : keyList_->Keys()) key->TaskCtl = nullptr;
   keyList_->ClearAll();
   view_.RemoveAllKeyItems();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,7 +83,10 @@ class TMainController : public THarvestSink {
   void ShowTotal();
   void ClearSelection();
   void Detach(TTaskCtl* ctl);
-  bool FromClearedTask(std::uint64_t task);
+  bool FromDroppedTask(std::uint64_t task);
+  // Stops the tasks that ran for `keyword` (for every keyword when empty) and drops whatever
+  // they still report.
+  void DropTasks(const std::string& keyword);
   bool CanStart(const std::string& keyword);
   void ShowTaskTip(const TKeyData& key);
   void AnnounceEnd(const TTaskCtl& ctl, const std::string& keyword);
@@ -96,8 +100,10 @@ class TMainController : public THarvestSink {
   std::map<std::string, std::string> idleTips_;
   // Controllers attached to a keyword, and detached ones whose harvesters have not all ended.
   std::map<TTaskCtl*, std::shared_ptr<TTaskCtl>> controllers_;
-  // Controllers with a lower serial ran when the history was last cleared.
-  std::uint64_t clearedBefore_ = 0;
+  // The keyword of every task controller made, by serial, until its keyword goes; then its
+  // serial moves to the dropped ones.
+  std::map<std::uint64_t, std::string> taskKeys_;
+  std::set<std::uint64_t> droppedTasks_;
 };
 
 }  // namespace zoqa

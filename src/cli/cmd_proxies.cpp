@@ -29,7 +29,8 @@ int CmdProxies(const Args& args) {
     if (!check) continue;
     for (TEngine engine : {egBaidu, egSogou, eg360}) {
       std::string answer = CheckProxy(pool, i, engine);
-      std::printf("  %s: %s\n", Cp936ToUtf8(EngineName(engine)).c_str(), answer.c_str());
+      std::printf("  %s: %s\n", Cp936ToUtf8(EngineName(engine)).c_str(),
+                  Cp936ToUtf8(answer).c_str());
       std::fflush(stdout);
     }
   }

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "platform/durablefile.h"
+
 namespace zoqa {
 
 namespace {
@@ -74,8 +76,12 @@ TStagedFile::~TStagedFile() {
 
 void TStagedFile::Commit() {
   if (!staged_) return;
+  // The content reaches the disk before the rename and the rename after it: after a power
+  // loss the target is the old file or the whole new one.
+  if (!SyncFileAt(path_)) Fail("cannot write", target_, errno);
   if (std::rename(path_.c_str(), target_.c_str()) != 0) Fail("cannot replace", target_, errno);
   staged_ = false;
+  SyncParentFolder(target_);
 }
 
 }  // namespace zoqa

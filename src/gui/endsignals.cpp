@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 namespace zoqa {
@@ -13,10 +14,13 @@ const int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 int g_pair[2] = {-1, -1};  // [0] read on the main thread, [1] written by the handler
 
 void OnSignal(int) {
+  // The interrupted code may be about to read errno: the handler leaves it as it found it.
+  int saved = errno;
   char byte = 1;
   // A full socket already holds a request: nothing is lost by dropping this one.
   ssize_t written = ::write(g_pair[1], &byte, 1);
   (void)written;
+  errno = saved;
 }
 
 }  // namespace

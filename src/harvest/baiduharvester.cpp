@@ -40,13 +40,14 @@ bool TBaiduHarvester::Cycle() {
 bool TBaiduHarvester::FetchResultPage(std::string& body) {
   for (int attempt = 0; attempt < kPageAttempts; ++attempt) {
     if (http_.Get(currentUrl_, body)) return true;
+    RequestFailed();
     http_.Close();
     if (!Sleep(kRetryPauseMs)) return false;
   }
   return false;
 }
 
-// True when the page counts as finished.
+// True when every result of the page got its crawler.
 bool TBaiduHarvester::HarvestPage() {
   currentUrl_ = SearchUrl(info_.KeyWord, PageIndex());
   Status(Cp936("正在获取搜索结果..."));
@@ -64,13 +65,11 @@ bool TBaiduHarvester::HarvestPage() {
   ResultPageArrived();
   SaveLastPage(page.Cp936());
   Status(Cp936("正在分析采集结果..."));
-  // A stop during the certified pass leaves the page to be asked again.
+  // A stop while the crawlers are started leaves the page unfinished: it is asked again.
   if (!StartCrawlers(found.Certified)) return false;
-  // From here on the page counts as finished, whatever the result blocks give. The cookies
-  // handed to crawlers are those of the last search request, read once per page here.
+  // The cookies handed to crawlers are those of the last search request, read once per page.
   cookieText_ = http_.LastCookieHeader();
-  if (StartCrawlers(found.Ordinary)) StartCrawlers(found.Structural);
-  return true;
+  return StartCrawlers(found.Ordinary) && StartCrawlers(found.Structural);
 }
 
 void TBaiduHarvester::SaveLastPage(const std::string& text) {

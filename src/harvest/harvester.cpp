@@ -84,6 +84,8 @@ THarvester::THarvester(TEngine engine, std::shared_ptr<THarvestLink> link,
       link_(std::move(link)),
       pageIndex_(startPage),
       registry_(std::make_shared<TCrawlerRegistry>()),
+      ledger_(std::make_shared<TPageLedger>(startPage)),
+      reportedPages_(startPage),
       pool_(ProxyPool()) {
   info_.KeyWord = keyWord;
   info_.EngineName = EngineName(engine);
@@ -133,6 +135,9 @@ void THarvester::Finished() {
   slot_.reset();
   if (route_) pool_->Release(route_.Index(), engine_);
   registry_->StopAll();
+  // Crawlers still running were stopped without their record: the next run starts at the
+  // lowest page that had one.
+  pageIndex_.store(ledger_->Frontier());
   auto count = std::move(unreported_);
   if (!onEnd_) return;
   auto self = std::static_pointer_cast<THarvester>(shared_from_this());
@@ -158,6 +163,7 @@ bool THarvester::WaitWhileHeld() {
 bool THarvester::WaitPageGate() {
   for (;;) {
     if (!WaitWhileHeld()) return false;
+    ReportFinishedPages();
     if ((!pool_ || OnUsableProxy()) && Gate().AskPage()) return true;
     if (!Sleep(kPageGatePollMs)) return false;
   }
@@ -224,6 +230,7 @@ bool THarvester::WaitCrawlerSlot() {
 bool THarvester::WaitGrant(const std::function<bool()>& ask) {
   for (;;) {
     if (!WaitWhileHeld()) return false;
+    ReportFinishedPages();
     if (ask()) return true;
     if (!Sleep(kCrawlGatePollMs)) return false;
   }
@@ -239,12 +246,20 @@ void THarvester::Status(const std::string& text) {
 }
 
 void THarvester::PageDone() {
-  info_.PagesDone = pageIndex_.fetch_add(1) + 1;
   if (Terminated()) return;
-  THarvestMessage message;
-  message.Kind = hkPageDone;
-  message.Info = &info_;
-  link_->Send(message);
+  ledger_->PageStarted(pageIndex_.fetch_add(1));
+  ReportFinishedPages();
+}
+
+void THarvester::ReportFinishedPages() {
+  int finished = ledger_->Frontier();
+  while (reportedPages_ < finished && !Terminated()) {
+    info_.PagesDone = ++reportedPages_;
+    THarvestMessage message;
+    message.Kind = hkPageDone;
+    message.Info = &info_;
+    link_->Send(message);
+  }
 }
 
 bool THarvester::VerificationAnswer(const std::string& body, const TPageText& page,
@@ -257,6 +272,10 @@ bool THarvester::VerificationAnswer(const std::string& body, const TPageText& pa
   return true;
 }
 
+void THarvester::RequestFailed() {
+  if (http_.ProxyFailed()) ProxyNote(http_.Error());
+}
+
 void THarvester::ResultPageArrived() {
   Gate().ResultPage();
   if (route_) pool_->CountPage(route_.Index());
@@ -266,17 +285,23 @@ void THarvester::ResultPageArrived() {
 void THarvester::AddCrawler(const std::shared_ptr<TSiteCrawler>& crawler) {
   crawler->HoldSlot(std::move(slot_));
   registry_->Add(crawler);
+  ledger_->CrawlerStarted(PageIndex());
   if (route_) pool_->CountCrawl(route_.Index());
   try {
     crawler->Launch();
   } catch (...) {
     registry_->Remove(crawler->ThreadId());
+    // A crawler that never ran loses its result only; its page may still finish.
+    ledger_->CrawlerEnded(PageIndex(), true);
     throw;
   }
 }
 
 TSiteCrawler::TEndHandler THarvester::CrawlerEnded() {
-  return [registry = registry_](TSiteCrawler& crawler) { registry->Remove(crawler.ThreadId()); };
+  return [registry = registry_, ledger = ledger_, page = PageIndex()](TSiteCrawler& crawler) {
+    registry->Remove(crawler.ThreadId());
+    ledger->CrawlerEnded(page, crawler.Complete());
+  };
 }
 
 }  // namespace zoqa

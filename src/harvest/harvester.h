@@ -18,6 +18,7 @@
 #include "harvest/net/proxypool.h"
 #include "harvest/net/proxyroute.h"
 #include "harvest/net/workerthread.h"
+#include "harvest/pageledger.h"
 #include "harvest/report/harvestprogress.h"
 #include "harvest/report/harvestsink.h"
 #include "harvest/sites/sitecrawler.h"
@@ -55,7 +56,8 @@ class THarvester : public TWorkerThread {
 
   TEngine Engine() const { return engine_; }
   const std::string& KeyWord() const { return info_.KeyWord; }
-  // The index of the next page to request; after the end, where the next run resumes.
+  // The index of the next page to request; after the end, where the next run resumes: the
+  // lowest page whose crawlers did not all end with their record.
   int PageIndex() const { return pageIndex_.load(); }
   // Holds the harvester at its next waiting point (true) or lets it go on (false).
   void Hold(bool hold);
@@ -86,8 +88,11 @@ class THarvester : public TWorkerThread {
 
   // Status line for the keyword (hkStatus); nothing once a stop was requested.
   void Status(const std::string& text);
-  // Moves to the next page and reports it (hkPageDone).
+  // Every crawler of the page was started: moves to the next page. Nothing when a stop came,
+  // which may have cut the starting short.
   void PageDone();
+  // Reports each page that finished since the last report, in order (hkPageDone).
+  void ReportFinishedPages();
   // Waits for the engine's gates, polling every 100 ms (pages) or 50 ms (crawlers), and at a
   // held point; false when a stop came first. Before the crawl gate the harvester waits for
   // a free crawler slot of the process. With a pool, the page gate wait also waits until
@@ -100,10 +105,14 @@ class THarvester : public TWorkerThread {
   // (`hasResults`: a reader found results on it); the engine's page gate then holds every
   // harvester of the engine for the back-off, and the user is told.
   bool VerificationAnswer(const std::string& body, const TPageText& page, bool hasResults);
+  // A search request failed: when through the proxy's fault, a status line names it.
+  void RequestFailed();
   // A real result page arrived: the verification streak ends, and the proxy counts a page.
   void ResultPageArrived();
-  // Registers and launches a crawler; it takes the slot the crawl gate wait took.
+  // Registers and launches a crawler of the current page; it takes the slot the crawl gate
+  // wait took.
   void AddCrawler(const std::shared_ptr<TSiteCrawler>& crawler);
+  // The end handler of a crawler of the current page.
   TSiteCrawler::TEndHandler CrawlerEnded();
 
   // The gates of the engine: the process-wide ones, or those of the harvester's proxy.
@@ -134,6 +143,8 @@ class THarvester : public TWorkerThread {
   std::mutex holdMutex_;
   std::condition_variable holdChanged_;
   std::shared_ptr<TCrawlerRegistry> registry_;
+  std::shared_ptr<TPageLedger> ledger_;
+  int reportedPages_;  // the pages below this one were reported finished
   TCrawlerSlot slot_;
   THarvesterEnd onEnd_;
   std::shared_ptr<void> unreported_;

@@ -35,7 +35,8 @@ bool TLinkHarvester::Cycle() {
     case TPageOutcome::Links:
       break;
   }
-  // A page fetched but not analysed because of a stop is asked again next time.
+  // A page fetched but not analysed because of a stop is asked again next time; one whose
+  // crawlers were not all started stays unfinished.
   if (Terminated()) return false;
   StartCrawlers(links);
   PageDone();
@@ -46,7 +47,10 @@ TLinkHarvester::TPageOutcome TLinkHarvester::HarvestPage(std::vector<TResultLink
   currentUrl_ = SearchUrl(engine_, info_.KeyWord, PageIndex());
   Status(Cp936("正在获取搜索结果..."));
   std::string body;
-  if (!http_.Get(currentUrl_, body)) return TPageOutcome::Failed;
+  if (!http_.Get(currentUrl_, body)) {
+    RequestFailed();
+    return TPageOutcome::Failed;
+  }
   if (Terminated()) return TPageOutcome::Links;
   TPageText page = DecodeBody(body, true);
   if (!body.empty()) links = TLinkResults::ResultLinks(re_, engine_, page);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/durablefile.h"
+
 namespace zoqa {
 namespace {
 
@@ -27,10 +29,12 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
   std::string temp = path + ".XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) return false;
-  bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, bytes);
+  bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, bytes) && SyncFileData(fd);
   ok = ::close(fd) == 0 && ok;
   ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
+  // The rename is on the disk only once the folder is: a failure here is not the file's.
+  if (ok) SyncParentFolder(path);
   return ok;
 }
 

@@ -1,7 +1,7 @@
 // Writing a file the program owns (downloads, the updater's notes) without ever writing
 // through a link: the bytes go to a new file beside the target, which is then renamed over
 // it, so a link of that name is replaced, never followed, and a reader sees the old or the
-// whole new content.
+// whole new content. The new file is on the disk before the rename, and the folder after it.
 #pragma once
 
 #include <string>

@@ -193,8 +193,11 @@ TEST_F(ControllerRunTest, StoppedWhilePausedEndsAndSavesThePages) {
   ASSERT_TRUE(WaitQuiet(20000));
   EXPECT_TRUE(view.Item(kKey)->Enabled);
   EXPECT_EQ(view.Item(kKey)->Style, kStartBtn);
-  // Each engine's end saved its next page: Baidu's is the count of its result pages.
-  EXPECT_EQ(Single("select lastpage from tbl_key"), std::to_string(BaiduSearches()));
+  // Each engine's end saved its next page: one past the last Baidu result page, or a page
+  // whose crawler the stop cut short. Every page before it gave its company.
+  int saved = std::stoi(Single("select lastpage from tbl_key"));
+  EXPECT_LE(saved, BaiduSearches());
+  EXPECT_GE(std::stoi(Single("select count(*) from tbl_list where source='百度'")), saved);
   EXPECT_NE(Single("select s360lastpage from tbl_key"), "0");
   EXPECT_EQ(controller->LiveControllers(), 0u);
 }
@@ -256,6 +259,75 @@ TEST_F(ControllerRunTest, TaskOfAClearedKeywordNeverFeedsTheKeywordAddedAgain) {
   EXPECT_EQ(view.Item(kKey)->Style, kStartBtn);
   EXPECT_EQ(view.Item(kKey)->Date, DateLine(kKey));
   EXPECT_EQ(controller->LiveControllers(), 0u);
+}
+
+// A keyword deleted while its task runs and added again at once is a new keyword: what the
+// old task still reports (companies its crawlers had read, the page it reached) goes nowhere.
+TEST_F(ControllerRunTest, TaskOfADeletedKeywordNeverFeedsTheKeywordAddedAgain) {
+  SetGates(kEndlessPageMs, 10);
+  EndlessCompanies();
+  StartTask({true, false, true});
+  ASSERT_TRUE(WaitRows(2));
+  controller->KeyButtonClick(Cp936(kKey), 1);
+  view.Answers = {kMsgCancel};
+  ASSERT_TRUE(controller->AddTask(Cp936(kKey)));
+  EXPECT_TRUE(WaitQuiet(20000));
+  EXPECT_EQ(Key(kKey)->ListCount, 0);
+  EXPECT_EQ(Single("select count(*) from tbl_list"), "0");
+  EXPECT_EQ(Pages(), "0,0,0");
+  EXPECT_EQ(controller->LiveControllers(), 0u);
+}
+
+// A paused task holds its harvesters, which never report by themselves: clearing the history
+// stops them.
+TEST_F(ControllerRunTest, HistoryClearedWhileATaskIsPaused) {
+  SetGates(kEndlessPageMs, 10);
+  EndlessCompanies();
+  StartTask({true, false, true});
+  ASSERT_TRUE(WaitRows(2));
+  controller->PauseTask(Cp936(kKey));
+  // Once their crawlers are done, the held harvesters send nothing that could stop them.
+  TTaskCtl* ctl = Key(kKey)->TaskCtl;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        for (const auto& [name, harvester] : ctl->Engines()) {
+          if (harvester->RunningCrawlers() > 0) return false;
+        }
+        return true;
+      },
+      20000));
+  PumpEvents(200);
+  EmptyGrid();
+  controller->ClearHistory();
+  EXPECT_TRUE(WaitQuiet(10000)) << THarvester::Unreported() << " harvesters still held";
+  EXPECT_EQ(controller->LiveControllers(), 0u);
+}
+
+// Engines ticked for a keyword whose search ended by the stop rule get pages of their own:
+// 360's first page brings no new company (its one site is Baidu's), its second two.
+TEST_F(ControllerRunTest, EnginesAddedToAnEndedKeywordSearchTheirPages) {
+  SetGates(400, 10);
+  AddSites(2);
+  RouteResults([](int page) { return page == 0 ? std::vector<int>{0, 1} : std::vector<int>{}; });
+  StartTask({true, false, false});
+  ASSERT_TRUE(PumpUntil([&] { return Key(kKey)->TaskCtl == nullptr && AllQuiet(); }, 30000));
+  ASSERT_EQ(view.GridRowCount(), 2);
+
+  // A longer prefix than the route of both engines', so this one answers.
+  world.RouteFn("www.so.com", "/s?q=", [](const TWorldRequest& r) {
+    int page = std::max(Param(r.Target, "pn="), 1) - 1;
+    std::vector<std::string> anchors;
+    if (page == 0) anchors.push_back(Anchor("http://www.bd0.com/", "百度站"));
+    for (int i = 0; page == 1 && i < 2; ++i) {
+      anchors.push_back(Anchor("http://www.qh" + std::to_string(i) + ".com/", "三六零站"));
+    }
+    return TWorldResponse::Page(LinkResultPage(anchors));
+  });
+  view.Engines = {false, false, true};
+  controller->KeyButtonClick(Cp936(kKey), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Key(kKey)->TaskCtl == nullptr && AllQuiet(); }, 30000));
+  EXPECT_EQ(Single("select count(*) from tbl_list where source='360'"), "2");
+  EXPECT_GE(std::stoi(Single("select s360lastpage from tbl_key")), 2);
 }
 
 // A stop that comes while the companies load for a start leaves nothing to start.

@@ -3,12 +3,7 @@
 // program keeps its own request pacing (Baidu pages 2 s apart, its crawlers 1 s; 360 and
 // Sogou 3 s and 2 s), so every world is small: a couple of result pages with companies, then
 // pages without any, after which the stop rule ends the task by itself.
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
+#include "clirunfixture.h"
 
 #include <unistd.h>
 
@@ -16,254 +11,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <filesystem>
-#include <map>
-#include <memory>
-#include <set>
-#include <thread>
-#include <tuple>
 
-#include "harvest/base/engine.h"
-#include "harvest/sites/filinglookup.h"
-#include "support/loopbackworld.h"
 #include "support/pgtestdb.h"
-#include "support/testsupport.h"
-#include "support/webpages.h"
-#include "util/codepage.h"
-#include "util/textutil.h"
 
 namespace zoqa::test {
 namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "test_cli";
-  static char* argv[] = {name, nullptr};
-  if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
-}
-
-// The number after "&key" in a request target, or -1.
-int Param(const std::string& target, const std::string& key) {
-  std::size_t at = target.find("&" + key);
-  if (at == std::string::npos) return -1;
-  return std::atoi(target.c_str() + at + key.size() + 1);
-}
-
-// A company as `companies --json` shows it, for comparing runs.
-struct TStored {
-  std::string Name;
-  std::string Source;
-  int IsPay = 0;
-  int RenZheng = 0;
-  std::string Mobiles;
-  auto operator<=>(const TStored&) const = default;
-};
-
-void PrintTo(const TStored& c, std::ostream* os) {
-  *os << "{" << c.Name << ", " << c.Source << ", pay " << c.IsPay << ", v " << c.RenZheng << ", "
-      << c.Mobiles << "}";
-}
-
-struct TPages {
-  int Baidu = -1;
-  int Sogou = -1;
-  int So360 = -1;
-  bool operator==(const TPages&) const = default;
-};
-
-void PrintTo(const TPages& p, std::ostream* os) {
-  *os << "{baidu " << p.Baidu << ", sogou " << p.Sogou << ", 360 " << p.So360 << "}";
-}
-
-// One engine's answers for one keyword: result page i is pages[i]; after the last one come
-// result pages without results, or failures (404) with `wall`.
-struct TEngineScript {
-  std::vector<std::string> Pages;
-  bool Wall = false;
-  // The first search request gets the engine's human-verification answer.
-  bool VerifyFirst = false;
-  // Result pages from this index on are answered after SlowMs.
-  int SlowFrom = -1;
-  int SlowMs = 0;
-};
-
-struct TRun {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-  double Seconds = 0;
-};
-
-class CliRunTest : public ::testing::Test {
- protected:
-  CliRunTest() {
-    EnsureApp();
-    world.RoutePrefix("www.sogou.com", "/antispider/",
-                      TWorldResponse::Page("<html><body>请输入验证码</body></html>"));
-  }
-
-  // A program directory whose settings send every request through the world.
-  std::unique_ptr<TempDir> Home(bool shortBackoff = false) {
-    auto home = std::make_unique<TempDir>();
-    std::string cfg = "[net]\nProxy=" + world.ProxyAddress() + "\n";
-    if (shortBackoff) cfg += "[engine]\nVerifyBackoffSeconds=1\n";
-    WriteFileBytes(home->File("zqclient.cfg"), cfg);
-    return home;
-  }
-
-  // A company site whose home page links its contact page, known to the filing registry.
-  void AddSite(const std::string& host, const std::string& name, const std::string& mobile,
-               int delayMs = 0) {
-    TWorldResponse home = TWorldResponse::Page(CompanyHomePage(name + "首页", "/contact.html"));
-    home.DelayMs = delayMs;
-    world.Route(host, "/", home);
-    world.Route(host, "/contact.html",
-                TWorldResponse::Page(ContactPage(name, "020-87654321", mobile)));
-    world.Route(RegistryHost(), RegistryPath(RegistrableDomain(host)),
-                TWorldResponse::Page(RegistryPage(name, "")));
-  }
-
-  static std::string SearchPrefix(TEngine engine, const std::string& keyword) {
-    switch (engine) {
-      case egBaidu:
-        return "/s?wd=" + UrlEncode(Cp936(keyword), false);
-      case egSogou:
-        return "/web?query=" + UrlEncode(Cp936(keyword), false);
-      case eg360:
-        break;
-    }
-    return "/s?q=" + UrlEncode(keyword, false);
-  }
-
-  static std::string SearchHost(TEngine engine) {
-    return engine == egBaidu ? "www.baidu.com" : engine == egSogou ? "www.sogou.com" : "www.so.com";
-  }
-
-  // The page index a search request asks for.
-  static int PageIndex(TEngine engine, const std::string& target) {
-    switch (engine) {
-      case egBaidu: {
-        int pn = Param(target, "pn=");
-        return pn < 0 ? 0 : pn / 10;
-      }
-      case egSogou: {
-        int page = Param(target, "page=");
-        return page < 0 ? 0 : page - 1;
-      }
-      case eg360:
-        break;
-    }
-    int pn = Param(target, "pn=");
-    return pn < 0 ? 0 : pn - 1;
-  }
-
-  void Script(TEngine engine, const std::string& keyword, TEngineScript script) {
-    auto first = std::make_shared<std::atomic<bool>>(true);
-    world.RouteFn(
-        SearchHost(engine), SearchPrefix(engine, keyword),
-        [engine, script, first](const TWorldRequest& r) {
-          if (script.VerifyFirst && first->exchange(false)) return Verification(engine);
-          std::size_t page = static_cast<std::size_t>(PageIndex(engine, r.Target));
-          if (page < script.Pages.size()) {
-            TWorldResponse response = TWorldResponse::Page(script.Pages[page]);
-            if (script.SlowFrom >= 0 && page >= static_cast<std::size_t>(script.SlowFrom)) {
-              response.DelayMs = script.SlowMs;
-            }
-            return response;
-          }
-          if (script.Wall) return TWorldResponse::Page("gone", 404);
-          return TWorldResponse::Page(engine == egBaidu ? BaiduResultPage({}, {})
-                                                        : LinkResultPage({}));
-        });
-  }
-
-  static TWorldResponse Verification(TEngine engine) {
-    switch (engine) {
-      case egBaidu:
-        return TWorldResponse::Page(
-            "<html><head><title>百度安全验证</title></head><body>请完成下方验证</body></html>");
-      case egSogou:
-        return TWorldResponse::Redirect("http://www.sogou.com/antispider/?from=%2fweb");
-      case eg360:
-        break;
-    }
-    return TWorldResponse::Page("<html><body><p>为什么会出现验证码？</p></body></html>");
-  }
-
-  // The search requests for `keyword` on `engine`, as page indexes in order.
-  std::vector<int> Asked(TEngine engine, const std::string& keyword) const {
-    std::vector<int> pages;
-    for (const auto& r : world.Requests({SearchHost(engine), SearchPrefix(engine, keyword)})) {
-      pages.push_back(PageIndex(engine, r.Target));
-    }
-    return pages;
-  }
-
-  // Starts zoqa-cli in `home`; several can run at once.
-  std::unique_ptr<QProcess> Start(const TempDir& home, const std::vector<std::string>& args) {
-    QStringList list{"--home", QString::fromStdString(home.Path())};
-    for (const auto& a : args) list << QString::fromStdString(a);
-    auto process = std::make_unique<QProcess>();
-    process->start(QString::fromUtf8(ZOQA_CLI_PATH), list);
-    process->waitForStarted(30000);
-    process->closeWriteChannel();
-    timers_[process.get()].start();
-    return process;
-  }
-
-  TRun Finish(QProcess& process, int timeoutMs = 120000) {
-    TRun run;
-    if (!process.waitForFinished(timeoutMs)) {
-      process.kill();
-      process.waitForFinished();
-    } else if (process.exitStatus() == QProcess::NormalExit) {
-      run.ExitCode = process.exitCode();
-    }
-    run.Seconds = timers_[&process].elapsed() / 1000.0;
-    run.Out = process.readAllStandardOutput().toStdString();
-    run.Err = process.readAllStandardError().toStdString();
-    return run;
-  }
-
-  TRun Run(const TempDir& home, const std::vector<std::string>& args) {
-    auto process = Start(home, args);
-    return Finish(*process);
-  }
-
-  std::set<TStored> Companies(const TempDir& home, const std::string& keyword) {
-    TRun run = Run(home, {"companies", keyword, "--json"});
-    EXPECT_EQ(run.ExitCode, 0) << run.Err;
-    std::set<TStored> out;
-    for (const auto& value : QJsonDocument::fromJson(QByteArray::fromStdString(run.Out)).array()) {
-      QJsonObject o = value.toObject();
-      QStringList mobiles;
-      for (const auto& m : o["mobiles"].toArray()) mobiles << m.toString();
-      out.insert({o["name"].toString().toStdString(), o["source"].toString().toStdString(),
-                  o["isPay"].toInt(), o["renZheng"].toInt(), mobiles.join(",").toStdString()});
-    }
-    return out;
-  }
-
-  std::map<std::string, TPages> Pages(const TempDir& home) {
-    TRun run = Run(home, {"list", "--json"});
-    EXPECT_EQ(run.ExitCode, 0) << run.Err;
-    std::map<std::string, TPages> out;
-    for (const auto& value : QJsonDocument::fromJson(QByteArray::fromStdString(run.Out)).array()) {
-      QJsonObject o = value.toObject();
-      out[o["keyword"].toString().toStdString()] = {o["lastPage"].toInt(), o["sgLastPage"].toInt(),
-                                                    o["s360LastPage"].toInt()};
-    }
-    return out;
-  }
-
-  TLoopbackWorld world;
-  std::map<QProcess*, QElapsedTimer> timers_;
-};
 
 const char kBaiduKey[] = "广州 电子";
 const char kSo360Key[] = "深圳 机械";
@@ -346,15 +102,16 @@ TEST_F(CliRunEachEngine, StopRuleEndsEachTaskAndASecondRunResumes) {
                                {"上海力达网络有限公司", "搜狗", 0, 0, "13900002222"},
                                {"上海第三网络有限公司", "搜狗", 0, 0, "13900003333"}}));
 
-  // The last company came with page 2; three more page reports were taken and the fourth
-  // stopped the task, whose end saved the page it would have asked next.
-  std::vector<int> sixPages{0, 1, 2, 3, 4, 5};
-  EXPECT_EQ(Asked(egBaidu, kBaiduKey), sixPages);
-  EXPECT_EQ(Asked(eg360, kSo360Key), sixPages);
-  EXPECT_EQ(Asked(egSogou, kSogouKey), sixPages);
-  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{6, 0, 0}));
-  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 6}));
-  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 6, 0}));
+  // The last company came with page 2, whose report follows its crawlers; that report and
+  // two more were taken and the fourth stopped the task, whose end saved the page it would
+  // have asked next.
+  std::vector<int> fivePages{0, 1, 2, 3, 4};
+  EXPECT_EQ(Asked(egBaidu, kBaiduKey), fivePages);
+  EXPECT_EQ(Asked(eg360, kSo360Key), fivePages);
+  EXPECT_EQ(Asked(egSogou, kSogouKey), fivePages);
+  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{5, 0, 0}));
+  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 5}));
+  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 5, 0}));
 
   // A second run resumes at the saved pages and, finding nothing new, stops after four.
   baidu = Start(*baiduHome, {"run", "--engines", "baidu", kBaiduKey});
@@ -364,13 +121,13 @@ TEST_F(CliRunEachEngine, StopRuleEndsEachTaskAndASecondRunResumes) {
     TRun run = Finish(*p);
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
   }
-  std::vector<int> resumed{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  std::vector<int> resumed{0, 1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_EQ(Asked(egBaidu, kBaiduKey), resumed);
   EXPECT_EQ(Asked(eg360, kSo360Key), resumed);
   EXPECT_EQ(Asked(egSogou, kSogouKey), resumed);
-  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{10, 0, 0}));
-  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 10}));
-  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 10, 0}));
+  EXPECT_EQ(Pages(*baiduHome)[kBaiduKey], (TPages{9, 0, 0}));
+  EXPECT_EQ(Pages(*so360Home)[kSo360Key], (TPages{0, 0, 9}));
+  EXPECT_EQ(Pages(*sogouHome)[kSogouKey], (TPages{0, 9, 0}));
   EXPECT_EQ(Companies(*baiduHome, kBaiduKey).size(), 3u);
 }
 
@@ -442,9 +199,9 @@ TEST_F(CliRunTest, TwoKeywordsAtOnceOnAllEngines) {
     EXPECT_GE(pages[keyword].Baidu, 1) << keyword;
     EXPECT_GE(pages[keyword].Sogou, 1) << keyword;
     EXPECT_GE(pages[keyword].So360, 1) << keyword;
-    // A page under way when another engine's report stopped the task is asked again.
-    int asked = static_cast<int>(Asked(egBaidu, keyword).size());
-    EXPECT_TRUE(pages[keyword].Baidu == asked || pages[keyword].Baidu == asked - 1) << keyword;
+    // A page still under way (asked, or with crawlers running) when another engine's report
+    // stopped the task is asked again.
+    EXPECT_LE(pages[keyword].Baidu, static_cast<int>(Asked(egBaidu, keyword).size())) << keyword;
   }
 }
 
@@ -475,16 +232,17 @@ TEST_F(CliRunTest, TimeLimitStopsTheTasksAndSavesTheirPages) {
   auto expectSaved = [&](TEngine engine, int page) {
     int asked = static_cast<int>(Asked(engine, keyword).size());
     EXPECT_GE(page, 1) << engine;
-    EXPECT_TRUE(page == asked || page == asked - 1) << engine << ": " << page << " of " << asked;
+    EXPECT_LE(page, asked) << engine;
   };
   expectSaved(egBaidu, saved.Baidu);
   expectSaved(egSogou, saved.Sogou);
   expectSaved(eg360, saved.So360);
-  // A crawler still under way at the stop is stopped with its harvester.
+  // Each page holds one company: every page before the saved one gave its company (a crawler
+  // cut short at the stop leaves its page to the next run; one that had read its company
+  // delivered it).
   int pages = saved.Baidu + saved.Sogou + saved.So360;
   int companies = static_cast<int>(Companies(*home, keyword).size());
-  EXPECT_LE(companies, pages);
-  EXPECT_GE(companies, pages - 3);
+  EXPECT_GE(companies, pages);
 
   // The next run starts each engine at its saved page.
   auto before = std::make_tuple(Asked(egBaidu, keyword).size(), Asked(egSogou, keyword).size(),
@@ -498,7 +256,7 @@ TEST_F(CliRunTest, TimeLimitStopsTheTasksAndSavesTheirPages) {
 
 TEST_F(CliRunTest, TermSignalStopsLikeTheTimeLimitAndASecondEndsAtOnce) {
   // Endless companies on Baidu for both keywords; the second keyword's result pages after
-  // the first take four seconds, so its harvester ends only that long after a stop.
+  // the first take four seconds (a stop cuts that request short).
   for (const auto& [keyword, tag] :
        {std::pair<std::string, std::string>{"杭州 茶叶", "a"}, {"苏州 丝绸", "b"}}) {
     TEngineScript script;
@@ -523,9 +281,9 @@ TEST_F(CliRunTest, TermSignalStopsLikeTheTimeLimitAndASecondEndsAtOnce) {
   ASSERT_TRUE(world.WaitForCount({"www.baidu.com", SearchPrefix(egBaidu, "苏州 丝绸")}, 2, 30000));
   once->terminate();
   twice->terminate();
-  // The second keyword's run still waits for its harvester's slow page; a second signal ends
-  // it at once, without the end report.
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  // A second signal, once the first was taken, ends the run at once, without the end report:
+  // the stop takes at least one poll of the run loop (100 ms) after the first.
+  ASSERT_TRUE(WaitSignalTaken(twice->processId(), SIGTERM));
   QElapsedTimer sinceSecond;
   sinceSecond.start();
   twice->terminate();
@@ -537,8 +295,9 @@ TEST_F(CliRunTest, TermSignalStopsLikeTheTimeLimitAndASecondEndsAtOnce) {
   EXPECT_EQ(onceRun.ExitCode, 0) << onceRun.Err;
   int saved = Pages(*onceHome)["杭州 茶叶"].Baidu;
   int asked = static_cast<int>(Asked(egBaidu, "杭州 茶叶").size());
-  EXPECT_TRUE(saved == asked || saved == asked - 1) << saved << " of " << asked;
+  EXPECT_LE(saved, asked);
   EXPECT_GE(saved, 1);
+  EXPECT_GE(static_cast<int>(Companies(*onceHome, "杭州 茶叶").size()), saved);
 }
 
 // With [store] Url in the settings the run stores on the team store, not in Data/users.

@@ -196,7 +196,7 @@ TEST_F(VerificationTest, StopDuringTheBackoffEndsPromptlyAndSilently) {
   std::int64_t asked = SteadyMs();
   harvester->Terminate();
   ASSERT_TRUE(PumpUntil([&] { return !sink.Ends().empty(); }, 5000));
-  EXPECT_LT(sink.Ends()[0].AtMs - asked, 1000);
+  EXPECT_LT(sink.Ends()[0].AtMs - asked, 2500);  // long before the 60 s back-off
   EXPECT_EQ(sink.Reports().size(), reports);
   EXPECT_EQ(sink.Ends()[0].PageIndex, 0);
   EXPECT_EQ(world.Count({"www.baidu.com", "/s?"}), 1);

@@ -27,7 +27,7 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
 
 int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   const auto* epoch = static_cast<const std::uint64_t*>(user);
-  return StopEpoch() != *epoch ? 1 : 0;
+  return StopEpoch() != *epoch || CurrentWorkerStopped() ? 1 : 0;
 }
 
 }  // namespace

@@ -2,11 +2,10 @@
 
 #include <curl/curl.h>
 
-#include <algorithm>
 #include <chrono>
 
-#include "harvest/net/curlsupport.h"
 #include "harvest/base/enginesettings.h"
+#include "harvest/net/curlsupport.h"
 #include "harvest/net/workerthread.h"
 #include "util/textutil.h"
 
@@ -51,6 +50,7 @@ struct THttpClient::Impl {
   std::string sentCookie;  // Cookie value of the request being made
   bool fresh = false;
   TProxyRoute route;
+  TProxyFault fault = tpfNone;  // of the last request
 
   // Watches the request headers as they go out, to learn the Cookie value each one carried.
   static int Debug(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
@@ -75,19 +75,21 @@ struct THttpClient::Impl {
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
   }
 
-  // One request of a Get, within what is left of the Get's whole time-out.
+  // One request of a Get, within what is left of the Get's whole time-out. A chain of
+  // redirects that used that time up makes no further request, and the proxy is not blamed.
   CURLcode Perform(const std::string& url, TClock::time_point deadline) {
     body.data.clear();
     body.overflow = false;
     sentCookie.clear();
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now());
+    if (left.count() <= 0) return CURLE_OPERATION_TIMEDOUT;
     bool sendCookie = !cookie.empty() && (cookieDomain.empty() || UrlOnDomain(url, cookieDomain));
     curl_easy_setopt(curl, CURLOPT_COOKIE, sendCookie ? cookie.c_str() : nullptr);
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now());
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, std::max<long>(1, left.count()));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     CURLcode rc = curl_easy_perform(curl);
-    route.Report(curl, rc);
+    fault = route.Report(curl, rc);
     return rc;
   }
 
@@ -146,6 +148,7 @@ void THttpClient::SetRoute(const TProxyRoute& route) {
 bool THttpClient::Get(const std::string& url, std::string& body) {
   auto deadline = Impl::TClock::now() + std::chrono::milliseconds(impl_->options.TotalTimeoutMs);
   error_.clear();
+  impl_->fault = tpfNone;
   curl_easy_setopt(impl_->curl, CURLOPT_FRESH_CONNECT, impl_->fresh ? 1L : 0L);
   impl_->fresh = false;
   // The URL of each request as it was asked for, user information and fragment included.
@@ -154,7 +157,8 @@ bool THttpClient::Get(const std::string& url, std::string& body) {
     CURLcode rc = impl_->Perform(lastUrl_, deadline);
     lastCookie_ = impl_->sentCookie;
     if (rc != CURLE_OK) {
-      error_ = CurlErrorText(rc, impl_->body);
+      error_ = impl_->fault != tpfNone ? impl_->route.FaultText(impl_->fault)
+                                       : CurlErrorText(rc, impl_->body);
       return false;
     }
     std::string next = impl_->RedirectTarget(error_);
@@ -170,6 +174,10 @@ bool THttpClient::Get(const std::string& url, std::string& body) {
   body = std::move(impl_->body.data);
   impl_->body.data.clear();
   return true;
+}
+
+bool THttpClient::ProxyFailed() const {
+  return impl_->fault != tpfNone;
 }
 
 std::string THttpClient::LastHost() const {

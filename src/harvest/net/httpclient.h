@@ -61,7 +61,10 @@ class THttpClient {
   const std::string& LastUrl() const { return lastUrl_; }
   std::string LastHost() const;
   const std::string& LastCookieHeader() const { return lastCookie_; }
+  // Why the last Get failed; the proxy's fault names the proxy ("代理 host:port 拒绝认证").
   const std::string& Error() const { return error_; }
+  // True when the last Get failed through the fault of its route's proxy.
+  bool ProxyFailed() const;
 
  private:
   struct Impl;

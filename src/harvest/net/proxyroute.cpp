@@ -1,5 +1,7 @@
 #include "harvest/net/proxyroute.h"
 
+#include "util/codepage.h"
+
 namespace zoqa {
 namespace {
 
@@ -22,6 +24,24 @@ bool TargetReply(long proxyError) {
   }
 }
 
+bool SocksAuthError(long proxyError) {
+  return proxyError == CURLPX_USER_REJECTED || proxyError == CURLPX_NO_AUTH ||
+         proxyError == CURLPX_REQUEST_FAILED;
+}
+
+bool ProxyConnected(CURL* curl) {
+  char* ip = nullptr;
+  curl_easy_getinfo(curl, CURLINFO_PRIMARY_IP, &ip);
+  return ip != nullptr && *ip != '\0';
+}
+
+TProxyFault SocksFault(CURL* curl) {
+  long proxyError = CURLPX_OK;
+  curl_easy_getinfo(curl, CURLINFO_PROXY_ERROR, &proxyError);
+  if (TargetReply(proxyError)) return tpfNone;
+  return SocksAuthError(proxyError) ? tpfRefused : tpfHandshake;
+}
+
 }  // namespace
 
 void TProxyRoute::Apply(CURL* curl) const {
@@ -35,29 +55,57 @@ void TProxyRoute::Apply(CURL* curl) const {
   curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, credentials ? entry.Password.c_str() : nullptr);
 }
 
-void TProxyRoute::Report(CURL* curl, CURLcode code) const {
-  if (!*this) return;
-  if (ProxyUnreachable(curl, code)) {
+TProxyFault TProxyRoute::Report(CURL* curl, CURLcode code) const {
+  if (!*this || code == CURLE_ABORTED_BY_CALLBACK) return tpfNone;
+  TProxyFault fault = JudgeProxy(curl, code, Entry().Scheme != "http");
+  if (fault != tpfNone) {
     pool_->ConnectFailed(index_);
-  } else if (code != CURLE_ABORTED_BY_CALLBACK) {
+  } else {
     pool_->Connected(index_);
   }
+  return fault;
 }
 
-bool ProxyUnreachable(CURL* curl, CURLcode code) {
-  long connectCode = 0;
-  curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &connectCode);
-  if (connectCode != 0) return false;  // the proxy answered a tunnel request
-  if (code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_PROXY) return true;
-  if (code == CURLE_OPERATION_TIMEDOUT) {
-    curl_off_t connected = 0;
-    curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connected);
-    return connected == 0;
+std::string TProxyRoute::FaultText(TProxyFault fault) const {
+  std::string what;
+  switch (fault) {
+    case tpfNone:
+      return {};
+    case tpfUnreachable:
+      what = Cp936(" 连接失败");
+      break;
+    case tpfRefused:
+      what = Cp936(" 拒绝认证");
+      break;
+    case tpfDropped:
+      what = Cp936(" 断开了连接");
+      break;
+    case tpfHandshake:
+      what = Cp936(" 握手失败");
+      break;
   }
-  if (code != CURLE_PROXY) return false;
-  long proxyError = CURLPX_OK;
-  curl_easy_getinfo(curl, CURLINFO_PROXY_ERROR, &proxyError);
-  return !TargetReply(proxyError);
+  return Cp936("代理 ") + (*this ? Entry().Label() : std::string()) + what;
+}
+
+TProxyFault JudgeProxy(CURL* curl, CURLcode code, bool socks) {
+  if (code == CURLE_OK || code == CURLE_ABORTED_BY_CALLBACK) return tpfNone;
+  if (!ProxyConnected(curl)) {
+    bool proxyStep = code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_PROXY ||
+                     code == CURLE_OPERATION_TIMEDOUT || code == CURLE_PROXY;
+    return proxyStep ? tpfUnreachable : tpfNone;
+  }
+  if (code == CURLE_PROXY) return SocksFault(curl);
+  if (socks) return tpfNone;  // past the handshake every answer comes from the target
+  long connectCode = 0;
+  long responseCode = 0;
+  curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &connectCode);
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &responseCode);
+  if (connectCode == 407 || (connectCode == 0 && responseCode == 407)) return tpfRefused;
+  // Without an established tunnel, an empty reply or a reset comes from the proxy: one that
+  // works answers for a target it cannot reach.
+  bool silent = code == CURLE_GOT_NOTHING || code == CURLE_RECV_ERROR || code == CURLE_SEND_ERROR;
+  if (silent && connectCode == 0) return tpfDropped;
+  return tpfNone;
 }
 
 }  // namespace zoqa

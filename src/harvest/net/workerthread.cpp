@@ -15,6 +15,9 @@ std::atomic<std::uint64_t> g_nextId{1};
 
 constexpr int kSleepSliceMs = 10;
 
+// The worker whose thread this is; null on other threads.
+thread_local const TWorkerThread* t_worker = nullptr;
+
 }  // namespace
 
 void StopAllWorkers() {
@@ -23,6 +26,10 @@ void StopAllWorkers() {
 
 std::uint64_t StopEpoch() {
   return g_stopEpoch.load();
+}
+
+bool CurrentWorkerStopped() {
+  return t_worker != nullptr && t_worker->Terminated();
 }
 
 void ExitIfWorkersRun(int status) {
@@ -51,6 +58,7 @@ void TWorkerThread::StartThread() {
 }
 
 void TWorkerThread::Run(std::shared_ptr<TWorkerThread> self) {
+  t_worker = this;
   try {
     Execute();
   } catch (...) {
@@ -60,6 +68,7 @@ void TWorkerThread::Run(std::shared_ptr<TWorkerThread> self) {
     Finished();
   } catch (...) {
   }
+  t_worker = nullptr;
   self.reset();  // the last reference frees the object here, on its own thread
   g_running.fetch_sub(1);
 }

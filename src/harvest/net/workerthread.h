@@ -18,6 +18,9 @@ void StopAllWorkers();
 // Increases with every StopAllWorkers; a worker or transfer compares it with the value it
 // saw when it began.
 std::uint64_t StopEpoch();
+// True on a worker's own thread once that worker was asked to stop (false on other threads):
+// the progress callback of a transfer looks at it, so a stop cuts the worker's transfer.
+bool CurrentWorkerStopped();
 // For the end of main, after the bounded wait for the workers: when some still run, ends the
 // process now with `status` (standard streams flushed), so that the destructors of globals
 // such as the code page tables and the engine settings never run under them. Returns when no

@@ -85,6 +85,7 @@ void TSiteCrawler::DetachEndHandler() {
 
 void TSiteCrawler::Finished() {
   slot_.reset();
+  complete_ = delivered_ || !Terminated();
   TEndHandler onEnd;
   {
     std::lock_guard<std::mutex> lock(endMutex_);
@@ -105,7 +106,7 @@ void TSiteCrawler::CrawlStatus(const std::string& text) {
 void TSiteCrawler::Execute() {
   CrawlStatus(Cp936("正在进入企业网站:") + linkUrl_);
   std::string body;
-  // A crawler told to stop finishes the request it is in and goes no further.
+  // A stop cuts the request under way and ends the crawl without a record.
   if (!FetchLink(body) || body.empty() || Terminated()) return;
   TPageText page = DecodeSitePage(body, true);
   body.clear();
@@ -195,11 +196,12 @@ void TSiteCrawler::ExtractFrom(const std::string& url) {
   body.clear();
   bool worth = ExtractContacts(re_, record_, page, Variant(engine_),
                                [this](const std::string& text) { CrawlStatus(text); });
-  if (!worth || Terminated()) return;
+  // A record read in full is delivered even after a stop: the stop only cuts transfers.
+  if (!worth) return;
   THarvestMessage message;
   message.Kind = hkCompany;
   message.Company = &record_;
-  link_->Send(message);
+  delivered_ = link_->Send(message) || delivered_;
 }
 
 }  // namespace zoqa

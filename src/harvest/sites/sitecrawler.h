@@ -45,6 +45,9 @@ class TSiteCrawler : public TWorkerThread {
   void HoldSlot(TCrawlerSlot slot) { slot_ = std::move(slot); }
 
   const std::string& LinkUrl() const { return linkUrl_; }
+  // In the end handler: true unless a stop cut the crawl short before its record was
+  // delivered (a failing site ends the crawl complete, with nothing to deliver).
+  bool Complete() const { return complete_; }
 
  private:
   TSiteCrawler(TEngine engine, std::shared_ptr<THarvestLink> link, const std::string& keyWord,
@@ -75,6 +78,8 @@ class TSiteCrawler : public TWorkerThread {
   TFilingLookup filingLookup_;
   TCrawlerSlot slot_;
   TProxyRoute route_;
+  bool delivered_ = false;  // a record went to the sink
+  bool complete_ = false;
 
   std::mutex endMutex_;  // guards onEnd_ between the harvester's end pass and our end
   TEndHandler onEnd_;

@@ -5,8 +5,8 @@
 
 #include <thread>
 
-#include "harvest/net/fetchpage.h"
 #include "harvest/harvestfixture.h"
+#include "harvest/net/fetchpage.h"
 
 namespace zoqa::test {
 namespace {
