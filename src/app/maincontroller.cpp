@@ -149,13 +149,11 @@ void TMainController::KeyAdded(TKeyData& key) {
 // The grid shows the selected keyword only: a load that another command started (a start, an
 // export) leaves what is on show alone.
 void TMainController::CompaniesLoaded(const std::string& keyword) {
-  const TCompanyList* list = keyList_->CompanyList(keyword);
-  if (list == nullptr) return;
+  if (keyList_->FindKey(keyword) == nullptr) return;
   bool onShow = keyword == currentKey_;
-  TKeyData* shown = keyList_->FindKey(currentKey_);
-  if (onShow || shown == nullptr || !shown->Loading()) view_.ShowLoading(false);
+  view_.ShowLoading(false);
   std::uint8_t action = keyList_->TakePendingAction(keyword);
-  if (onShow) FillGrid(*list);
+  if (onShow) FillGrid(keyword);
   if (action == paStart) StartSearch(keyword);
   if (action == paExport) BeginExport(keyword);
 }
@@ -328,7 +326,7 @@ void TMainController::BeginExport(const std::string& keyword) {
   TKeyData* key = keyList_->RequestLoaded(keyword, paExport);
   if (key == nullptr) {
     view_.ShowLoading(true);
-  } else if (key->Companies.Empty()) {
+  } else if (keyList_->CountCompanies(keyword) == 0) {
     // Nothing to write: say so before the user picks fields and a file.
     view_.ShowMsg(Cp936("没有可导出的记录"), Cp936("提示"), mkInformation);
   } else {
@@ -452,7 +450,7 @@ void TMainController::DeleteCompany(const TCompany& company) {
                              Cp936("提示"), mkQuestion);
   if (answer == kMsgCancel || company.ListId.empty()) return;
   std::string listId = company.ListId;
-  // The grid lets go of its rows before the store frees the record.
+  // The grid lets go of its rows; it reads them anew once the row is gone.
   view_.ClearGrid();
   keyList_->DeleteCompany(currentKey_, listId);
   RefreshKeyCount(currentKey_);
@@ -473,9 +471,9 @@ bool TMainController::AnyTaskRunning() const {
   return false;
 }
 
-void TMainController::FillGrid(const TCompanyList& list) {
+void TMainController::FillGrid(const std::string& keyword) {
   view_.HideBackground();
-  view_.FillGrid(list);
+  view_.FillGrid(*keyList_, keyword);
   ShowTotal();
   view_.SetRecordCountLabel(Cp936("共 ") + std::to_string(view_.GridRowCount()) + Cp936(" 条记录"));
 }

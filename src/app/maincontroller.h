@@ -74,7 +74,7 @@ class TMainController : public THarvestSink {
   void HarvestStatus(const THarvestProgress& info);
   void HarvestPageDone(const THarvestProgress& info);
 
-  void FillGrid(const TCompanyList& list);
+  void FillGrid(const std::string& keyword);
   void SetItemButton(const std::string& keyword, int tag, bool enabled, const std::string& style);
   void RefreshKeyItem(const std::string& keyword, int tag, bool enabled, const std::string& style);
   void SetKeyItemStatus(const std::string& keyword, const std::string& text, bool enabled,

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "harvest/report/company.h"
-#include "store/companylist.h"
+#include "store/companycursor.h"
 
 namespace zoqa {
 
@@ -46,7 +46,8 @@ class TView {
   // Result grid: rows refer to the store's records, which outlive them until the grid is
   // cleared or refilled. A cleared grid shows no record count either.
   virtual void ClearGrid() = 0;
-  virtual void FillGrid(const TCompanyList& list) = 0;
+  // Shows the keyword's companies, read from `source` as the grid needs them.
+  virtual void FillGrid(TCompanySource& source, const std::string& keyword) = 0;
   virtual void AppendGridRow(const TCompany& company) = 0;
   virtual int GridRowCount() const = 0;
   virtual void ShowLoading(bool on) = 0;

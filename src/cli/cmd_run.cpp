@@ -28,7 +28,6 @@
 #include "harvest/net/proxypool.h"
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
-#include "store/datathread.h"
 #include "store/storechoice.h"
 #include "util/codepage.h"
 
@@ -176,12 +175,6 @@ void RunUntilEnded(TMainController& controller, const RunArgs& parsed) {
   loop.exec();
 }
 
-void WaitLoadersEnded() {
-  for (int waited = 0; TDataThread::Running() > 0 && waited < kCrawlerWaitMs; waited += 10) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
 // Verification answers of the engine, from the one address or through any proxy.
 int VerificationPages(TEngine engine) {
   int pages = TEngineGate::For(engine).VerificationPages();
@@ -240,9 +233,7 @@ int CmdRun(const Args& args) {
   // Crawlers still fetching were told to stop by their harvesters; cut their transfers short.
   StopAllWorkers();
   TWorkerThread::WaitAllEnded(kCrawlerWaitMs, [] { QCoreApplication::processEvents(); });
-  // Closing the store cuts short a load that a stop made needless.
   controller.reset();
-  WaitLoadersEnded();
   if (unwritten > 0) {
     std::fprintf(stderr, "数据库连接中断：%zu 家公司未能写入，其结果页未保存，下次搜索会重新采集\n",
                  unwritten);

@@ -1,7 +1,6 @@
 // zoqa-cli add, list, companies, export, delete and clear: the keyword and result store
 // without windows. Keywords arrive in UTF-8 and are kept in code page 936; output is UTF-8.
 #include <QDateTime>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -61,25 +60,6 @@ TKeyData& ExistingKey(TKeyListInfo& store, const std::string& keyword) {
   return *key;
 }
 
-// Waits, running the event loop as the window would, until the keyword's companies are in
-// memory; `action` is what the window would be about to do with them.
-void WaitForCompanies(TKeyListInfo& store, const std::string& keyword, std::uint8_t action) {
-  QEventLoop loop;
-  bool loaded = false;
-  store.OnCompaniesLoaded = [&](TKeyListInfo&, const std::string&) {
-    loaded = true;
-    loop.quit();
-  };
-  if (action == paNone) {
-    store.LoadCompanies(keyword);
-  } else if (store.RequestLoaded(keyword, action) != nullptr) {
-    loaded = true;
-  }
-  if (!loaded) loop.exec();
-  store.OnCompaniesLoaded = nullptr;
-  store.TakePendingAction(keyword);
-}
-
 // The local wall-clock seconds of the store as date and time text.
 QString DateText(std::int64_t seconds) {
   return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString("yyyy-MM-dd hh:mm:ss");
@@ -121,10 +101,15 @@ TExportFields ParseFields(const std::string& list) {
       fields.email = true;
     else if (name == "url")
       fields.url = true;
+    else if (name == "tel")
+      fields.tel = true;
+    else if (name == "addr")
+      fields.location = true;
     else if (!name.empty())
       throw UsageError("export: unknown field " + name);
   }
-  if (!(fields.company || fields.mobile || fields.qq || fields.email || fields.url)) {
+  if (!(fields.company || fields.mobile || fields.qq || fields.email || fields.url || fields.tel ||
+        fields.location)) {
     throw UsageError("export: no field chosen");
   }
   return fields;
@@ -174,24 +159,26 @@ int CmdList(const Args& args) {
   return 0;
 }
 
+// The companies are printed as they are read, so that memory does not grow with their number:
+// as lines of tab-separated values, or with --json as one indented array written element by
+// element, byte for byte what the whole array printed at once would be.
 int CmdCompanies(const Args& args) {
   StoreArgs parsed = Parse("companies", args, 1, {"--json"});
   std::string keyword = Keyword(parsed.values[0]);
   auto store = OpenStore();
   ExistingKey(*store, keyword);
-  WaitForCompanies(*store, keyword, paNone);
-  QJsonArray array;
-  for (const auto& entry : *store->CompanyList(keyword)) {
-    const TCompany& c = *entry.Company;
+  auto cursor = store->OpenCompanies(keyword, TSortOrder{});
+  TJsonArrayWriter array(stdout);
+  for (TCompany c; cursor->Next(c);) {
     if (parsed.json) {
-      array.append(CompanyJson(c));
+      array.AddCompany(c);
       continue;
     }
     PrintLine(c.ListId + "\t" + Cp936ToUtf8(c.GetName()) + "\t" + Joined(c.Mobiles) + "\t" +
               Joined(c.Tels) + "\t" + Joined(c.QQs) + "\t" + Joined(c.Emails) + "\t" +
               Cp936ToUtf8(c.WebUrl));
   }
-  if (parsed.json) PrintJson(QJsonDocument(array), QJsonDocument::Indented);
+  if (parsed.json) array.Close();
   return 0;
 }
 
@@ -203,11 +190,8 @@ int CmdExport(const Args& args) {
   TExportFormat format = ParseFormat(parsed.format);
   auto store = OpenStore();
   bool written = false;
-  if (store->FindKey(keyword) != nullptr) {
-    WaitForCompanies(*store, keyword, paExport);
-    written = store->WriteExport(keyword, file, fields.company, fields.qq, fields.mobile,
-                                 fields.email, false, fields.url, format);
-  }
+  if (store->FindKey(keyword) != nullptr)
+    written = store->WriteExport(keyword, file, fields, format);
   if (!written || !std::filesystem::exists(file)) {
     std::fputs("数据导出失败！\n", stderr);
     return 1;

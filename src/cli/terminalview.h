@@ -30,7 +30,9 @@ class TTerminalView : public TView {
   void SetTotalLabel(const std::string&) override {}
   void SetRecordCountLabel(const std::string&) override {}
   void ClearGrid() override { rows_ = 0; }
-  void FillGrid(const TCompanyList& list) override { rows_ = static_cast<int>(list.Count()); }
+  void FillGrid(TCompanySource& source, const std::string& keyword) override {
+    rows_ = static_cast<int>(source.CountCompanies(keyword));
+  }
   void AppendGridRow(const TCompany&) override { ++rows_; }
   int GridRowCount() const override { return rows_; }
   void ShowLoading(bool) override {}

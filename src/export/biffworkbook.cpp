@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "export/outfile.h"
 #include "util/codepage.h"
@@ -22,7 +23,15 @@ constexpr unsigned kBlankFormat = 0x0017;   // format index of an empty cell
 }  // namespace
 
 TBiffWorkbook::TBiffWorkbook(const std::vector<std::string>& lines, char cellSeparator)
-    : lines_(lines), separator_(cellSeparator) {}
+    : lines_([&lines](const TLineVisitor& each) {
+        for (const std::string& line : lines) {
+          if (!each(line)) return;
+        }
+      }),
+      separator_(cellSeparator) {}
+
+TBiffWorkbook::TBiffWorkbook(TLineSource lines, char cellSeparator)
+    : lines_(std::move(lines)), separator_(cellSeparator) {}
 
 std::vector<std::string_view> TBiffWorkbook::SplitCells(std::string_view line, char separator) {
   std::vector<std::string_view> cells;
@@ -45,10 +54,17 @@ std::string_view TBiffWorkbook::FitCell(std::string_view text) {
 
 void TBiffWorkbook::SaveToFile(const std::string& fileName, bool hasTitleRow) {
   hasTitleRow_ = hasTitleRow;
-  const bool takeTitles = hasTitleRow_ && !lines_.empty();
+  std::string first;
+  bool any = false;
+  lines_([&](std::string_view line) {
+    first = line;
+    any = true;
+    return false;
+  });
+  const bool takeTitles = hasTitleRow_ && any;
   std::vector<std::string_view> titles;
-  if (takeTitles) titles = SplitCells(lines_.front(), separator_);
-  CheckSize(titles);
+  if (takeTitles) titles = SplitCells(first, separator_);
+  CheckSize(takeTitles, titles);
 
   TOutFile out(fileName);
   stream_ = &out;
@@ -58,7 +74,11 @@ void TBiffWorkbook::SaveToFile(const std::string& fileName, bool hasTitleRow) {
   WriteBof();
   WriteCodePage();
   if (takeTitles) WriteTitleRow(titles);
-  for (std::size_t i = takeTitles ? 1 : 0; i < lines_.size(); ++i) WriteDataLine(lines_[i]);
+  bool skip = takeTitles;
+  lines_([&](std::string_view line) {
+    if (!std::exchange(skip, false)) WriteDataLine(line);
+    return true;
+  });
   WriteEof();
   stream_ = nullptr;
   out.Close();
@@ -66,15 +86,18 @@ void TBiffWorkbook::SaveToFile(const std::string& fileName, bool hasTitleRow) {
 
 // The file would hold no cell, or need more rows or columns than the format can number:
 // fail rather than write a sheet without data, cells over earlier ones, or drop them unnoticed.
-void TBiffWorkbook::CheckSize(const std::vector<std::string_view>& titles) const {
-  if (std::all_of(lines_.begin(), lines_.end(), [](const std::string& l) { return l.empty(); })) {
-    throw std::runtime_error("no lines to write as a worksheet");
-  }
-  if (titles.size() > kMaxColumns) throw std::runtime_error("too many columns for a worksheet");
+// The count stops as soon as the rows are too many.
+void TBiffWorkbook::CheckSize(bool takeTitles, const std::vector<std::string_view>& titles) const {
+  bool any = false;
   std::size_t rows = titles.empty() ? 0 : 1;
-  for (std::size_t i = hasTitleRow_ && !lines_.empty() ? 1 : 0; i < lines_.size(); ++i) {
-    if (!lines_[i].empty()) ++rows;  // each non-empty line fills exactly one row
-  }
+  bool skip = takeTitles;
+  lines_([&](std::string_view line) {
+    any = any || !line.empty();
+    if (!std::exchange(skip, false) && !line.empty()) ++rows;  // one row per non-empty line
+    return rows <= kMaxRows;
+  });
+  if (!any) throw std::runtime_error("no lines to write as a worksheet");
+  if (titles.size() > kMaxColumns) throw std::runtime_error("too many columns for a worksheet");
   if (rows > kMaxRows) throw std::runtime_error("too many rows for a worksheet");
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,15 @@ class TBiffWorkbook {
   static constexpr std::size_t kMaxRows = 65536;
   static constexpr std::size_t kMaxColumns = 256;
 
+  // Calls the visitor with every line in order until it returns false. A source is run once
+  // to check the lines and once more to write them, so that no line needs to be kept.
+  using TLineVisitor = std::function<bool(std::string_view line)>;
+  using TLineSource = std::function<void(const TLineVisitor& each)>;
+
   // Keeps a reference to `lines`, whose cells are separated by `cellSeparator`.
   explicit TBiffWorkbook(const std::vector<std::string>& lines, char cellSeparator = '|');
+  // Reads the lines from `lines` (which must give the same lines each time it runs).
+  TBiffWorkbook(TLineSource lines, char cellSeparator);
 
   // Writes the lines to `fileName`, replacing an existing file. With `hasTitleRow` the first
   // line gives the column titles and the number of columns of every row. Raises when the file
@@ -39,7 +47,7 @@ class TBiffWorkbook {
   static std::string_view FitCell(std::string_view text);
 
  private:
-  void CheckSize(const std::vector<std::string_view>& titles) const;
+  void CheckSize(bool takeTitles, const std::vector<std::string_view>& titles) const;
   void WriteTitleRow(const std::vector<std::string_view>& titles);
   void WriteDataLine(std::string_view line);
   void WriteBof();
@@ -51,7 +59,7 @@ class TBiffWorkbook {
 
   std::uint16_t col_ = 0;  // column of the next cell
   std::uint16_t row_ = 0;  // row of the next cell
-  const std::vector<std::string>& lines_;
+  TLineSource lines_;
   TOutFile* stream_ = nullptr;  // open during SaveToFile
   bool hasTitleRow_ = false;
   std::int32_t lastColumn_ = 0;  // taken from the title row

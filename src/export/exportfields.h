@@ -5,7 +5,8 @@ namespace zoqa {
 
 struct TExportFields {
   bool company = false, qq = false, mobile = false, email = false, location = false, url = false;
-  bool Any() const { return company || qq || mobile || email || location || url; }
+  bool tel = false;  // the landlines
+  bool Any() const { return company || qq || mobile || email || location || url || tel; }
 };
 
 // Comma-separated text, the classic BIFF worksheet (.xls) or an Office Open XML workbook (.xlsx).

@@ -8,6 +8,17 @@
 
 namespace zoqa {
 
+// Whether a column holds one value or a list of entries.
+enum class TColumnShape { Single, List };
+
+struct TExportColumn {
+  const char* title;  // UTF-8
+  bool TExportFields::*selected;
+  TColumnShape shape;
+  std::string (*single)(const TCompany&);
+  const std::vector<std::string> TCompany::*list;
+};
+
 namespace {
 
 // Every occurrence of `what` in `text` that starts on a character boundary replaced by `with`.
@@ -16,23 +27,13 @@ void ReplaceEvery(std::string& text, std::string_view what, std::string_view wit
   text = ReplaceText(text, what, with, false);
 }
 
-// Whether a column holds one value or a list of entries.
-enum class TColumnShape { Single, List };
-
-struct TColumn {
-  const char* title;  // UTF-8
-  bool TExportFields::*selected;
-  TColumnShape shape;
-  std::string (*single)(const TCompany&);
-  const std::vector<std::string> TCompany::*list;
-};
-
 // The exportable columns in their fixed order.
-const std::array<TColumn, 6>& Columns() {
-  static const std::array<TColumn, 6> columns = {{
+const std::array<TExportColumn, 7>& Columns() {
+  static const std::array<TExportColumn, 7> columns = {{
       {"公司名", &TExportFields::company, TColumnShape::Single,
        [](const TCompany& c) { return c.GetName(); }, nullptr},
       {"手机", &TExportFields::mobile, TColumnShape::List, nullptr, &TCompany::Mobiles},
+      {"电话", &TExportFields::tel, TColumnShape::List, nullptr, &TCompany::Tels},
       {"QQ", &TExportFields::qq, TColumnShape::List, nullptr, &TCompany::QQs},
       {"邮箱", &TExportFields::email, TColumnShape::List, nullptr, &TCompany::Emails},
       {"地址", &TExportFields::location, TColumnShape::Single,
@@ -43,18 +44,18 @@ const std::array<TColumn, 6>& Columns() {
   return columns;
 }
 
-std::vector<const TColumn*> SelectedColumns(const TExportFields& fields) {
-  std::vector<const TColumn*> selected;
-  for (const TColumn& column : Columns()) {
+std::vector<const TExportColumn*> SelectedColumns(const TExportFields& fields) {
+  std::vector<const TExportColumn*> selected;
+  for (const TExportColumn& column : Columns()) {
     if (fields.*column.selected) selected.push_back(&column);
   }
   return selected;
 }
 
-std::vector<std::string> Titles(const std::vector<const TColumn*>& columns) {
+std::vector<std::string> Titles(const std::vector<const TExportColumn*>& columns) {
   std::vector<std::string> titles;
   if (columns.size() > 1) {
-    for (const TColumn* column : columns) titles.push_back(Cp936(column->title));
+    for (const TExportColumn* column : columns) titles.push_back(Cp936(column->title));
   }
   return titles;
 }
@@ -62,7 +63,7 @@ std::vector<std::string> Titles(const std::vector<const TColumn*>& columns) {
 // Calls `add` with the cells of each row a company gives: one cell per column, or with a single
 // list column one row per entry. A row whose cells are all empty is left out.
 template <typename AddRow>
-void AddCompanyRows(const TCompany& company, const std::vector<const TColumn*>& columns,
+void AddCompanyRows(const TCompany& company, const std::vector<const TExportColumn*>& columns,
                     const TExportSeparators& seps, AddRow add) {
   if (columns.size() == 1 && columns.front()->shape == TColumnShape::List) {
     for (const std::string& entry : company.*columns.front()->list) add({entry});
@@ -71,7 +72,7 @@ void AddCompanyRows(const TCompany& company, const std::vector<const TColumn*>& 
   std::vector<std::string> cells;
   cells.reserve(columns.size());
   bool empty = true;
-  for (const TColumn* column : columns) {
+  for (const TExportColumn* column : columns) {
     if (column->shape == TColumnShape::Single) {
       cells.push_back(CleanValue(column->single(company), seps.field));
     } else {
@@ -84,7 +85,7 @@ void AddCompanyRows(const TCompany& company, const std::vector<const TColumn*>& 
 
 template <typename AddRow>
 void ForEachRow(const std::vector<const TCompany*>& companies,
-                const std::vector<const TColumn*>& columns, const TExportSeparators& seps,
+                const std::vector<const TExportColumn*>& columns, const TExportSeparators& seps,
                 AddRow add) {
   for (const TCompany* company : companies) {
     if (company) AddCompanyRows(*company, columns, seps, add);
@@ -122,10 +123,34 @@ std::string CleanList(std::string_view text, std::string_view separator,
   return value;
 }
 
+TExportRows::TExportRows(const TExportFields& fields, TExportSeparators separators)
+    : columns_(SelectedColumns(fields)), separators_(std::move(separators)) {}
+
+TExportRows TExportRows::Lines(const TExportFields& fields, bool asText) {
+  return TExportRows(fields, SeparatorsFor(asText));
+}
+
+TExportRows TExportRows::Cells(const TExportFields& fields) {
+  return TExportRows(fields, TExportSeparators{"\t", "\n"});
+}
+
+std::vector<std::string> TExportRows::Titles() const {
+  return zoqa::Titles(columns_);
+}
+
+void TExportRows::Rows(const TCompany& company,
+                       const std::function<void(std::vector<std::string>&&)>& add) const {
+  AddCompanyRows(company, columns_, separators_, add);
+}
+
+std::string TExportRows::Join(const std::vector<std::string>& cells) const {
+  return JoinCells(cells, separators_.field);
+}
+
 std::vector<std::string> BuildExportLines(const std::vector<const TCompany*>& companies,
                                           const TExportFields& fields, bool asText) {
   const TExportSeparators seps = SeparatorsFor(asText);
-  const std::vector<const TColumn*> columns = SelectedColumns(fields);
+  const std::vector<const TExportColumn*> columns = SelectedColumns(fields);
   std::vector<std::string> lines;
   lines.reserve(companies.size() + 1);
   std::vector<std::string> titles = Titles(columns);
@@ -139,7 +164,7 @@ std::vector<std::string> BuildExportLines(const std::vector<const TCompany*>& co
 TExportTable BuildExportTable(const std::vector<const TCompany*>& companies,
                               const TExportFields& fields) {
   const TExportSeparators seps{"\t", "\n"};
-  const std::vector<const TColumn*> columns = SelectedColumns(fields);
+  const std::vector<const TExportColumn*> columns = SelectedColumns(fields);
   TExportTable table;
   table.titles = Titles(columns);
   table.rows.reserve(companies.size());

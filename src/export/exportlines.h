@@ -2,6 +2,7 @@
 // then one line per company, or one line per entry when a single list column is chosen.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,30 @@ std::string CleanList(std::string_view text, std::string_view separator,
 struct TExportTable {
   std::vector<std::string> titles;
   std::vector<std::vector<std::string>> rows;
+};
+
+struct TExportColumn;
+
+// The rows of an export built one company at a time, in the form of the lines (asText and
+// spreadsheet separators) or of the table's cells.
+class TExportRows {
+ public:
+  TExportRows(const TExportFields& fields, TExportSeparators separators);
+  // Lines: for text or spreadsheet lines. Cells: the table's form.
+  static TExportRows Lines(const TExportFields& fields, bool asText);
+  static TExportRows Cells(const TExportFields& fields);
+
+  // The column titles (code page 936), empty with a single column.
+  std::vector<std::string> Titles() const;
+  // Calls `add` with the cells of each row `company` gives.
+  void Rows(const TCompany& company,
+            const std::function<void(std::vector<std::string>&& cells)>& add) const;
+  // The cells as one line: an empty value adds no separator while the line is still empty.
+  std::string Join(const std::vector<std::string>& cells) const;
+
+ private:
+  std::vector<const TExportColumn*> columns_;
+  TExportSeparators separators_;
 };
 
 TExportTable BuildExportTable(const std::vector<const TCompany*>& companies,

@@ -1,19 +1,30 @@
 // Writing a keyword's companies to an export file.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "export/exportfields.h"
 #include "harvest/report/company.h"
+#include "store/companycursor.h"
 
 namespace zoqa {
 
+// Opens a new cursor over the companies to export, from the first row; a spreadsheet export
+// reads them twice (once to check and measure, once to write), a text export once.
+using TCompanyOpener = std::function<std::unique_ptr<TCompanyCursor>()>;
+
 // Builds the lines (header rule, one-list-column rule, CleanValue/CleanList, separators of the
-// format) and writes them: text = code page 936 bytes, each line + CR LF, no BOM; .xls =
-// ExportSpreadsheet; .xlsx = ExportWorkbook. An existing file is replaced only by a complete
-// new one. Returns false when anything raises while building or writing. fileName is a
+// format) and writes them as the companies come: text = code page 936 bytes, each line +
+// CR LF, no BOM; .xls = the lines on the clipboard and a BIFF worksheet; .xlsx = the lines on
+// the clipboard and a workbook. An existing file is replaced only by a complete new one.
+// Returns false when anything raises while reading, building or writing. fileName is a
 // file-system (UTF-8) path.
+bool WriteExportFile(const TCompanyOpener& open, const std::string& fileName,
+                     const TExportFields& fields, TExportFormat format);
+// The same for companies in memory (null entries are skipped).
 bool WriteExportFile(const std::vector<const TCompany*>& companies, const std::string& fileName,
                      const TExportFields& fields, TExportFormat format);
 

@@ -52,14 +52,57 @@ std::size_t LongestLine(const std::string& text) {
 
 }  // namespace
 
-TXlsxWorkbook::TXlsxWorkbook(const TExportTable& table) : table_(table) {}
+namespace {
 
-std::size_t TXlsxWorkbook::RowCount() const {
-  return (table_.titles.empty() ? 0 : 1) + table_.rows.size();
+// The longest line of every column seen so far.
+class TColumnMeasure {
+ public:
+  void Add(const std::vector<std::string>& cells) {
+    if (longest_.size() < cells.size()) longest_.resize(cells.size());
+    for (std::size_t col = 0; col < cells.size(); ++col) {
+      longest_[col] = std::max(longest_[col], LongestLine(cells[col]));
+    }
+  }
+  std::vector<double> Widths() const {
+    std::vector<double> widths;
+    for (std::size_t chars : longest_) {
+      widths.push_back(std::clamp(static_cast<double>(chars) + kWidthMargin,
+                                  TXlsxWorkbook::kMinColumnWidth, TXlsxWorkbook::kMaxColumnWidth));
+    }
+    return widths;
+  }
+
+ private:
+  std::vector<std::size_t> longest_;
+};
+
+}  // namespace
+
+TXlsxWorkbook::TXlsxWorkbook(const TExportTable& table)
+    : titles_(table.titles), rows_([&table](const TRowVisitor& each) {
+        for (const auto& cells : table.rows) {
+          if (!each(cells)) return;
+        }
+      }) {}
+
+TXlsxWorkbook::TXlsxWorkbook(std::vector<std::string> titles, TRowSource rows)
+    : titles_(std::move(titles)), rows_(std::move(rows)) {}
+
+std::size_t TXlsxWorkbook::Measure(std::vector<double>& widths) const {
+  TColumnMeasure measure;
+  measure.Add(titles_);
+  std::size_t rows = titles_.empty() ? 0 : 1;
+  rows_([&](const std::vector<std::string>& cells) {
+    measure.Add(cells);
+    return ++rows <= kMaxRows;
+  });
+  widths = measure.Widths();
+  return rows;
 }
 
 void TXlsxWorkbook::SaveToFile(const std::string& fileName) {
-  const std::size_t rows = RowCount();
+  std::vector<double> widths;
+  const std::size_t rows = Measure(widths);
   if (rows == 0) throw std::runtime_error("no rows to write as a workbook");
   if (rows > kMaxRows) throw std::runtime_error("too many rows for a workbook");
   TStagedFile staged(fileName);
@@ -70,7 +113,7 @@ void TXlsxWorkbook::SaveToFile(const std::string& fileName) {
   lxw_workbook* workbook = workbook_new_opt(staged.Path().c_str(), &options);
   if (!workbook) throw std::runtime_error("cannot create the workbook " + fileName);
   try {
-    WriteSheet(workbook);
+    WriteSheet(workbook, widths);
   } catch (...) {
     lxw_workbook_free(workbook);
     throw;
@@ -80,24 +123,24 @@ void TXlsxWorkbook::SaveToFile(const std::string& fileName) {
   staged.Commit();
 }
 
-void TXlsxWorkbook::WriteSheet(lxw_workbook* workbook) {
+void TXlsxWorkbook::WriteSheet(lxw_workbook* workbook, const std::vector<double>& widths) {
   lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
   if (!sheet) throw std::runtime_error("cannot start the workbook's sheet");
   TFormats formats = AddFormats(workbook);
-  std::vector<double> widths = ColumnWidths(table_);
   for (std::size_t col = 0; col < widths.size(); ++col) {
     auto c = static_cast<lxw_col_t>(col);
     Check(worksheet_set_column(sheet, c, c, widths[col], formats.text));
   }
   Check(worksheet_ignore_errors(sheet, LXW_IGNORE_NUMBER_STORED_AS_TEXT, kAllCells));
   std::size_t row = 0;
-  if (!table_.titles.empty()) {
+  if (!titles_.empty()) {
     worksheet_freeze_panes(sheet, 1, 0);
-    WriteRow(sheet, row++, table_.titles, formats.title, formats.title);
+    WriteRow(sheet, row++, titles_, formats.title, formats.title);
   }
-  for (const auto& cells : table_.rows) {
+  rows_([&](const std::vector<std::string>& cells) {
     WriteRow(sheet, row++, cells, formats.text, formats.wrapped);
-  }
+    return true;
+  });
 }
 
 TXlsxWorkbook::TFormats TXlsxWorkbook::AddFormats(lxw_workbook* workbook) {
@@ -126,21 +169,10 @@ void TXlsxWorkbook::WriteRow(lxw_worksheet* sheet, std::size_t row,
 }
 
 std::vector<double> TXlsxWorkbook::ColumnWidths(const TExportTable& table) {
-  std::vector<std::size_t> longest(table.titles.size());
-  auto measure = [&](const std::vector<std::string>& cells) {
-    if (longest.size() < cells.size()) longest.resize(cells.size());
-    for (std::size_t col = 0; col < cells.size(); ++col) {
-      longest[col] = std::max(longest[col], LongestLine(cells[col]));
-    }
-  };
-  measure(table.titles);
-  for (const auto& cells : table.rows) measure(cells);
-  std::vector<double> widths;
-  for (std::size_t chars : longest) {
-    widths.push_back(
-        std::clamp(static_cast<double>(chars) + kWidthMargin, kMinColumnWidth, kMaxColumnWidth));
-  }
-  return widths;
+  TColumnMeasure measure;
+  measure.Add(table.titles);
+  for (const auto& cells : table.rows) measure.Add(cells);
+  return measure.Widths();
 }
 
 std::string TXlsxWorkbook::CellText(const std::string& cp936) {

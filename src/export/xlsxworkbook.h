@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,16 @@ class TXlsxWorkbook {
   static constexpr double kMinColumnWidth = 8;
   static constexpr double kMaxColumnWidth = 60;
 
+  // Calls the visitor with the cells of every row in order until it returns false. A source is
+  // run once to measure the rows and once more to write them, so that no row needs to be kept.
+  using TRowVisitor = std::function<bool(const std::vector<std::string>& cells)>;
+  using TRowSource = std::function<void(const TRowVisitor& each)>;
+
   // Keeps a reference to `table` (code page 936 texts).
   explicit TXlsxWorkbook(const TExportTable& table);
+  // The title row `titles` (none when empty), then the rows of `rows` (which must give the
+  // same rows each time it runs).
+  TXlsxWorkbook(std::vector<std::string> titles, TRowSource rows);
 
   // Writes the workbook to `fileName`, replacing an existing file only once the new one is
   // complete and checked. Raises, before touching the file, when the table has no row at all
@@ -48,13 +57,15 @@ class TXlsxWorkbook {
     lxw_format* wrapped;
   };
 
-  std::size_t RowCount() const;
-  void WriteSheet(lxw_workbook* workbook);
+  // Counts the rows (stopping once they are more than a sheet holds) and measures the columns.
+  std::size_t Measure(std::vector<double>& widths) const;
+  void WriteSheet(lxw_workbook* workbook, const std::vector<double>& widths);
   static TFormats AddFormats(lxw_workbook* workbook);
   void WriteRow(lxw_worksheet* sheet, std::size_t row, const std::vector<std::string>& cells,
                 lxw_format* format, lxw_format* wrapped);
 
-  const TExportTable& table_;
+  std::vector<std::string> titles_;
+  TRowSource rows_;
 };
 
 }  // namespace zoqa

@@ -14,7 +14,7 @@ namespace zoqa {
 namespace {
 
 constexpr int kWidth = 250;
-constexpr int kHeight = 248;
+constexpr int kHeight = 284;
 
 struct TBoxLayout {
   const char* text;
@@ -22,19 +22,20 @@ struct TBoxLayout {
   bool checked;
 };
 
-// Texts, places and first states of the boxes, in TBox order.
+// Texts, places and first states of the boxes, in TBox order. Landlines and the address are
+// offered but not chosen at first, so that the first choice gives the columns it always gave.
 const TBoxLayout kBoxes[] = {
-    {"公司名", 27, 82, true},     {"QQ", 191, 82, true},         {"手机", 116, 82, true},
-    {"EMail邮箱", 27, 118, true}, {"地址", 196, 52, true},       {"网址", 116, 118, true},
-    {"txt格式", 27, 161, false},  {"Excel格式", 116, 161, true},
+    {"公司名", 27, 82, true},     {"QQ", 191, 82, true},       {"手机", 116, 82, true},
+    {"EMail邮箱", 27, 118, true}, {"地址", 116, 154, false},   {"网址", 116, 118, true},
+    {"电话", 27, 154, false},     {"txt格式", 27, 197, false}, {"Excel格式", 116, 197, true},
 };
 
 // Box states per quick-select link, in TBox order.
-const bool kPicks[4][8] = {
-    {false, true, false, false, false, false, true, false},  // QQ
-    {false, false, true, false, false, false, true, false},  // 手机
-    {false, false, false, true, false, false, true, false},  // 邮箱
-    {true, true, true, true, true, true, false, true},       // 全选
+const bool kPicks[4][9] = {
+    {false, true, false, false, false, false, false, true, false},  // QQ
+    {false, false, true, false, false, false, false, true, false},  // 手机
+    {false, false, false, true, false, false, false, true, false},  // 邮箱
+    {true, true, true, true, true, true, true, false, true},        // 全选
 };
 
 struct TLinkLayout {
@@ -80,7 +81,6 @@ TExportSelectionDialog::TExportSelectionDialog(const std::string& keyword, QWidg
     boxes_[b]->move(kBoxes[b].x, kBoxes[b].y);
     boxes_[b]->setChecked(kBoxes[b].checked);
   }
-  boxes_[bxAddress]->hide();
   for (TBox b : {bxText, bxExcel}) {
     boxes_[b]->setProperty("format", true);
     QFont font = boxes_[b]->font();
@@ -89,10 +89,10 @@ TExportSelectionDialog::TExportSelectionDialog(const std::string& keyword, QWidg
   }
 
   ok_ = new QPushButton(QString::fromUtf8("确 定"), this);
-  ok_->setGeometry(25, 200, 85, 30);
+  ok_->setGeometry(25, 236, 85, 30);
   ok_->setDefault(true);
   cancel_ = new QPushButton(QString::fromUtf8("取 消"), this);
-  cancel_->setGeometry(116, 200, 85, 30);
+  cancel_->setGeometry(116, 236, 85, 30);
   connect(ok_, &QPushButton::clicked, this, &TExportSelectionDialog::Confirm);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::close);
 
@@ -123,8 +123,6 @@ bool TExportSelectionDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TExportSelectionDialog::Confirm() {
-  // The address column is not offered: it never goes into an export.
-  boxes_[bxAddress]->setChecked(false);
   TExportFields fields;
   fields.company = boxes_[bxCompany]->isChecked();
   fields.qq = boxes_[bxQQ]->isChecked();
@@ -132,6 +130,7 @@ void TExportSelectionDialog::Confirm() {
   fields.email = boxes_[bxEmail]->isChecked();
   fields.location = boxes_[bxAddress]->isChecked();
   fields.url = boxes_[bxUrl]->isChecked();
+  fields.tel = boxes_[bxTel]->isChecked();
   bool asText = boxes_[bxText]->isChecked();
   // An export without a column would be an empty file: the window stays open for a choice.
   if (!fields.Any()) {

@@ -1,9 +1,9 @@
 // The export field selection window: the columns to export (company name, mobile numbers, QQ
-// numbers, e-mail, site), quick-select links for one-column contact lists and for everything,
-// and the text/spreadsheet choice, a pair of radio buttons (one of the two formats is always
-// chosen). "确 定" hands the choice to the main window and closes, or, with no column ticked,
-// says so and stays open; "取 消" only closes. Every export request opens a window of its own,
-// freed when it closes.
+// numbers, e-mail, site, landlines, address), quick-select links for one-column contact lists
+// and for everything, and the text/spreadsheet choice, a pair of radio buttons (one of the two
+// formats is always chosen). "确 定" hands the choice to the main window and closes, or, with no
+// column ticked, says so and stays open; "取 消" only closes. Every export request opens a
+// window of its own, freed when it closes.
 #pragma once
 
 #include <QAbstractButton>
@@ -27,7 +27,18 @@ class TExportSelectionDialog : public QDialog {
   // Quick-select links.
   enum TQuickPick { qpQQ, qpMobile, qpEmail, qpAll };
   // Boxes, in the order of the quick-select table.
-  enum TBox { bxCompany, bxQQ, bxMobile, bxEmail, bxAddress, bxUrl, bxText, bxExcel, bxCount };
+  enum TBox {
+    bxCompany,
+    bxQQ,
+    bxMobile,
+    bxEmail,
+    bxAddress,
+    bxUrl,
+    bxTel,
+    bxText,
+    bxExcel,
+    bxCount
+  };
 
   TExportSelectionDialog(const std::string& keyword, QWidget* parent = nullptr);
 

@@ -138,7 +138,7 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   void SetTotalLabel(const std::string& text) override;
   void SetRecordCountLabel(const std::string& text) override;
   void ClearGrid() override;
-  void FillGrid(const TCompanyList& list) override;
+  void FillGrid(TCompanySource& source, const std::string& keyword) override;
   void AppendGridRow(const TCompany& company) override;
   int GridRowCount() const override;
   void ShowLoading(bool on) override;

@@ -46,9 +46,11 @@ void TMainWindow::OpenDetails(int row) {
 }
 
 void TMainWindow::DeleteRow(int row) {
-  const TCompany* company = grid_->Model().Record(row);
-  if (company == nullptr) return;
-  Command([&] { controller_->DeleteCompany(*company); });
+  const TCompany* shown = grid_->Model().Record(row);
+  if (shown == nullptr) return;
+  // A copy: the model may read other rows while the question is open.
+  TCompany company = *shown;
+  Command([&] { controller_->DeleteCompany(company); });
 }
 
 // ---- export
@@ -73,9 +75,9 @@ void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields&
   }
   bool written = false;
   try {
-    written = controller_->Store().WriteExport(keyword, file.toStdString(), fields.company,
-                                               fields.qq, fields.mobile, fields.email,
-                                               fields.location, fields.url, format);
+    // The rows go in the grid's order when the grid shows this keyword.
+    TSortOrder order = keyword == controller_->CurrentKey() ? grid_->Model().Order() : TSortOrder{};
+    written = controller_->Store().WriteExport(keyword, file.toStdString(), fields, format, order);
   } catch (...) {
     written = false;
   }
@@ -176,9 +178,9 @@ void TMainWindow::ClearGrid() {
   recordCount_->clear();
 }
 
-void TMainWindow::FillGrid(const TCompanyList& list) {
+void TMainWindow::FillGrid(TCompanySource& source, const std::string& keyword) {
   grid_->setUpdatesEnabled(false);
-  grid_->Model().Fill(list);
+  grid_->Model().Show(source, keyword);
   grid_->setUpdatesEnabled(true);
 }
 

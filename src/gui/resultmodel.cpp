@@ -2,7 +2,6 @@
 
 #include <QPixmap>
 
-#include <algorithm>
 #include <utility>
 
 #include "gui/artwork.h"
@@ -62,87 +61,91 @@ int TResultModel::BadgeKind(const TCompany& company) {
   return 2;
 }
 
-std::string TResultModel::SortKey(const TCompany& company, int column) {
-  switch (column) {
-    case colBadge:
-      return std::string(1, static_cast<char>('0' + BadgeKind(company)));
-    case colName:
-      return Trim(company.GetName());
-    case colMobile:
-      return ListCell(company.Mobiles);
-    case colQQ:
-      return QQCell(company);
-    case colEmail:
-      return EmailCell(company);
-    case colSource:
-      return SourceCell(company);
-    default:
-      return {};
-  }
+TSortOrder TResultModel::SortOrderFor(int column, Qt::SortOrder order) {
+  static const TSortColumn columns[colCount] = {TSortColumn::kBadge,  TSortColumn::kName,
+                                                TSortColumn::kMobile, TSortColumn::kQQ,
+                                                TSortColumn::kEmail,  TSortColumn::kSource};
+  if (column < 0 || column >= colCount) return {};
+  return TSortOrder{columns[column], order == Qt::DescendingOrder};
 }
 
 void TResultModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= colCount) return;
-  sortColumn_ = column;
-  sortOrder_ = order;
   beginResetModel();
-  SortRows();
+  order_ = SortOrderFor(column, order);
+  Forget();
   endResetModel();
 }
 
-// The keys are computed once per row: a keyword may have a hundred thousand companies.
-void TResultModel::SortRows() {
-  if (sortColumn_ < 0) return;
-  std::vector<std::pair<std::string, const TCompany*>> keyed;
-  keyed.reserve(rows_.size());
-  for (const TCompany* row : rows_) keyed.emplace_back(SortKey(*row, sortColumn_), row);
-  bool ascending = sortOrder_ == Qt::AscendingOrder;
-  std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
-    return ascending ? a.first < b.first : b.first < a.first;
-  });
-  for (std::size_t i = 0; i < keyed.size(); ++i) rows_[i] = keyed[i].second;
-}
-
-bool TResultModel::Before(const TCompany& a, const TCompany& b) const {
-  std::string ka = SortKey(a, sortColumn_);
-  std::string kb = SortKey(b, sortColumn_);
-  return sortOrder_ == Qt::AscendingOrder ? ka < kb : kb < ka;
+void TResultModel::Forget() {
+  blocks_[0] = TBlock();
+  blocks_[1] = TBlock();
 }
 
 void TResultModel::Clear() {
   beginResetModel();
-  rows_.clear();
+  source_ = nullptr;
+  keyword_.clear();
+  count_ = 0;
+  Forget();
   endResetModel();
 }
 
-void TResultModel::Fill(const TCompanyList& list) {
+// A failed count shows no rows rather than leaving the view with rows it cannot read.
+void TResultModel::Show(TCompanySource& source, const std::string& keyword) {
   beginResetModel();
-  rows_.clear();
-  rows_.reserve(list.Count());
-  for (const auto& entry : list) rows_.push_back(entry.Company.get());
-  SortRows();
+  source_ = &source;
+  keyword_ = keyword;
+  Forget();
+  try {
+    count_ = static_cast<int>(source.CountCompanies(keyword));
+  } catch (...) {
+    count_ = 0;
+  }
   endResetModel();
 }
 
-void TResultModel::Append(const TCompany& company) {
-  auto at = rows_.end();
-  if (sortColumn_ >= 0) {
-    at = std::upper_bound(rows_.begin(), rows_.end(), &company,
-                          [this](const TCompany* a, const TCompany* b) { return Before(*a, *b); });
-  }
-  int row = static_cast<int>(at - rows_.begin());
-  beginInsertRows({}, row, row);
-  rows_.insert(at, &company);
+void TResultModel::Append(const TCompany& /*company*/) {
+  if (source_ == nullptr) return;
+  beginInsertRows({}, count_, count_);
+  ++count_;
+  Forget();
   endInsertRows();
+  // In a sorted grid the new row may sit anywhere: the rows on show are read again.
+  emit dataChanged(index(0, 0), index(count_ - 1, colCount - 1));
 }
 
 const TCompany* TResultModel::Record(int row) const {
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return nullptr;
-  return rows_[static_cast<std::size_t>(row)];
+  if (source_ == nullptr || row < 0 || row >= count_) return nullptr;
+  const int first = row - row % kBlockRows;
+  const TBlock* block = nullptr;
+  for (const TBlock& kept : blocks_) {
+    if (kept.first == first) block = &kept;
+  }
+  if (block == nullptr) block = Fetch(first);
+  if (block == nullptr || row - first >= static_cast<int>(block->rows.size())) return nullptr;
+  return &block->rows[static_cast<std::size_t>(row - first)];
+}
+
+// Reads the block of rows from `first` on through a cursor of its own, which goes at once:
+// a cursor left open would hold back the store's writes on the same connection. The older
+// kept block is dropped.
+const TResultModel::TBlock* TResultModel::Fetch(int first) const {
+  blocks_[1] = std::move(blocks_[0]);
+  blocks_[0] = TBlock();
+  try {
+    blocks_[0].rows.reserve(kBlockRows);
+    source_->OpenCompanies(keyword_, order_, first)->NextBatch(blocks_[0].rows, kBlockRows);
+  } catch (...) {
+    blocks_[0] = TBlock();
+    return nullptr;
+  }
+  blocks_[0].first = first;
+  return &blocks_[0];
 }
 
 int TResultModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : count_;
 }
 
 int TResultModel::columnCount(const QModelIndex& parent) const {

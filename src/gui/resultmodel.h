@@ -1,17 +1,20 @@
-// The result grid's rows: each row refers to a company record the store owns, and every cell
-// is computed from that record when the view asks for it. The model keeps only the row ->
-// record table, so refilling it with a keyword of any size is one pass over pointers. Rows
-// come in the store's order until a column is sorted; from then on new rows take their
-// place in that order. A cell's tooltip holds its whole value, one list entry per line.
+// The result grid's rows: a window onto one keyword's companies in the store. The model knows
+// only how many there are; the records it shows are read through the store's cursors a block
+// at a time around the rows the view asks for, and the two blocks read last are kept. Rows
+// come in the store's order until a column is sorted; the store then hands them out in that
+// order through an index. A company stored meanwhile adds a row at once and the rows on show
+// are read again. A cell's tooltip holds its whole value, one list entry per line.
 #pragma once
 
 #include <QAbstractTableModel>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "harvest/report/company.h"
-#include "store/companylist.h"
+#include "store/companycursor.h"
 
 namespace zoqa {
 
@@ -23,6 +26,8 @@ class TResultModel : public QAbstractTableModel {
   // The cell's text exactly as computed (code page 936 decoded, carriage returns kept); the
   // display role shows it without the carriage returns.
   static constexpr int kCellTextRole = Qt::UserRole + 1;
+  // Rows read from the store at a time.
+  static constexpr int kBlockRows = 256;
 
   using QAbstractTableModel::QAbstractTableModel;
 
@@ -34,15 +39,20 @@ class TResultModel : public QAbstractTableModel {
   static std::string SourceCell(const TCompany& company);
   // 0 paid badge, 1 certified badge, 2 empty.
   static int BadgeKind(const TCompany& company);
-  // What a column sorts by: the whole value, before any cut (code page 936 bytes, whose order
-  // puts the common Chinese characters in their reading order).
-  static std::string SortKey(const TCompany& company, int column);
+  // The store order a grid column sorts by.
+  static TSortOrder SortOrderFor(int column, Qt::SortOrder order);
 
   void Clear();
-  void Fill(const TCompanyList& list);
+  // Shows the companies of `keyword` from `source`, which must outlive the model's use of it
+  // (until Clear or the next Show).
+  void Show(TCompanySource& source, const std::string& keyword);
+  // A company was stored for the keyword on show: one row more, and the rows read again.
   void Append(const TCompany& company);
-  // The record of a row; nullptr for a row outside the grid.
+  // The record of a row, read from the store when needed; nullptr for a row outside the grid
+  // or one the store cannot read. Valid until the model reads other rows.
   const TCompany* Record(int row) const;
+  // The order the rows are in.
+  TSortOrder Order() const { return order_; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -53,13 +63,21 @@ class TResultModel : public QAbstractTableModel {
   void sort(int column, Qt::SortOrder order) override;
 
  private:
-  void SortRows();
-  bool Before(const TCompany& a, const TCompany& b) const;
+  struct TBlock {
+    int first = -1;  // row of rows[0]; -1 when empty
+    std::vector<TCompany> rows;
+  };
+
+  void Forget();
+  const TBlock* Fetch(int first) const;
   QVariant ToolTip(const TCompany& company, int column) const;
 
-  std::vector<const TCompany*> rows_;
-  int sortColumn_ = -1;
-  Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+  TCompanySource* source_ = nullptr;
+  std::string keyword_;
+  int count_ = 0;
+  TSortOrder order_;
+  // The two blocks read last, [0] the newer.
+  mutable TBlock blocks_[2];
 };
 
 }  // namespace zoqa

@@ -10,6 +10,7 @@ namespace {
 class TNoClipboard : public TClipboard {
  public:
   void SetText(const std::string&) override {}
+  bool Wanted() const override { return false; }
 };
 
 std::mutex gClipboardLock;

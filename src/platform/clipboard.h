@@ -12,6 +12,8 @@ class TClipboard {
   virtual ~TClipboard() = default;
   // Replaces the clipboard's content with `text` (code page 936 bytes).
   virtual void SetText(const std::string& text) = 0;
+  // False when the text would go nowhere, so that callers need not build it.
+  virtual bool Wanted() const { return true; }
 };
 
 // Makes `clipboard` the process-wide clipboard; nullptr restores the default one, which

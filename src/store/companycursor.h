@@ -36,7 +36,9 @@ struct TSortOrder {
 
 // A forward-only reader over the companies of one keyword. It reads from the store's view
 // at the time it was opened or later (rows stored or deleted while it is open may or may not
-// be seen). Use it on the thread that opened it, and drop it before its store.
+// be seen). Use it on the thread that opened it, drop it before its store, and do not keep
+// one open across writes to the store: a backend may hold its writes back until its open
+// reads end (SQLite commits only once no statement of the connection is still reading).
 class TCompanyCursor {
  public:
   virtual ~TCompanyCursor() = default;
@@ -68,7 +70,8 @@ class TCompanySource {
   // A cursor over the keyword's companies in `order`, starting after the first `offset`
   // rows of that order. A grid reads a window of rows with
   //   OpenCompanies(keyword, order, first)->NextBatch(rows, count)
-  // and keeps the cursor to read the window after it.
+  // and drops the cursor at once. `offset` should be served without reading the rows it
+  // skips (an index walk), as a grid asks for windows anywhere in a million rows.
   virtual std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword,
                                                         TSortOrder order,
                                                         std::int64_t offset = 0) = 0;

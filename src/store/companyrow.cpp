@@ -20,20 +20,31 @@ TCompanyRowReader::TCompanyRowReader(const TSQLiteTable& table)
       qq_(table.ColumnIndex("qq")) {}
 
 std::unique_ptr<TCompany> TCompanyRowReader::Read() const {
-  auto text = [this](int column) { return table_.TextOrEmptyAt(column); };
+  std::string values[kCompanyColumnCount];
+  const int columns[kCompanyColumnCount] = {listId_,   name_, addr_, webUrl_, source_, isPay_,
+                                            renZheng_, tel_,  mob_,  email_,  qq_};
+  std::string_view texts[kCompanyColumnCount];
+  for (int i = 0; i < kCompanyColumnCount; ++i) {
+    values[i] = table_.TextOrEmptyAt(columns[i]);
+    texts[i] = values[i];
+  }
   auto company = std::make_unique<TCompany>();
-  company->ListId = text(listId_);
-  company->SetName(DecodeStored(text(name_)));
-  company->Addr = DecodeStored(text(addr_));
-  company->WebUrl = DecodeStored(text(webUrl_));
-  company->Source = DecodeStored(text(source_));
-  company->IsPay = static_cast<std::uint8_t>(ParseStoredInt32(text(isPay_)));
-  company->RenZheng = static_cast<std::uint8_t>(ParseStoredInt32(text(renZheng_)));
-  company->Tels = SplitStoredList(text(tel_));
-  company->Mobiles = SplitStoredList(text(mob_));
-  company->Emails = SplitStoredList(text(email_));
-  company->QQs = SplitStoredList(text(qq_));
+  FillCompany(*company, texts);
   return company;
+}
+
+void FillCompany(TCompany& company, const std::string_view (&texts)[kCompanyColumnCount]) {
+  company.ListId.assign(texts[0]);
+  company.SetName(DecodeStored(texts[1]));
+  company.Addr = DecodeStored(texts[2]);
+  company.WebUrl = DecodeStored(texts[3]);
+  company.Source = DecodeStored(texts[4]);
+  company.IsPay = static_cast<std::uint8_t>(ParseStoredInt32(std::string(texts[5])));
+  company.RenZheng = static_cast<std::uint8_t>(ParseStoredInt32(std::string(texts[6])));
+  company.Tels = SplitStoredList(texts[7]);
+  company.Mobiles = SplitStoredList(texts[8]);
+  company.Emails = SplitStoredList(texts[9]);
+  company.QQs = SplitStoredList(texts[10]);
 }
 
 }  // namespace zoqa

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "harvest/report/company.h"
 
@@ -9,13 +10,22 @@ namespace zoqa {
 
 class TSQLiteTable;
 
+// The columns of tbl_list a record is made of, in the order FillCompany takes their texts.
+inline constexpr const char kCompanyColumns[] =
+    "ListID, ComName, Addr, weburl, source, ispay, renzheng, Tel, mob, EMail, qq";
+inline constexpr int kCompanyColumnCount = 11;
+
+// Overwrites `company` with a row given as the texts of kCompanyColumns (a NULL as empty
+// text): texts decoded from UTF-8, the name cleaned again, the list columns split into their
+// entries, the flags parsed as numbers.
+void FillCompany(TCompany& company, const std::string_view (&texts)[kCompanyColumnCount]);
+
 class TCompanyRowReader {
  public:
   // Looks the columns up once; the table must hold at least one row.
   explicit TCompanyRowReader(const TSQLiteTable& table);
 
-  // The current row as a record: texts decoded from UTF-8, the name cleaned again, the list
-  // columns split into their entries, the flags parsed as numbers.
+  // The current row as a record, as FillCompany makes it.
   std::unique_ptr<TCompany> Read() const;
 
  private:

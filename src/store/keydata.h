@@ -1,13 +1,13 @@
-// One keyword in memory with its companies, per-engine next pages, pending action, task
-// controller and last status line. The store creates, owns and frees it.
+// One keyword in memory with its per-engine next pages, pending action, task controller and
+// last status line; its companies stay in the store and are read through a cursor. The store
+// creates, owns and frees it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
-
-#include "store/companylist.h"
 
 namespace zoqa {
 
@@ -30,35 +30,23 @@ class TKeyData {
   std::int32_t LastPage = 0;
   std::int32_t SgLastPage = 0;
   std::int32_t S360LastPage = 0;
-  bool Loaded = false;  // a load of the companies has been started
+  bool Loaded = false;  // the companies were asked for once (they are read from the store)
   std::uint8_t PendingAction = paNone;
-  TCompanyList Companies;
   TTaskCtl* TaskCtl = nullptr;  // not owned
   std::string StatusText;
   std::int8_t IdlePages = 0;
 
-  // True while a load of the companies runs; the companies are handed over when it ends.
-  bool Loading() const { return loading_; }
-
  private:
   friend class TKeyListInfo;
 
-  // The load bookkeeping, in the order of a load's life:
-  //  - serial_ is set once when the store takes the keyword in and never reused; a load
-  //    carries it, so a load that ends after its keyword was deleted (even when a new keyword
-  //    now sits at the same address) finds nothing to hand over to and is dropped;
-  //  - loading_ is set by StartLoad and cleared by HandOver when the load's end reaches the
-  //    main thread; Companies is filled only then;
-  //  - meanwhile a company stored for the keyword waits in addedWhileLoading_, and the list id
-  //    of a company deleted waits in deletedWhileLoading_ (a waiting company with that id is
-  //    dropped at once);
-  //  - HandOver skips the loaded records whose ids were deleted, adds the waiting companies
-  //    the load did not read already, and leaves both lists empty.
-  std::uint64_t serial_ = 0;
   std::string foldedKey_;  // KeyStr with letter case folded, for lookups
-  bool loading_ = false;
-  std::vector<std::unique_ptr<TCompany>> addedWhileLoading_;
-  std::vector<std::string> deletedWhileLoading_;
+  // ListCount was counted from tbl_list in this session and followed every change since, so
+  // that a new company adds one instead of counting a large keyword again.
+  bool counted_ = false;
+  // On a watched team store: the highest list id taken in (-1 before the first look), and the
+  // ids taken in just below it, since another machine's row may commit after a later one.
+  std::int64_t watchedTo_ = -1;
+  std::set<std::int64_t> watchedIds_;
 };
 
 }  // namespace zoqa

@@ -1,15 +1,12 @@
 #include "store/keylist.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
-#include <unordered_map>
-#include <unordered_set>
-
-#include "store/datathread.h"
 #include "store/keyfold.h"
 #include "store/sqlitestore.h"
 #include "store/storechoice.h"
-#include "store/storedtext.h"
 #include "util/textutil.h"
 
 namespace zoqa {
@@ -36,17 +33,13 @@ std::int64_t LocalNowSeconds() {
 
 TKeyListInfo::TKeyListInfo() : TKeyListInfo(OpenChosenStore()) {}
 
-TKeyListInfo::TKeyListInfo(std::unique_ptr<TStoreBackend> backend)
-    : backend_(std::move(backend)),
-      link_(std::make_shared<TLoaderLink>(
-          &receiver_, [this](std::shared_ptr<TLoadResult> result) { LoadEnded(result); })) {
+TKeyListInfo::TKeyListInfo(std::unique_ptr<TStoreBackend> backend) : backend_(std::move(backend)) {
   retry_.setSingleShot(true);
   QObject::connect(&retry_, &QTimer::timeout, &receiver_, [this] { RetryHeld(); });
   QObject::connect(&watch_, &QTimer::timeout, &receiver_, [this] { PollOthers(); });
 }
 
 TKeyListInfo::~TKeyListInfo() {
-  link_->Close();
   backend_.reset();
   keys_.clear();
 }
@@ -62,7 +55,6 @@ TDataManager& TKeyListInfo::Manager() {
 }
 
 TKeyData& TKeyListInfo::AppendKey(std::unique_ptr<TKeyData> key) {
-  key->serial_ = nextSerial_++;
   key->foldedKey_ = FoldKeyCase(key->KeyStr);
   keys_.push_back(std::move(key));
   return *keys_.back();
@@ -77,18 +69,22 @@ void TKeyListInfo::RemoveKey(const TKeyData& key) {
   }
 }
 
+TKeyData& TKeyListInfo::AppendStored(TStoredKey row) {
+  auto key = std::make_unique<TKeyData>();
+  key->Id = std::move(row.Id);
+  key->KeyStr = std::move(row.KeyStr);
+  key->ListCount = row.ListCount;
+  key->AddDate = row.AddDate;
+  key->LastPage = row.LastPage;
+  key->SgLastPage = row.SgLastPage;
+  key->S360LastPage = row.S360LastPage;
+  return AppendKey(std::move(key));
+}
+
 void TKeyListInfo::LoadKeys() {
   for (TStoredKey& row : backend_->LoadKeys()) {
-    auto key = std::make_unique<TKeyData>();
-    key->Id = std::move(row.Id);
-    key->KeyStr = std::move(row.KeyStr);
-    key->ListCount = row.ListCount;
-    key->AddDate = row.AddDate;
-    key->LastPage = row.LastPage;
-    key->SgLastPage = row.SgLastPage;
-    key->S360LastPage = row.S360LastPage;
-    TKeyData& added = AppendKey(std::move(key));
-    if (OnKeyAdded) OnKeyAdded(*this, added);
+    TKeyData& key = AppendStored(std::move(row));
+    if (OnKeyAdded) OnKeyAdded(*this, key);
   }
 }
 
@@ -117,16 +113,17 @@ TKeyData* TKeyListInfo::FindKey(const std::string& keyword) const {
   return nullptr;
 }
 
-TKeyData* TKeyListInfo::FindSerial(std::uint64_t serial) const {
-  for (const auto& key : keys_) {
-    if (key->serial_ == serial) return key.get();
-  }
-  return nullptr;
+// The backend is asked by the keyword's stored spelling: the store finds keywords whatever
+// their letter case.
+std::int64_t TKeyListInfo::CountCompanies(const std::string& keyword) {
+  TKeyData* key = FindKey(keyword);
+  return key == nullptr ? 0 : backend_->CountCompanies(key->KeyStr);
 }
 
-const TCompanyList* TKeyListInfo::CompanyList(const std::string& keyword) const {
+std::unique_ptr<TCompanyCursor> TKeyListInfo::OpenCompanies(const std::string& keyword,
+                                                            TSortOrder order, std::int64_t offset) {
   TKeyData* key = FindKey(keyword);
-  return key ? &key->Companies : nullptr;
+  return backend_->OpenCompanies(key == nullptr ? keyword : key->KeyStr, order, offset);
 }
 
 void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& company) {
@@ -141,12 +138,7 @@ void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& compan
 
 void TKeyListInfo::StoreNew(TKeyData& key, const std::string& keyword,
                             std::unique_ptr<TCompany> copy) {
-  if (holding_) {
-    key.IdlePages = 0;
-    Hold(keyword, std::move(copy));
-    return;
-  }
-  if (!WriteNew(key, keyword, copy) && copy != nullptr) {
+  if (holding_ || !WriteNew(key, keyword, copy)) {
     key.IdlePages = 0;
     Hold(keyword, std::move(copy));
   }
@@ -170,30 +162,26 @@ bool TKeyListInfo::WriteNew(TKeyData& key, const std::string& keyword,
   // the id of another row. A name another machine stored meanwhile is a duplicate as above.
   TStoreAdd added = backend_->AddCompany(key.Id, *copy);
   if (added == TStoreAdd::Unreachable) return false;
-  if (added != TStoreAdd::Stored) return true;
-  key.IdlePages = 0;
-  InsertStored(key, keyword, std::move(copy));
+  if (added == TStoreAdd::Stored) CountNewCompany(key, keyword, *copy);
   return true;
-}
-
-void TKeyListInfo::InsertStored(TKeyData& key, const std::string& keyword,
-                                std::unique_ptr<TCompany> copy) {
-  if (key.loading_) {
-    // The keyword's companies arrive with the running load; this one is settled then.
-    key.addedWhileLoading_.push_back(std::move(copy));
-    return;
-  }
-  std::string listId = copy->ListId;
-  const TCompany& stored = key.Companies.Add(std::move(listId), std::move(copy));
-  CountNewCompany(key, keyword, stored);
 }
 
 void TKeyListInfo::CountNewCompany(TKeyData& key, const std::string& keyword,
                                    const TCompany& company) {
   key.IdlePages = 0;
-  key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
+  if (key.counted_) {
+    ++key.ListCount;
+  } else {
+    key.ListCount = StoredCount(key);
+  }
   key.AddDate = LocalNowSeconds();
   backend_->SaveKeyCount(key.Id, key.ListCount, key.AddDate);
+  if (key.watchedTo_ >= 0) {
+    // Our own company is not taken in again by the watch.
+    std::int64_t id = std::atoll(company.ListId.c_str());
+    key.watchedIds_.insert(id);
+    key.watchedTo_ = std::max(key.watchedTo_, id);
+  }
   if (OnCompanyAdded) OnCompanyAdded(*this, keyword, company);
 }
 
@@ -202,13 +190,19 @@ void TKeyListInfo::DeleteCompany(const std::string& keyword, const std::string& 
   // A list id is a row number; anything else would change the meaning of the condition.
   if (key == nullptr || !IsDecimal(listId)) return;
   backend_->DeleteCompany(listId);
-  if (key->loading_) {
-    key->deletedWhileLoading_.push_back(listId);
-    std::erase_if(key->addedWhileLoading_, [&](const auto& c) { return c->ListId == listId; });
-    return;
+  key->ListCount = StoredCount(*key);
+}
+
+// The number of the keyword's rows in tbl_list; a failed count keeps the number known so far.
+std::int32_t TKeyListInfo::StoredCount(TKeyData& key) {
+  try {
+    auto count = backend_->CountCompanies(key.KeyStr);
+    key.counted_ = true;
+    return static_cast<std::int32_t>(count);
+  } catch (...) {
+    key.counted_ = false;
+    return key.ListCount;
   }
-  key->Companies.Remove(listId);
-  key->ListCount = static_cast<std::int32_t>(key->Companies.Count());
 }
 
 void TKeyListInfo::DeleteKey(const std::string& keyword) {
@@ -246,81 +240,19 @@ void TKeyListInfo::SetStatusText(const std::string& keyword, const std::string& 
   if (TKeyData* key = FindKey(keyword)) key->StatusText = text;
 }
 
-TKeyData* TKeyListInfo::RequestLoaded(const std::string& keyword, std::uint8_t action) {
+TKeyData* TKeyListInfo::RequestLoaded(const std::string& keyword, std::uint8_t /*action*/) {
   TKeyData* key = FindKey(keyword);
   if (key == nullptr) return nullptr;
-  // A stop also cancels a start that waits for the companies: the stop would find no task
-  // to stop, and the start would come once the load ends.
-  if (action == paStop && key->PendingAction == paStart) key->PendingAction = paNone;
-  // Starting and exporting need the companies, so they also wait while a load still runs;
-  // stopping does not.
-  if (key->Loaded && (!key->loading_ || action == paStop)) return key;
-  key->PendingAction = action;
-  if (action != paStop) LoadCompanies(keyword);
-  return nullptr;
+  key->Loaded = true;
+  key->PendingAction = paNone;
+  return key;
 }
 
 void TKeyListInfo::LoadCompanies(const std::string& keyword) {
   TKeyData* key = FindKey(keyword);
-  if (key == nullptr || key->loading_) return;  // a running load reports when it ends
-  if (key->Companies.Empty()) {
-    key->Loaded = true;
-    StartLoad(*key);
-  } else if (OnCompaniesLoaded) {
-    OnCompaniesLoaded(*this, keyword);
-  }
-}
-
-void TKeyListInfo::StartLoad(TKeyData& key) {
-  key.loading_ = true;
-  try {
-    TDataThread::Start(key.KeyStr, *backend_, key.serial_, link_);
-  } catch (...) {
-    key.loading_ = false;
-    throw;
-  }
-}
-
-void TKeyListInfo::LoadEnded(const std::shared_ptr<TLoadResult>& result) {
-  TKeyData* key = FindSerial(result->Serial);
-  if (key != nullptr && key->loading_) HandOver(*key, *result);
-  if (OnCompaniesLoaded) OnCompaniesLoaded(*this, result->KeyWord);
-}
-
-// Ends the keyword's load (see TKeyData for the bookkeeping): the loaded records become its
-// companies, less those deleted meanwhile, and the companies stored meanwhile are settled.
-void TKeyListInfo::HandOver(TKeyData& key, TLoadResult& result) {
-  key.loading_ = false;
-  std::unordered_set<std::string> deleted(key.deletedWhileLoading_.begin(),
-                                          key.deletedWhileLoading_.end());
-  key.deletedWhileLoading_.clear();
-  // The ids read are only needed to settle companies stored while the load ran.
-  bool settle = !key.addedWhileLoading_.empty();
-  std::unordered_map<std::string, const TCompany*> loaded;
-  key.Companies.Reserve(result.Companies.size() + key.addedWhileLoading_.size());
-  for (auto& company : result.Companies) {
-    if (!deleted.empty() && deleted.count(company->ListId)) continue;
-    std::string listId = company->ListId;
-    const TCompany& stored = key.Companies.Add(listId, std::move(company));
-    if (settle) loaded.emplace(std::move(listId), &stored);
-  }
-  if (!deleted.empty()) key.ListCount = static_cast<std::int32_t>(key.Companies.Count());
-
-  // Companies stored while the load ran: those the load already read are not added twice.
-  auto added = std::move(key.addedWhileLoading_);
-  std::uint64_t serial = key.serial_;
-  std::string keyword = key.KeyStr;
-  for (auto& company : added) {
-    TKeyData* current = FindSerial(serial);  // an event handler may have removed the keyword
-    if (current == nullptr) return;
-    auto it = loaded.find(company->ListId);
-    const TCompany* stored = it != loaded.end() ? it->second : nullptr;
-    if (stored == nullptr) {
-      std::string listId = company->ListId;
-      stored = &current->Companies.Add(std::move(listId), std::move(company));
-    }
-    CountNewCompany(*current, keyword, *stored);
-  }
+  if (key == nullptr) return;
+  key->Loaded = true;
+  if (OnCompaniesLoaded) OnCompaniesLoaded(*this, keyword);
 }
 
 std::uint8_t TKeyListInfo::TakePendingAction(const std::string& keyword) {

@@ -1,8 +1,8 @@
 // The keyword and result store: the searched keywords, each with its harvested companies,
 // mirrored into a store backend (the database file Data/users, tables tbl_key and tbl_list,
-// or the team's PostgreSQL database). Every operation runs on the main thread; only the
-// loading of a keyword's companies runs on a loader thread, which hands its records over on
-// the main thread when it ends.
+// or the team's PostgreSQL database). The keywords are held in memory; their companies stay in the
+// file and are read through cursors in the order asked for, so that no operation's memory grows
+// with a keyword's size. Every operation runs on the main thread.
 #pragma once
 
 #include <QTimer>
@@ -21,26 +21,26 @@
 #include "harvest/report/company.h"
 #include "harvest/text/regexp.h"
 #include "platform/handoff.h"
+#include "store/companycursor.h"
 #include "store/datamanager.h"
 #include "store/keydata.h"
-#include "store/loaderlink.h"
 #include "store/storebackend.h"
 
 namespace zoqa {
 
-class TKeyListInfo {
+class TKeyListInfo : public TCompanySource {
  public:
   using KeyAddedEvent = std::function<void(TKeyListInfo&, TKeyData&)>;
   using CompaniesLoadedEvent = std::function<void(TKeyListInfo&, const std::string&)>;
   using CompanyAddedEvent = std::function<void(TKeyListInfo&, const std::string&, const TCompany&)>;
 
   // Opens the chosen store (see storechoice.h): Data/users in the program directory, with the
-  // columns an older file lacks and the lookup indexes added, or the team store. Raises
-  // ESQLiteException when the file cannot be opened, EPgError, EStoreUrl or EStoreSchema
-  // when the team store cannot be used.
+  // columns an older file lacks, the lookup indexes and the indexes of the orders a keyword's
+  // companies are read in added, or the team store. Raises ESQLiteException when the file
+  // cannot be opened, EPgError, EStoreUrl or EStoreSchema when the team store cannot be used.
   TKeyListInfo();
   explicit TKeyListInfo(std::unique_ptr<TStoreBackend> backend);
-  ~TKeyListInfo();
+  ~TKeyListInfo() override;
   TKeyListInfo(const TKeyListInfo&) = delete;
   TKeyListInfo& operator=(const TKeyListInfo&) = delete;
 
@@ -57,8 +57,8 @@ class TKeyListInfo {
   bool Holding() const { return holding_; }
   std::size_t HeldCount() const { return held_.size(); }
 
-  // On the team store: looks every `intervalMs` for keywords, and companies of the keywords in
-  // memory, that other machines stored, and takes them in with the usual events.
+  // On the team store: looks every `intervalMs` for keywords, and companies of the keywords
+  // asked for, that other machines stored, and takes them in with the usual events.
   void WatchOthers(int intervalMs);
 
   void CheckSchema();
@@ -66,7 +66,6 @@ class TKeyListInfo {
   TKeyData* AddKey(const std::string& keyword);
   std::string LookupKeyId(const std::string& keyword);
   TKeyData* FindKey(const std::string& keyword) const;
-  const TCompanyList* CompanyList(const std::string& keyword) const;
   void AddCompany(const std::string& keyword, const TCompany& company);
   void DeleteCompany(const std::string& keyword, const std::string& listId);
   void DeleteKey(const std::string& keyword);
@@ -74,14 +73,23 @@ class TKeyListInfo {
   bool SetLastPage(const std::string& keyword, std::int32_t page, int engine);
   void SaveLastPageByKeyword(const std::string& keyword, std::int32_t page, int engine);
   void SetStatusText(const std::string& keyword, const std::string& text);
+  // The companies are always at hand in the store: marks the keyword as asked for and
+  // returns it (nullptr for an unknown keyword). `action` is what the caller is about to do.
   TKeyData* RequestLoaded(const std::string& keyword, std::uint8_t action);
+  // Reports OnCompaniesLoaded for a known keyword at once.
   void LoadCompanies(const std::string& keyword);
   std::uint8_t TakePendingAction(const std::string& keyword);
   std::int64_t TotalListCount() const;
   std::string StripTags(const std::string& text);
 
-  // Writes the keyword's companies to `fileName` (UTF-8 path) as comma-separated text or as a
-  // spreadsheet; false when the keyword has no companies in memory or the writing fails.
+  std::int64_t CountCompanies(const std::string& keyword) override;
+  std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword, TSortOrder order,
+                                                std::int64_t offset = 0) override;
+
+  // Writes the keyword's companies in `order` to `fileName` (UTF-8 path) as comma-separated
+  // text or as a spreadsheet; false when the keyword has no companies or the writing fails.
+  bool WriteExport(const std::string& keyword, const std::string& fileName,
+                   const TExportFields& fields, TExportFormat format, TSortOrder order = {});
   bool WriteExport(const std::string& keyword, const std::string& fileName, bool company, bool qq,
                    bool mobile, bool email, bool location, bool url, TExportFormat format);
 
@@ -93,6 +101,7 @@ class TKeyListInfo {
  private:
   TKeyData& AppendKey(std::unique_ptr<TKeyData> key);
   void RemoveKey(const TKeyData& key);
+  TKeyData& AppendStored(TStoredKey row);
   void StoreNew(TKeyData& key, const std::string& keyword, std::unique_ptr<TCompany> copy);
   bool WriteNew(TKeyData& key, const std::string& keyword, std::unique_ptr<TCompany>& copy);
   void Hold(const std::string& keyword, std::unique_ptr<TCompany> copy);
@@ -101,20 +110,14 @@ class TKeyListInfo {
   bool WriteHeld();
   void PollOthers();
   void PollCompanies(TKeyData& key);
-  void InsertStored(TKeyData& key, const std::string& keyword, std::unique_ptr<TCompany> copy);
   void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);
   void DeleteKeyData(TKeyData& key);
-  void StartLoad(TKeyData& key);
-  void LoadEnded(const std::shared_ptr<TLoadResult>& result);
-  void HandOver(TKeyData& key, TLoadResult& result);
-  TKeyData* FindSerial(std::uint64_t serial) const;
+  std::int32_t StoredCount(TKeyData& key);
 
   std::unique_ptr<TStoreBackend> backend_;
   std::vector<std::unique_ptr<TKeyData>> keys_;
   TRegExp tagPattern_;
-  std::uint64_t nextSerial_ = 1;
-  THandOffReceiver receiver_;  // lives on the main thread; receives the loaders' end notifications
-  std::shared_ptr<TLoaderLink> link_;
+  THandOffReceiver receiver_;  // lives on the main thread; runs the timers' calls
 
   // What waits for the team store while its connection is lost (keylisthold.cpp).
   struct THeldCompany {

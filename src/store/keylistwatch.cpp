@@ -1,9 +1,7 @@
 // The store's part of a team store shared with other machines: a light poll that takes in the
-// keywords they add, and the companies they store under the keywords whose companies are in
-// memory here.
+// keywords they add, and the companies they store under the keywords asked for here.
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_set>
 
 #include "store/keylist.h"
 
@@ -11,17 +9,13 @@ namespace zoqa {
 namespace {
 
 // Companies are stored with rising list ids, but another machine's row may commit after a
-// later one of ours: the poll looks back this far and skips what it has.
+// later one of ours: the poll looks back this far and skips the ids it has taken in.
 constexpr std::int64_t kLookBack = 200;
-constexpr std::size_t kRecentEntries = 1000;
 
 }  // namespace
 
 void TKeyListInfo::WatchOthers(int intervalMs) {
-  if (!backend_->Shared()) return;
-  QObject::connect(
-      &watch_, &QTimer::timeout, &receiver_, [this] { PollOthers(); }, Qt::UniqueConnection);
-  watch_.start(intervalMs);
+  if (backend_->Shared()) watch_.start(intervalMs);
 }
 
 void TKeyListInfo::PollOthers() {
@@ -29,24 +23,16 @@ void TKeyListInfo::PollOthers() {
   try {
     for (TStoredKey& row : backend_->LoadKeys()) {
       if (FindKey(row.KeyStr) != nullptr) continue;
-      auto key = std::make_unique<TKeyData>();
-      key->Id = std::move(row.Id);
-      key->KeyStr = std::move(row.KeyStr);
-      key->ListCount = row.ListCount;
-      key->AddDate = row.AddDate;
-      key->LastPage = row.LastPage;
-      key->SgLastPage = row.SgLastPage;
-      key->S360LastPage = row.S360LastPage;
-      TKeyData& added = AppendKey(std::move(key));
-      if (OnKeyAdded) OnKeyAdded(*this, added);
+      TKeyData& key = AppendStored(std::move(row));
+      if (OnKeyAdded) OnKeyAdded(*this, key);
     }
-    std::vector<std::uint64_t> serials;
+    std::vector<std::string> asked;
     for (const auto& key : keys_) {
-      if (key->Loaded && !key->loading_) serials.push_back(key->serial_);
+      if (key->Loaded) asked.push_back(key->KeyStr);
     }
-    // An event handler may remove keywords: each is looked up again by its serial.
-    for (std::uint64_t serial : serials) {
-      if (TKeyData* key = FindSerial(serial)) PollCompanies(*key);
+    // An event handler may remove keywords: each is looked up again.
+    for (const std::string& keyword : asked) {
+      if (TKeyData* key = FindKey(keyword)) PollCompanies(*key);
     }
   } catch (...) {
     // An unreachable store is asked again at the next poll.
@@ -54,30 +40,41 @@ void TKeyListInfo::PollOthers() {
 }
 
 void TKeyListInfo::PollCompanies(TKeyData& key) {
-  std::unordered_set<std::string> recent;
-  std::int64_t newest = 0;
-  std::size_t count = key.Companies.Count();
-  for (std::size_t i = count - std::min(count, kRecentEntries); i < count; ++i) {
-    recent.insert(key.Companies.KeyAt(i));
-    newest = std::max<std::int64_t>(newest, std::atoll(key.Companies.KeyAt(i).c_str()));
+  if (key.watchedTo_ < 0) {
+    // The first look only notes where the keyword's companies end.
+    TCompany last;
+    bool any = backend_->OpenCompanies(key.KeyStr, {TSortColumn::kStored, true}, 0)->Next(last);
+    key.watchedTo_ = any ? std::atoll(last.ListId.c_str()) : 0;
+    backend_->ReadCompaniesAfter(key.Id, std::max<std::int64_t>(0, key.watchedTo_ - kLookBack),
+                                 [&](std::unique_ptr<TCompany> company) {
+                                   std::int64_t id = std::atoll(company->ListId.c_str());
+                                   if (id <= key.watchedTo_) key.watchedIds_.insert(id);
+                                   return true;
+                                 });
+    return;
   }
   std::vector<std::unique_ptr<TCompany>> found;
-  backend_->ReadCompaniesAfter(key.Id, std::max<std::int64_t>(0, newest - kLookBack),
+  backend_->ReadCompaniesAfter(key.Id, std::max<std::int64_t>(0, key.watchedTo_ - kLookBack),
                                [&](std::unique_ptr<TCompany> company) {
-                                 if (!recent.count(company->ListId)) {
+                                 std::int64_t id = std::atoll(company->ListId.c_str());
+                                 if (id > key.watchedTo_ || !key.watchedIds_.count(id)) {
                                    found.push_back(std::move(company));
                                  }
                                  return true;
                                });
-  std::uint64_t serial = key.serial_;
   std::string keyword = key.KeyStr;
   for (auto& company : found) {
-    TKeyData* current = FindSerial(serial);
+    TKeyData* current = FindKey(keyword);
     if (current == nullptr) return;
-    std::string listId = company->ListId;
-    const TCompany& stored = current->Companies.Add(std::move(listId), std::move(company));
-    current->ListCount = static_cast<std::int32_t>(current->Companies.Count());
-    if (OnCompanyAdded) OnCompanyAdded(*this, keyword, stored);
+    std::int64_t id = std::atoll(company->ListId.c_str());
+    current->watchedIds_.insert(id);
+    current->watchedTo_ = std::max(current->watchedTo_, id);
+    ++current->ListCount;
+    if (OnCompanyAdded) OnCompanyAdded(*this, keyword, *company);
+  }
+  if (TKeyData* current = FindKey(keyword)) {
+    auto& ids = current->watchedIds_;
+    ids.erase(ids.begin(), ids.lower_bound(current->watchedTo_ - kLookBack));
   }
 }
 

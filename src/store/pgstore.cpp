@@ -191,16 +191,6 @@ void TPgStore::ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
   }
 }
 
-void TPgStore::Interrupt() {
-  connection_->Cancel();
-}
-
-TStoreBackend::Opener TPgStore::Reopener() const {
-  return [url = connection_->Url()]() -> std::unique_ptr<TStoreBackend> {
-    return std::make_unique<TPgStore>(url);
-  };
-}
-
 bool TPgStore::Reconnect() {
   if (connection_->Reset()) return true;
   return false;

@@ -37,8 +37,6 @@ class TPgStore : public TStoreBackend {
                                                 std::int64_t offset) override;
   void ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
                           const CompanySink& sink) override;
-  void Interrupt() override;
-  Opener Reopener() const override;
   bool Lost() const override { return !connection_->Alive(); }
   bool Reconnect() override;
   void BeginBatch() override;

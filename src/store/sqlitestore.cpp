@@ -1,9 +1,8 @@
 #include "store/sqlitestore.h"
 
-#include <sqlite3.h>
-
 #include "harvest/base/engine.h"
 #include "store/companyrow.h"
+#include "store/sqlitecompanycursor.h"
 #include "store/storedtext.h"
 #include "util/textutil.h"
 
@@ -12,42 +11,10 @@ namespace {
 
 using ColumnAdds = std::vector<std::pair<std::string, std::string>>;
 
-std::string SortExpression(TSortColumn column) {
-  switch (column) {
-    case TSortColumn::kBadge:
-      return "(case when ispay <> 0 then 0 when renzheng <> 0 then 1 else 2 end)";
-    case TSortColumn::kName:
-      return "ComName";
-    case TSortColumn::kMobile:
-      return "mob";
-    case TSortColumn::kQQ:
-      return "qq";
-    case TSortColumn::kEmail:
-      return "EMail";
-    case TSortColumn::kSource:
-      return "source";
-    case TSortColumn::kStored:
-      break;
-  }
-  return "ListID";
-}
-
-// The rows of one query, read at once and handed out one by one.
-class TTableCursor : public TCompanyCursor {
+// A cursor over no rows, for a keyword the store does not hold.
+class TNoCompanies : public TCompanyCursor {
  public:
-  explicit TTableCursor(std::unique_ptr<TSQLiteTable> table) : table_(std::move(table)) {
-    if (table_->RowCount() > 0) reader_ = std::make_unique<TCompanyRowReader>(*table_);
-  }
-  bool Next(TCompany& company) override {
-    if (reader_ == nullptr || table_->AtEnd()) return false;
-    company = std::move(*reader_->Read());
-    table_->Next();
-    return true;
-  }
-
- private:
-  std::unique_ptr<TSQLiteTable> table_;
-  std::unique_ptr<TCompanyRowReader> reader_;
+  bool Next(TCompany&) override { return false; }
 };
 
 }  // namespace
@@ -65,17 +32,13 @@ std::string PageColumn(int engine) {
   }
 }
 
-TSQLiteStore::TSQLiteStore(const std::string& fileName) : TSQLiteStore(Plain{}, fileName) {
-  main_ = true;
+TSQLiteStore::TSQLiteStore(const std::string& fileName)
+    : manager_(TDataManager::OpenFile(fileName, 0)) {
   CheckSchema();
   PrepareDatabase();
 }
 
-TSQLiteStore::TSQLiteStore(Plain, const std::string& fileName)
-    : manager_(TDataManager::OpenFile(fileName, 0)) {}
-
 TSQLiteStore::~TSQLiteStore() {
-  if (!main_) return;
   try {
     manager_->Database().Query("pragma journal_mode=DELETE");
   } catch (...) {
@@ -89,8 +52,8 @@ void TSQLiteStore::PrepareDatabase() {
         "select count(*) from sqlite_master where type='table' and name in "
         "('tbl_key','tbl_list')");
     if (tables.TextAt(0) != "2") return;
-    // Write-ahead logging lets a loader read on its own connection while this one writes;
-    // the file goes back to the ordinary journal when the store closes. Where the mode
+    // Write-ahead logging lets another connection read while this one writes; the file goes
+    // back to the ordinary journal when the store closes. Where the mode
     // cannot be switched (a read-only directory) the store works on without it.
     manager_->Database().Query("pragma journal_mode=WAL");
   } catch (...) {
@@ -98,6 +61,9 @@ void TSQLiteStore::PrepareDatabase() {
   manager_->Reset();
   manager_->ExecStatement("create index if not exists ix_tbl_list_comname on tbl_list(ComName)");
   manager_->ExecStatement("create index if not exists ix_tbl_list_keyid on tbl_list(keyid)");
+  for (const std::string& statement : TSQLiteCompanyCursor::IndexStatements()) {
+    manager_->ExecStatement(statement);
+  }
 }
 
 void TSQLiteStore::CheckSchema() {
@@ -261,30 +227,16 @@ void TSQLiteStore::ReadCompanies(const std::string& keyword, const CompanySink& 
 
 std::int64_t TSQLiteStore::CountCompanies(const std::string& keyword) {
   std::string id = KeyId(keyword);
-  manager_->Reset();
-  manager_->SqlText = "select count(*) from tbl_list where keyid=" + id;
-  return ParseStoredInt64(manager_->OpenQuery()->TextOrEmptyAt(0));
+  if (id == "0") return 0;
+  return TSQLiteCompanyCursor::Count(manager_->Database().Handle(), ParseStoredInt64(id));
 }
 
 std::unique_ptr<TCompanyCursor> TSQLiteStore::OpenCompanies(const std::string& keyword,
                                                             TSortOrder order, std::int64_t offset) {
   std::string id = KeyId(keyword);
-  std::string direction = order.descending ? " desc" : "";
-  manager_->Reset();
-  manager_->SqlText = "select * from tbl_list where keyid=" + id + " order by " +
-                      SortExpression(order.column) + direction + ", ListID" + direction +
-                      " limit -1 offset " + std::to_string(offset < 0 ? 0 : offset);
-  return std::make_unique<TTableCursor>(manager_->OpenQuery());
-}
-
-void TSQLiteStore::Interrupt() {
-  sqlite3_interrupt(manager_->Database().Handle());
-}
-
-TStoreBackend::Opener TSQLiteStore::Reopener() const {
-  return [fileName = manager_->FileName()] {
-    return std::unique_ptr<TStoreBackend>(new TSQLiteStore(Plain{}, fileName));
-  };
+  if (id == "0") return std::make_unique<TNoCompanies>();
+  return std::make_unique<TSQLiteCompanyCursor>(manager_->Database().Handle(), ParseStoredInt64(id),
+                                                order, offset);
 }
 
 void TSQLiteStore::BeginBatch() {

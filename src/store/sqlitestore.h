@@ -36,21 +36,15 @@ class TSQLiteStore : public TStoreBackend {
   std::int64_t CountCompanies(const std::string& keyword) override;
   std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword, TSortOrder order,
                                                 std::int64_t offset) override;
-  void Interrupt() override;
-  Opener Reopener() const override;
   void BeginBatch() override;
   void CommitBatch() override;
 
  private:
-  struct Plain {};
-  // Opens the file without touching its schema (a loader's connection).
-  TSQLiteStore(Plain, const std::string& fileName);
   void PrepareDatabase();
   void AddMissingColumns(const std::string& table,
                          const std::vector<std::pair<std::string, std::string>>& columns);
 
   std::unique_ptr<TDataManager> manager_;
-  bool main_ = false;  // the store's own connection, not a loader's
 };
 
 }  // namespace zoqa

@@ -34,7 +34,6 @@ enum class TStoreAdd { Stored, Duplicate, Failed, Unreachable };
 class TStoreBackend : public TCompanySource {
  public:
   using CompanySink = std::function<bool(std::unique_ptr<TCompany>)>;
-  using Opener = std::function<std::unique_ptr<TStoreBackend>()>;
 
   virtual ~TStoreBackend() = default;
 
@@ -73,12 +72,6 @@ class TStoreBackend : public TCompanySource {
                                   const CompanySink& sink) {
     (void)keyId, (void)listId, (void)sink;
   }
-  // Cuts a ReadCompanies running on another thread short; safe from any thread.
-  virtual void Interrupt() = 0;
-  // What opens another connection to the same store, for a loader thread; it may run on any
-  // thread and outlive this backend.
-  virtual Opener Reopener() const = 0;
-
   // True when the connection to the store is lost (a team store only).
   virtual bool Lost() const { return false; }
   // Connects again after a loss; true when the store can be used again.

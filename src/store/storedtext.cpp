@@ -32,7 +32,7 @@ std::string EncodeStored(const std::string& cp936) {
   return Cp936ToUtf8(text);
 }
 
-std::string DecodeStored(const std::string& utf8) {
+std::string DecodeStored(std::string_view utf8) {
   if (IsValidUtf8(utf8)) return Utf8ToCp936(utf8);
   // Qt marks every invalid sequence with U+FFFD, which the code page lacks: it becomes "?".
   QByteArray repaired =
@@ -44,11 +44,17 @@ std::string JoinStoredList(const std::vector<std::string>& cp936) {
   return EncodeStored(JoinCrLf(cp936));
 }
 
-std::vector<std::string> SplitStoredList(const std::string& utf8) {
+std::vector<std::string> SplitStoredList(std::string_view utf8) {
+  if (utf8.empty()) return {};
   // "|" never occurs inside a multi-byte UTF-8 character, so it is replaced before decoding.
-  std::string text = utf8;
-  std::replace(text.begin(), text.end(), '|', '\r');
-  text = Trim(DecodeStored(text));
+  std::string text;
+  if (utf8.find('|') == std::string_view::npos) {
+    text = Trim(DecodeStored(utf8));
+  } else {
+    std::string replaced(utf8);
+    std::replace(replaced.begin(), replaced.end(), '|', '\r');
+    text = Trim(DecodeStored(replaced));
+  }
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zoqa {
@@ -13,14 +14,14 @@ std::string EncodeStored(const std::string& cp936);
 
 // Stored UTF-8 text in code page 936; invalid sequences and characters the code page lacks
 // become "?".
-std::string DecodeStored(const std::string& utf8);
+std::string DecodeStored(std::string_view utf8);
 
 // A list as stored: each entry followed by CR LF, in UTF-8.
 std::string JoinStoredList(const std::vector<std::string>& cp936);
 
 // A stored list value (UTF-8) split into its code page 936 entries: trimmed, "|" taken as a
 // line break, lines ended by CR, LF or CR LF (a final line break makes no empty entry).
-std::vector<std::string> SplitStoredList(const std::string& utf8);
+std::vector<std::string> SplitStoredList(std::string_view utf8);
 
 // A decimal integer read back from the database; anything else, the empty text of a NULL
 // included, gives 0.

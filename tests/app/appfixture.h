@@ -16,7 +16,6 @@
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
 #include "recordingview.h"
-#include "store/datathread.h"
 #include "store/keylist.h"
 #include "store/storefile.h"
 #include "support/harvestrecorder.h"
@@ -43,10 +42,9 @@ inline void RestoreGates() {
   TEngineGate::For(eg360).SetIntervals(3000, 2000);
 }
 
-// True once no harvester, crawler or loader runs and every end notification was handled.
+// True once no harvester or crawler runs and every end notification was handled.
 inline bool AllQuiet() {
-  return TWorkerThread::Running() == 0 && THarvester::Unreported() == 0 &&
-         TDataThread::Running() == 0;
+  return TWorkerThread::Running() == 0 && THarvester::Unreported() == 0;
 }
 
 inline bool WaitQuiet(int timeoutMs) {
@@ -80,7 +78,6 @@ class AppTest : public ::testing::Test {
     }
     EXPECT_TRUE(quiet) << "workers still running at the end of the test";
     controller.reset();
-    PumpUntil([] { return TDataThread::Running() == 0; }, 10000);
     RestoreGates();
     SetEngineSettings(TEngineSettings{});
     SetAppDirOverride("");
@@ -100,7 +97,7 @@ class AppTest : public ::testing::Test {
     return PumpUntil(
         [&] {
           TKeyData* key = Key(keywordUtf8);
-          return key != nullptr && key->Loaded && !key->Loading() && key->PendingAction == paNone;
+          return key != nullptr && key->Loaded && key->PendingAction == paNone;
         },
         timeoutMs);
   }

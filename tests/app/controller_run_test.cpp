@@ -330,23 +330,6 @@ TEST_F(ControllerRunTest, EnginesAddedToAnEndedKeywordSearchTheirPages) {
   EXPECT_GE(std::stoi(Single("select s360lastpage from tbl_key")), 2);
 }
 
-// A stop that comes while the companies load for a start leaves nothing to start.
-TEST_F(ControllerRunTest, StopWhileTheCompaniesLoadCancelsTheStart) {
-  Seed({{kKey, {"甲公司"}}});
-  EndlessCompanies();
-  view.Engines = {true, false, false};
-  Open();
-  controller->StartSearch(Cp936(kKey));
-  ASSERT_TRUE(Key(kKey)->Loading());
-  controller->StopTask(Cp936(kKey), true);
-  ASSERT_TRUE(WaitLoaded(kKey));
-  PumpEvents(300);
-  EXPECT_EQ(Key(kKey)->TaskCtl, nullptr);
-  EXPECT_EQ(controller->LiveControllers(), 0u);
-  EXPECT_EQ(BaiduSearches(), 0);
-  EXPECT_EQ(view.Item(kKey)->Style, kStartBtn);
-}
-
 // A task orphaned by "清空历史关键词" whose pages bring nothing ends too.
 TEST_F(ControllerRunTest, TaskOrphanedByClearHistoryEndsOnceItsPagesDryUp) {
   SetGates(100, 10);

@@ -80,13 +80,13 @@ TEST_F(ControllerTest, AddTaskCommand) {
       ElementsAre("HideBackground", "ClearGrid",
                   "AddKeyItem 广州 电子|0条|" + DateLine("广州 电子"),
                   "SetTotalLabel 当前已采集记录：0条", "SelectKeyItem 广州 电子", "ClearGrid",
-                  "ShowEntry 广州 电子", "HideBackground", "ShowLoading 1",
-                  "SetStatusBar 当前已选择[广州 电子]", std::string("SetTip 温馨提示：|") + kHint,
-                  "ShowEntry ", std::string("ShowMsg 4|") + kAdded));
+                  "ShowEntry 广州 电子", "HideBackground", "ShowLoading 1", "ShowLoading 0",
+                  "HideBackground", "FillGrid 0", "SetTotalLabel 当前已采集记录：0条",
+                  "SetRecordCountLabel 共 0 条记录", "SetStatusBar 当前已选择[广州 电子]",
+                  std::string("SetTip 温馨提示：|") + kHint, "ShowEntry ",
+                  std::string("ShowMsg 4|") + kAdded));
   EXPECT_EQ(Key("广州 电子")->TaskCtl, nullptr);
   EXPECT_EQ(controller->CurrentKey(), Cp936("广州 电子"));
-  ASSERT_TRUE(WaitLoaded("广州 电子"));
-  EXPECT_EQ(view.Calls.back(), "SetRecordCountLabel 共 0 条记录");
 
   // The same keyword again with OK but no engine ticked: no second item, the message says it
   // exists, nothing starts; the item's start button says the same.
@@ -130,20 +130,10 @@ TEST_F(ControllerTest, SelectingAKeywordShowsItsCompaniesAndTip) {
   Seed({{"广州 电子", {"甲公司", "乙公司"}}, {"上海 网络", {}}});
   Open();
   view.Clear();
+  // The companies are read from the store within the selection.
   controller->SelectKeyword(Cp936("广州 电子"));
-  EXPECT_THAT(view.Calls, ElementsAre("ClearGrid", "ShowEntry 广州 电子", "HideBackground",
-                                      "ShowLoading 1", "SetStatusBar 当前已选择[广州 电子]",
-                                      std::string("SetTip 温馨提示：|") + kHint));
-  EXPECT_TRUE(view.Loading());
-  ASSERT_TRUE(WaitLoaded("广州 电子"));
-  EXPECT_THAT(Strings(view.Calls.begin() + 6, view.Calls.end()),
-              ElementsAre("ShowLoading 0", "HideBackground", "FillGrid 2",
-                          "SetTotalLabel 当前已采集记录：2条", "SetRecordCountLabel 共 2 条记录"));
+  EXPECT_FALSE(view.Loading());
   EXPECT_EQ(view.GridNames(), (Strings{"甲公司", "乙公司"}));
-
-  // Companies in memory: the grid is refilled within the selection.
-  view.Clear();
-  controller->SelectKeyword(Cp936("广州 电子"));
   EXPECT_THAT(
       view.Calls,
       ElementsAre("ClearGrid", "ShowEntry 广州 电子", "HideBackground", "ShowLoading 1",
@@ -176,18 +166,15 @@ TEST_F(ControllerTest, SelectingAKeywordShowsItsCompaniesAndTip) {
   EXPECT_EQ(controller->CurrentKey(), Cp936("不存在"));
 }
 
-TEST_F(ControllerTest, ExportWaitsForTheCompanies) {
+TEST_F(ControllerTest, ExportOpensTheSelectionAtOnce) {
   Seed({{"广州 电子", {"甲公司"}}, {"上海 网络", {"乙公司", "丙公司"}}, {"空", {}}});
   Open();
   controller->SelectKeyword(Cp936("上海 网络"));
   ASSERT_TRUE(WaitLoaded("上海 网络"));
   view.Clear();
   controller->BeginExport(Cp936("广州 电子"));
-  EXPECT_THAT(view.Calls, ElementsAre("ShowLoading 1"));
-  ASSERT_TRUE(WaitLoaded("广州 电子"));
-  // The selection opens; the grid keeps the keyword on show.
-  EXPECT_THAT(view.Calls,
-              ElementsAre("ShowLoading 1", "ShowLoading 0", "OpenExportSelection 广州 电子"));
+  // The selection opens at once; the grid keeps the keyword on show.
+  EXPECT_THAT(view.Calls, ElementsAre("OpenExportSelection 广州 电子"));
   EXPECT_EQ(controller->CurrentKey(), Cp936("上海 网络"));
   EXPECT_EQ(view.GridNames(), (Strings{"乙公司", "丙公司"}));
 
@@ -320,12 +307,11 @@ TEST_F(ControllerTest, PageReportsStopTheTaskOnTheFourthWithoutNewCompany) {
 TEST_F(ControllerTest, StopAndPauseOfATaskWithoutHarvesters) {
   Seed({{"上海 网络", {}}});
   OpenShowing("广州 电子");
-  // Not loaded, no task: stopping only notes the request.
+  // No task: stopping changes nothing.
   controller->StopTask(Cp936("上海 网络"), true);
   controller->PauseTask("");
   controller->StopTask("", true);
   EXPECT_THAT(view.Calls, IsEmpty());
-  EXPECT_EQ(Key("上海 网络")->PendingAction, paStop);
 
   // Loaded, with or without a task that runs no harvester: nothing to pause, nothing changes.
   controller->PauseTask(Cp936("广州 电子"));
@@ -487,10 +473,9 @@ TEST_F(ControllerTest, GridDeleteCommand) {
                   "SetRecordCountLabel 共 1 条记录"));
   EXPECT_EQ(view.GridNames(), Strings{"乙公司"});
 
-  // The last company: the grid is refilled, empty, when the new load ends.
+  // The last company: the grid is refilled, empty.
   view.Clear();
   controller->DeleteCompany(*view.Row(0));
-  ASSERT_TRUE(WaitLoaded("广州 电子"));
   EXPECT_THAT(
       view.Calls,
       ElementsAre("ShowMsg 4|确定要删除 [乙公司]？", "ClearGrid", "SetItemCount 广州 电子|0条",
@@ -521,21 +506,6 @@ TEST_F(ControllerTest, DeletingTheKeywordOnShowEmptiesTheGridFirst) {
   EXPECT_EQ(view.GridRowCount(), 0);
   EXPECT_EQ(view.ItemOrder(), Strings{"上海 网络"});
   EXPECT_EQ(Single("select count(*) from tbl_list"), "1");
-}
-
-// A keyword deleted while its companies load: the selection goes with it, and the load's end
-// finds no keyword and changes nothing.
-TEST_F(ControllerTest, KeywordDeletedWhileItsCompaniesLoad) {
-  Seed({{"广州 电子", {"甲公司"}}});
-  Open();
-  controller->SelectKeyword(Cp936("广州 电子"));
-  ASSERT_TRUE(controller->DeleteKeyword(Cp936("广州 电子")));
-  EXPECT_EQ(controller->CurrentKey(), "");
-  EXPECT_FALSE(view.Loading());
-  view.Clear();
-  ASSERT_TRUE(PumpUntil([] { return TDataThread::Running() == 0; }, 20000));
-  PumpEvents(50);
-  EXPECT_THAT(view.Calls, IsEmpty());
 }
 
 }  // namespace

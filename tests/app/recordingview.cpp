@@ -49,7 +49,7 @@ const TRecordingView::TItem* TRecordingView::Item(const std::string& keywordUtf8
 
 std::vector<std::string> TRecordingView::GridNames() const {
   std::vector<std::string> names;
-  for (const TCompany* row : rows_) names.push_back(U(row->GetName()));
+  for (const TCompany& row : rows_) names.push_back(U(row.GetName()));
   return names;
 }
 
@@ -60,7 +60,7 @@ void TRecordingView::Record(const std::string& call) {
 
 void TRecordingView::Repaint() const {
   std::size_t bytes = 0;
-  for (const TCompany* row : rows_) bytes += row->ComName.size() + row->Mobiles.size();
+  for (const TCompany& row : rows_) bytes += row.ComName.size() + row.Mobiles.size();
   painted_ = bytes;
 }
 
@@ -146,14 +146,14 @@ void TRecordingView::ClearGrid() {
   rows_.clear();
 }
 
-void TRecordingView::FillGrid(const TCompanyList& list) {
+void TRecordingView::FillGrid(TCompanySource& source, const std::string& keyword) {
   rows_.clear();
-  for (const auto& entry : list) rows_.push_back(entry.Company.get());
+  source.OpenCompanies(keyword, TSortOrder{})->NextBatch(rows_, SIZE_MAX);
   Record("FillGrid " + std::to_string(rows_.size()));
 }
 
 void TRecordingView::AppendGridRow(const TCompany& company) {
-  rows_.push_back(&company);
+  rows_.push_back(company);
   Record("AppendGridRow " + U(company.GetName()));
 }
 

@@ -43,7 +43,7 @@ class TRecordingView : public TView {
   std::vector<std::string> ItemOrder() const { return order_; }
   // Names (UTF-8) of the grid's rows, read from the records they refer to.
   std::vector<std::string> GridNames() const;
-  const TCompany* Row(std::size_t i) const { return rows_.at(i); }
+  const TCompany* Row(std::size_t i) const { return &rows_.at(i); }
   const std::string& TipText() const { return tipText_; }
   const std::string& StatusBar() const { return statusBar_; }
   bool Loading() const { return loading_; }
@@ -65,7 +65,7 @@ class TRecordingView : public TView {
   void SetTotalLabel(const std::string& text) override;
   void SetRecordCountLabel(const std::string& text) override;
   void ClearGrid() override;
-  void FillGrid(const TCompanyList& list) override;
+  void FillGrid(TCompanySource& source, const std::string& keyword) override;
   void AppendGridRow(const TCompany& company) override;
   int GridRowCount() const override { return static_cast<int>(rows_.size()); }
   void ShowLoading(bool on) override;
@@ -84,7 +84,7 @@ class TRecordingView : public TView {
 
   std::map<std::string, TItem> items_;
   std::vector<std::string> order_;
-  std::vector<const TCompany*> rows_;
+  std::vector<TCompany> rows_;  // copies, read whole through the store's cursor
   std::string tipText_;
   std::string statusBar_;
   bool loading_ = false;

@@ -55,7 +55,8 @@ TEST_F(ExportWriterTest, TextFileIsCodePage936WithCrLfReplacingTheOldFile) {
                                      "13800000001,13800000002,10001\r\nBeta,13900000000,\r\n");
   EXPECT_TRUE(clipboard_->texts.empty());
 
-  ASSERT_TRUE(WriteExportFile({}, file, TExportFields{}, TExportFormat::Text));
+  ASSERT_TRUE(
+      WriteExportFile(std::vector<const TCompany*>{}, file, TExportFields{}, TExportFormat::Text));
   EXPECT_EQ(ReadFileBytes(file), "");
 }
 
@@ -135,6 +136,52 @@ TEST_F(ExportWriterTest, SpreadsheetBeyondTheRowLimitGivesFalse) {
   many.pop_back();  // with the title row this fills every row
   EXPECT_TRUE(WriteExportFile(many, file, fields_, TExportFormat::Xls));
   EXPECT_TRUE(WriteExportFile(many, dir_.File("big.txt"), fields_, TExportFormat::Text));
+}
+
+// A cursor over 3000 copies of one company that, when told to, fails after 2000 of them, as
+// a store whose file goes bad halfway would.
+class TFailingCursor : public TCompanyCursor {
+ public:
+  TFailingCursor(const TCompany& company, bool fails) : company_(company), fails_(fails) {}
+  bool Next(TCompany& company) override {
+    if (fails_ && given_ == 2000) throw std::runtime_error("read failed");
+    if (given_ == 3000) return false;
+    ++given_;
+    company = company_;
+    return true;
+  }
+
+ private:
+  const TCompany& company_;
+  bool fails_;
+  int given_ = 0;
+};
+
+// Spreadsheets read the companies more than once (clipboard, checks, file): a failure in any
+// reading fails the export and leaves the old file and nothing else.
+TEST_F(ExportWriterTest, ReadFailureHalfwayKeepsTheOldFile) {
+  for (auto [name, format] :
+       {std::pair{"old.txt", TExportFormat::Text}, std::pair{"old.xls", TExportFormat::Xls},
+        std::pair{"old.xlsx", TExportFormat::Xlsx}}) {
+    const std::string file = dir_.File(name);
+    for (int failing = 1; failing <= 3; ++failing) {
+      test::WriteFileBytes(file, "before");
+      int opened = 0;
+      auto open = [&]() -> std::unique_ptr<TCompanyCursor> {
+        return std::make_unique<TFailingCursor>(second_, ++opened == failing);
+      };
+      bool written = WriteExportFile(open, file, fields_, format);
+      EXPECT_EQ(written, opened < failing) << name << " failing read " << failing;
+      if (!written) {
+        EXPECT_EQ(ReadFileBytes(file), "before") << name;
+      }
+    }
+  }
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
+    files += entry.is_regular_file() ? 1 : 0;
+  }
+  EXPECT_EQ(files, 3);  // no part-written file beside them
 }
 
 }  // namespace

@@ -22,13 +22,15 @@ std::vector<bool> States(const Dlg& d) {
   return states;
 }
 
-TEST(ExportSelection, OpensWithEverythingButTextChecked) {
+TEST(ExportSelection, OpensWithTheClassicColumnsChecked) {
   Dlg d(Cp936("广州 电子公司"));
   EXPECT_EQ(d.windowTitle(), Q("导出字段选择"));
-  EXPECT_EQ(d.size(), QSize(250, 248));
-  EXPECT_EQ(States(d), (std::vector<bool>{true, true, true, true, true, true, false, true}));
+  EXPECT_EQ(d.size(), QSize(250, 284));
+  EXPECT_EQ(States(d),
+            (std::vector<bool>{true, true, true, true, false, true, false, false, true}));
   d.show();
-  EXPECT_FALSE(d.Box(Dlg::bxAddress)->isVisible());
+  EXPECT_TRUE(d.Box(Dlg::bxAddress)->isVisible());
+  EXPECT_EQ(d.Box(Dlg::bxTel)->text(), Q("电话"));
 }
 
 TEST(ExportSelection, FormatIsAPairOfRadioButtons) {
@@ -47,15 +49,15 @@ TEST(ExportSelection, FormatIsAPairOfRadioButtons) {
   EXPECT_TRUE(d.Box(Dlg::bxExcel)->isChecked());
 }
 
-TEST(ExportSelection, QuickLinksSetAllEightBoxes) {
+TEST(ExportSelection, QuickLinksSetAllNineBoxes) {
   Dlg d("k");
   d.show();
   using V = std::vector<bool>;
-  //                       name   QQ     mobile email  addr   url    txt    excel
-  const V qq{false, true, false, false, false, false, true, false};
-  const V mobile{false, false, true, false, false, false, true, false};
-  const V email{false, false, false, true, false, false, true, false};
-  const V all{true, true, true, true, true, true, false, true};
+  //                       name   QQ     mobile email  addr   url    tel    txt    excel
+  const V qq{false, true, false, false, false, false, false, true, false};
+  const V mobile{false, false, true, false, false, false, false, true, false};
+  const V email{false, false, false, true, false, false, false, true, false};
+  const V all{true, true, true, true, true, true, true, false, true};
   QTest::mouseClick(d.Link(Dlg::qpQQ), Qt::LeftButton);
   EXPECT_EQ(States(d), qq);
   QTest::mouseClick(d.Link(Dlg::qpAll), Qt::LeftButton);
@@ -68,7 +70,7 @@ TEST(ExportSelection, QuickLinksSetAllEightBoxes) {
   EXPECT_TRUE(d.Link(Dlg::qpMobile)->font().underline());
 }
 
-TEST(ExportSelection, OkHandsOverTheChoiceWithoutTheAddressAndCancelDoesNot) {
+TEST(ExportSelection, OkHandsOverTheChoiceAndCancelDoesNot) {
   auto* d = new Dlg(Cp936("广州 电子公司"));
   QPointer<Dlg> alive(d);
   d->show();
@@ -85,8 +87,8 @@ TEST(ExportSelection, OkHandsOverTheChoiceWithoutTheAddressAndCancelDoesNot) {
                    });
   QTest::mouseClick(d->OkButton(), Qt::LeftButton);
   EXPECT_EQ(calls, 1);
-  EXPECT_TRUE(got.company && got.qq && got.mobile && got.email && got.url);
-  EXPECT_FALSE(got.location);
+  EXPECT_TRUE(got.company && got.qq && got.mobile && got.email && got.url && got.tel &&
+              got.location);
   EXPECT_FALSE(gotText);
   EXPECT_TRUE(PumpUntil([&] { return alive.isNull(); }, 5000));  // freed on close
 

@@ -63,7 +63,7 @@ GuiTest::~GuiTest() {
     window->ShutDown();
     window.reset();
   }
-  PumpUntil([] { return TDataThread::Running() == 0 && TWorkerThread::Running() == 0; }, 10000);
+  PumpUntil([] { return TWorkerThread::Running() == 0; }, 10000);
   QApplication::processEvents();
   SetMessageBox(nullptr);
   TEngineGate::For(egBaidu).SetIntervals(2000, 1000);

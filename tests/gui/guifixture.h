@@ -24,7 +24,6 @@
 #include "harvest/net/enginegate.h"
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
-#include "store/datathread.h"
 #include "store/keylist.h"
 #include "store/storefile.h"
 #include "support/testsupport.h"

@@ -209,23 +209,6 @@ TEST_F(KeywordPanel, ItemFollowsItsTaskThroughClicksAndMenus) {
   menu->close();
 }
 
-// The menu's stop while the keyword's companies still load for a start cancels the start.
-TEST_F(KeywordPanel, StopWhileTheCompaniesLoadLeavesTheItemIdle) {
-  Seed({{"广州 电子公司", {"甲公司"}}});
-  Open();
-  BaiduOnly();
-  const std::string kw = "广州 电子公司";
-  ClickButton(kw, 0);
-  ASSERT_TRUE(window->Controller().Store().FindKey(Cp936(kw))->Loading());
-  // The menus' stop command, without opening a menu that could let the load end first.
-  emit Panel().StopRequested(Cp936(kw));
-  ASSERT_TRUE(PumpUntil([] { return TDataThread::Running() == 0; }));
-  PumpUntil([] { return false; }, 300);
-  EXPECT_EQ(Style(kw), "startbtn");
-  EXPECT_EQ(TWorkerThread::Running(), 0);
-  EXPECT_EQ(window->Controller().Store().FindKey(Cp936(kw))->TaskCtl, nullptr);
-}
-
 TEST_F(KeywordPanel, SelectingAKeywordLoadsItsCompaniesIntoTheGrid) {
   Seed({{"广州 电子公司", {"甲公司", "乙公司", "丙公司"}}, {"上海 网络公司", {"丁公司"}}});
   Open();

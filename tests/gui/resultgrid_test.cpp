@@ -68,16 +68,49 @@ TEST(ResultCells, BadgeShowsPaidBeforeCertified) {
   EXPECT_EQ(TResultModel::BadgeKind(c), 0);
 }
 
+// Companies in memory handed out as a store would, counting the cursors opened and the rows
+// read through them.
+class TCountingSource : public TCompanySource {
+ public:
+  std::vector<TCompany> rows;
+  int opened = 0;
+  int read = 0;
+
+  std::int64_t CountCompanies(const std::string&) override {
+    return static_cast<std::int64_t>(rows.size());
+  }
+  std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string&, TSortOrder,
+                                                std::int64_t offset) override {
+    ++opened;
+    return std::make_unique<Cursor>(*this, static_cast<std::size_t>(offset));
+  }
+
+ private:
+  class Cursor : public TCompanyCursor {
+   public:
+    Cursor(TCountingSource& source, std::size_t next) : source_(source), next_(next) {}
+    bool Next(TCompany& company) override {
+      if (next_ >= source_.rows.size()) return false;
+      ++source_.read;
+      company = source_.rows[next_++];
+      return true;
+    }
+
+   private:
+    TCountingSource& source_;
+    std::size_t next_;
+  };
+};
+
 TEST(ResultCells, ModelServesCellsOnDemandAndNothingOutsideItsRows) {
-  TCompanyList list;
-  auto company = std::make_unique<TCompany>();
-  company->SetName(Cp936("甲公司"));
-  company->AddMobile("13800138000");
-  company->AddMobile("13900139000");
-  company->IsPay = 1;
-  list.Add("1", std::move(company));
+  TCountingSource source;
+  TCompany& company = source.rows.emplace_back();
+  company.SetName(Cp936("甲公司"));
+  company.AddMobile("13800138000");
+  company.AddMobile("13900139000");
+  company.IsPay = 1;
   TResultModel model;
-  model.Fill(list);
+  model.Show(source, "k");
   ASSERT_EQ(model.rowCount(), 1);
   ASSERT_EQ(model.columnCount(), 6);
   QModelIndex mobile = model.index(0, TResultModel::colMobile);
@@ -95,6 +128,33 @@ TEST(ResultCells, ModelServesCellsOnDemandAndNothingOutsideItsRows) {
   EXPECT_EQ(model.Record(-1), nullptr);
   model.Clear();
   EXPECT_EQ(model.rowCount(), 0);
+}
+
+// The model knows the count at once and reads only the blocks of the rows asked for, each
+// through a cursor of its own; a new company makes the rows be read again.
+TEST(ResultCells, ModelReadsOnlyTheRowsItIsAskedFor) {
+  TCountingSource source;
+  for (int i = 0; i < 100000; ++i) source.rows.emplace_back().ListId = std::to_string(i);
+  TResultModel model;
+  model.Show(source, "k");
+  EXPECT_EQ(model.rowCount(), 100000);
+  EXPECT_EQ(source.read, 0);
+  constexpr int kBlock = TResultModel::kBlockRows;
+  for (int row = 0; row < 2 * kBlock + 10; ++row)
+    ASSERT_EQ(model.Record(row)->ListId, std::to_string(row));
+  EXPECT_EQ(source.read, 3 * kBlock);
+  EXPECT_EQ(source.opened, 3);
+  ASSERT_EQ(model.Record(kBlock + 5)->ListId, std::to_string(kBlock + 5));  // still kept
+  EXPECT_EQ(source.read, 3 * kBlock);
+  ASSERT_EQ(model.Record(70000)->ListId, "70000");
+  EXPECT_EQ(source.opened, 4);
+  EXPECT_EQ(source.read, 4 * kBlock);
+
+  source.rows.emplace_back().ListId = "new";
+  model.Append(source.rows.back());
+  EXPECT_EQ(model.rowCount(), 100001);
+  EXPECT_EQ(model.Record(100000)->ListId, "new");
+  EXPECT_EQ(source.opened, 5);
 }
 
 TEST_F(Grid, DoubleClickOpensOneDetailWindowThatLaterDoubleClicksRefill) {
@@ -213,8 +273,9 @@ TEST_F(Grid, CellsColumnsAndSortingKeepTheDataReadable) {
   };
   QHeaderView* header = grid->horizontalHeader();
   QPoint nameHeader(header->sectionViewportPosition(M::colName) + 20, header->height() / 2);
+  // The store sorts the names as it holds them, by their characters' code points.
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameHeader);
-  EXPECT_EQ(names(), (Strings{"丙公司", "甲公司", "乙公司"}));
+  EXPECT_EQ(names(), (Strings{"丙公司", "乙公司", "甲公司"}));
   TCompany late = MakeCompany("广州 电子公司", "丁公司", "13912345678");
   late.AddMobile("13912345679");
   late.IsPay = 1;
@@ -222,13 +283,13 @@ TEST_F(Grid, CellsColumnsAndSortingKeepTheDataReadable) {
   m.Kind = hkCompany;
   m.Company = &late;
   window->Controller().HarvestMessage(m);
-  EXPECT_EQ(names(), (Strings{"丙公司", "丁公司", "甲公司", "乙公司"}));
+  EXPECT_EQ(names(), (Strings{"丁公司", "丙公司", "乙公司", "甲公司"}));
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameHeader);
-  EXPECT_EQ(names(), (Strings{"乙公司", "甲公司", "丁公司", "丙公司"}));
+  EXPECT_EQ(names(), (Strings{"甲公司", "乙公司", "丙公司", "丁公司"}));
 
-  QModelIndex mobiles = grid->model()->index(2, M::colMobile);
+  QModelIndex mobiles = grid->model()->index(3, M::colMobile);
   EXPECT_EQ(mobiles.data(Qt::ToolTipRole).toString(), Q("13912345678\n13912345679"));
-  EXPECT_EQ(grid->model()->index(2, M::colBadge).data(Qt::ToolTipRole).toString(),
+  EXPECT_EQ(grid->model()->index(3, M::colBadge).data(Qt::ToolTipRole).toString(),
             Q("推广：从付费推广链接找到的企业"));
   auto tipAt = [&](const QModelIndex& index) {
     QToolTip::hideText();
@@ -240,7 +301,7 @@ TEST_F(Grid, CellsColumnsAndSortingKeepTheDataReadable) {
   QModelIndex name = grid->model()->index(0, M::colName);
   EXPECT_EQ(tipAt(name), QString());  // it fits
   grid->setColumnWidth(M::colName, 30);
-  EXPECT_EQ(tipAt(name), Q("乙公司"));
+  EXPECT_EQ(tipAt(name), Q("甲公司"));
   grid->setColumnWidth(M::colMobile, 60);
   EXPECT_EQ(tipAt(mobiles), Q("13912345678\n13912345679"));
 
@@ -251,7 +312,7 @@ TEST_F(Grid, CellsColumnsAndSortingKeepTheDataReadable) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), Q("13912345678 13912345679"));
   grid->setCurrentIndex(name);
   QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(QGuiApplication::clipboard()->text(), Q("乙公司"));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), Q("甲公司"));
 }
 
 // Selecting a keyword of 100,000 companies: the rows show within a second of the load's end.

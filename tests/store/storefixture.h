@@ -12,7 +12,6 @@
 
 #include "harvest/report/company.h"
 #include "platform/appdir.h"
-#include "store/datathread.h"
 #include "store/keylist.h"
 #include "store/storefile.h"
 #include "support/testsupport.h"
@@ -55,7 +54,6 @@ class StoreFixture {
   }
   ~StoreFixture() {
     store.reset();
-    SpinUntil([] { return TDataThread::Running() == 0; });
     SetAppDirOverride("");
   }
 
@@ -83,12 +81,17 @@ class StoreFixture {
     };
   }
 
-  // Loads the keyword's companies and waits for the hand-over.
-  const TCompanyList& Load(const std::string& keyword) {
-    int before = loads;
+  // A keyword's companies read back whole, in stored order.
+  struct Companies {
+    std::vector<TCompany> rows;
+    std::size_t Count() const { return rows.size(); }
+    const TCompany& At(std::size_t i) const { return rows.at(i); }
+  };
+  Companies Load(const std::string& keyword) {
     store->LoadCompanies(keyword);
-    SpinUntil([&] { return loads > before; });
-    return *store->CompanyList(keyword);
+    Companies companies;
+    store->OpenCompanies(keyword, TSortOrder{})->NextBatch(companies.rows, SIZE_MAX);
+    return companies;
   }
 
   // The first column of the first row of `sql`, run on the store's connection.
