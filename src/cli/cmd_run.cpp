@@ -20,6 +20,7 @@
 #include "app/maincontroller.h"
 #include "cli/commands.h"
 #include "cli/storeargs.h"
+#include "cli/taskargs.h"
 #include "cli/terminalview.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/harvester.h"
@@ -27,6 +28,7 @@
 #include "harvest/net/proxypool.h"
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
+#include "store/storechoice.h"
 #include "util/codepage.h"
 
 namespace zoqa::cli {
@@ -205,6 +207,14 @@ int CmdRun(const Args& args) {
   if (parsed.help) {
     std::fputs(kRunHelp, stdout);
     return 0;
+  }
+  if (!ChosenStoreUrl().empty()) {
+    // On the team store the keywords' tasks go through the task queue, worked on here.
+    std::vector<int> engines;
+    for (int engine : {egBaidu, egSogou, eg360}) {
+      if (parsed.engines[engine]) engines.push_back(engine);
+    }
+    return RunTeamTasks(parsed.keywords, engines, parsed.maxSeconds, parsed.json);
   }
   SetEngineSettings(LoadEngineSettings(AppDir() + "zqclient.cfg"));
   // A malformed proxy entry ends the command here, before any task starts.

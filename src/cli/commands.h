@@ -27,6 +27,12 @@ int CmdClear(const Args& args);
 
 int CmdStore(const Args& args);
 
+int CmdStart(const Args& args);
+int CmdPause(const Args& args);
+int CmdStop(const Args& args);
+int CmdTasks(const Args& args);
+int CmdWorker(const Args& args);
+
 int CmdRun(const Args& args);
 int CmdProxies(const Args& args);
 

@@ -35,6 +35,11 @@ const char kUsage[] =
     "  zoqa-cli [--home DIR] clear\n"
     "  zoqa-cli [--store URL] store init\n"
     "  zoqa-cli store copy FROM TO      (each a program directory or a postgresql:// URL)\n"
+    "  zoqa-cli --store URL start [--engines baidu,sogou,360] KEYWORD...\n"
+    "  zoqa-cli --store URL pause|stop [--engines baidu,sogou,360] KEYWORD...\n"
+    "  zoqa-cli --store URL tasks [--json]\n"
+    "  zoqa-cli --store URL worker [--name NAME] [--engines baidu,sogou,360] [--max-seconds N]"
+    " [--until-idle] [--json]\n"
     "Every store command also takes --store postgresql://[user[:password]@]host[:port]/dbname\n"
     "(or ZOQA_STORE, or [store] Url in zqclient.cfg) for the team store. Exit status: 2 bad\n"
     "arguments or a malformed store URL, 3 the team store cannot be reached or refuses the\n"
@@ -60,6 +65,11 @@ const std::map<std::string, Command>& Commands() {
       {"delete", CmdDelete},
       {"clear", CmdClear},
       {"store", CmdStore},
+      {"start", CmdStart},
+      {"pause", CmdPause},
+      {"stop", CmdStop},
+      {"tasks", CmdTasks},
+      {"worker", CmdWorker},
       {"config-pack", CmdConfigPack},
       {"config-unpack", CmdConfigUnpack},
       {"hex-encipher", CmdHexEncipher},

@@ -53,6 +53,35 @@ end $$;
 create trigger tbl_key_changed after insert or delete on tbl_key
   for each statement execute function zoqa_keys_changed();
 )sql",
+    // 2: the shared task queue, one task per keyword and engine, and the pace each egress
+    // address keeps per engine. attempts grows with every claim: a worker's writes name the
+    // attempt it holds, so one that lost its lease writes nothing.
+    R"sql(
+create table tbl_task (
+  id bigserial primary key,
+  keyid bigint not null references tbl_key(id) on delete cascade,
+  engine text not null check (engine in ('baidu', 'sogou', '360')),
+  state text not null default 'ready'
+    check (state in ('ready', 'leased', 'paused', 'done', 'failed')),
+  page integer not null default 0,
+  owner text,
+  lease_end timestamptz,
+  attempts integer not null default 0,
+  failures integer not null default 0,
+  last_error text not null default '',
+  created timestamptz not null default now(),
+  updated timestamptz not null default now(),
+  unique (keyid, engine));
+create index tbl_task_ready on tbl_task(engine, updated, id) where state = 'ready';
+create index tbl_task_leased on tbl_task(engine, lease_end) where state = 'leased';
+create table tbl_pace (
+  egress text not null,
+  engine text not null,
+  next_page timestamptz not null default '-infinity',
+  next_crawl timestamptz not null default '-infinity',
+  hold_end timestamptz not null default '-infinity',
+  primary key (egress, engine));
+)sql",
 };
 
 std::string NewerMessage(int version) {

@@ -1,5 +1,6 @@
-// The team store's schema: tables tbl_key and tbl_list as in the local store, a
-// schema_version table and the migrations that lead from one version to the next.
+// The team store's schema: tables tbl_key and tbl_list as in the local store, the task
+// queue tbl_task and the shared pace tbl_pace, a schema_version table and the migrations that lead
+// from one version to the next.
 #pragma once
 
 #include <stdexcept>
@@ -10,7 +11,7 @@ namespace zoqa {
 class TPgConnection;
 
 // The newest schema version this program knows.
-constexpr int kPgSchemaVersion = 1;
+constexpr int kPgSchemaVersion = 2;
 
 // A database whose schema this program cannot use: none, an older one, or a newer one.
 class EStoreSchema : public std::runtime_error {

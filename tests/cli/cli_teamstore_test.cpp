@@ -66,9 +66,9 @@ TEST_F(CliTeamStoreTest, InitCreatesTheSchemaOnceAndTheStoreRefusesWithoutIt) {
 
   auto init = Run({"store", "init"});
   ASSERT_EQ(init.exitCode, 0) << init.err;
-  EXPECT_THAT(init.out, HasSubstr("schema version 1"));
+  EXPECT_THAT(init.out, HasSubstr("schema version 2"));
   EXPECT_THAT(init.out, HasSubstr(":***@"));
-  EXPECT_THAT(Run({"store", "init"}).out, HasSubstr("schema version 1 (unchanged)"));
+  EXPECT_THAT(Run({"store", "init"}).out, HasSubstr("schema version 2 (unchanged)"));
   EXPECT_EQ(Run({"list"}).exitCode, 0);
   EXPECT_FALSE(std::filesystem::exists(home.File("Data/users")));  // no local store made
 

@@ -118,6 +118,7 @@ TEngineSettings LoadEngineSettings(const std::string& path) {
   ReadEntries(ini, "net/Proxies", s.Proxies);
   ReadPath(ini, "net/ProxyFile", path, s.ProxyFile);
   ReadNumber(ini, "net/MaxCrawlers", s.MaxCrawlers);
+  ReadText(ini, "net/Egress", s.Egress);
   return s;
 }
 

@@ -64,6 +64,10 @@ struct TEngineSettings {
   // [net] MaxCrawlers: company-site crawlers running at once in the process; a harvester
   // waits for a free one before it starts the next.
   int MaxCrawlers = 64;
+  // [net] Egress: the name of the address this machine's requests leave from, under which
+  // workers of a team store share the engines' pace; machines behind one office address
+  // keep the default. Each proxy of the pool is an egress of its own, named host:port.
+  std::string Egress = "default";
 };
 
 // Reads the [engine] section of the ini file at `path` over the defaults; keys that are

@@ -10,6 +10,11 @@ namespace {
 // No grant yet: the first request of a process is always granted.
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::min() / 2;
 constexpr std::int64_t kMaxBackoffSeconds = 15 * 60;
+// After the shared store failed to answer, the gate waits this long before it asks again,
+// so that harvesters polling the gate do not hammer an unreachable store.
+constexpr std::int64_t kStoreRetryMs = 1000;
+// How long a shared hold read from the store is taken as current.
+constexpr std::int64_t kHoldCacheMs = 1000;
 
 }  // namespace
 
@@ -42,6 +47,7 @@ TEngineGate& TEngineGate::For(TEngine engine) {
 bool TEngineGate::AskPage() {
   std::lock_guard<std::mutex> lock(lock_);
   if (TickMs() < blockedUntil_) return false;
+  if (pace_) return AskShared(pageSlot_, TPaceKind::Page, pageInterval_);
   return Ask(lastPage_, pageInterval_);
 }
 
@@ -53,6 +59,12 @@ int TEngineGate::VerificationPage(int baseSeconds) {
   ++verifyStreak_;
   ++verifyPages_;
   blockedUntil_ = std::max(blockedUntil_, TickMs() + seconds * 1000);
+  // Every machine on this address is held too; a slot reserved before the answer is void.
+  if (pace_) {
+    pace_->Hold(egress_, engine_, static_cast<int>(seconds));
+    pageSlot_ = {};
+    holdCheckedAt_ = 0;
+  }
   return static_cast<int>(seconds);
 }
 
@@ -74,6 +86,7 @@ int TEngineGate::VerificationPages() {
 
 bool TEngineGate::AskCrawl() {
   std::lock_guard<std::mutex> lock(lock_);
+  if (pace_) return AskShared(crawlSlot_, TPaceKind::Crawl, crawlInterval_);
   return Ask(lastCrawl_, crawlInterval_);
 }
 
@@ -85,7 +98,7 @@ void TEngineGate::SetIntervals(int pageIntervalMs, int crawlIntervalMs) {
 
 bool TEngineGate::BackingOff() {
   std::lock_guard<std::mutex> lock(lock_);
-  return TickMs() < blockedUntil_;
+  return TickMs() < blockedUntil_ || (pace_ && SharedHold());
 }
 
 int TEngineGate::PageInterval() {
@@ -96,6 +109,47 @@ int TEngineGate::PageInterval() {
 int TEngineGate::CrawlInterval() {
   std::lock_guard<std::mutex> lock(lock_);
   return crawlInterval_;
+}
+
+void TEngineGate::Share(std::shared_ptr<TSharedPace> pace, const std::string& egress,
+                        TEngine engine) {
+  std::lock_guard<std::mutex> lock(lock_);
+  pace_ = std::move(pace);
+  egress_ = pace_ ? egress : std::string();
+  engine_ = engine;
+  pageSlot_ = {};
+  crawlSlot_ = {};
+  storeRetryAt_ = 0;
+  holdCheckedAt_ = 0;
+  sharedHoldUntil_ = 0;
+}
+
+bool TEngineGate::AskShared(TSlot& slot, TPaceKind kind, int interval) {
+  std::int64_t now = TickMs();
+  if (!slot.Reserved) {
+    if (now < storeRetryAt_) return false;
+    std::int64_t wait = pace_->Reserve(egress_, engine_, kind, interval);
+    if (wait < 0) {
+      storeRetryAt_ = now + kStoreRetryMs;
+      return false;
+    }
+    slot = {true, now + wait};
+  }
+  if (now < slot.At) return false;
+  slot = {};
+  return true;
+}
+
+// True while another machine's verification answer holds the engine on this address; read
+// from the store at most once a second.
+bool TEngineGate::SharedHold() {
+  std::int64_t now = TickMs();
+  if (holdCheckedAt_ == 0 || now - holdCheckedAt_ >= kHoldCacheMs) {
+    std::int64_t held = pace_->HeldForMs(egress_, engine_);
+    holdCheckedAt_ = now;
+    sharedHoldUntil_ = held > 0 ? now + held : 0;
+  }
+  return now < sharedHoldUntil_;
 }
 
 bool TEngineGate::Ask(std::int64_t& last, int interval) {

@@ -1,12 +1,17 @@
 // Request pacing per search engine, shared by every harvester of that engine in the process:
 // the page gate spaces result-page requests, the crawl gate spaces crawler starts. Each
-// engine has its own throttle lock, held only while one gate is asked.
+// engine has its own throttle lock, held only while one gate is asked. A gate may also share
+// its pace with other machines on the same egress address (Share): it then grants the slots
+// it reserves in the shared store, one reservation outstanding at a time.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <string>
 
 #include "harvest/base/engine.h"
+#include "harvest/net/sharedpace.h"
 
 namespace zoqa {
 
@@ -44,8 +49,30 @@ class TEngineGate {
   int PageInterval();
   int CrawlInterval();
 
+  // From now on the gate keeps the pace of `egress` for `engine` in `pace`, together with
+  // every other gate that shares it there; nullptr goes back to the gate's own pace.
+  void Share(std::shared_ptr<TSharedPace> pace, const std::string& egress, TEngine engine);
+  const std::string& Egress() const { return egress_; }
+
  private:
+  // A slot reserved in the shared pace and not yet granted; Reserved false when none.
+  struct TSlot {
+    bool Reserved = false;
+    std::int64_t At = 0;  // TickMs() when it may be granted
+  };
+
   bool Ask(std::int64_t& last, int interval);
+  bool AskShared(TSlot& slot, TPaceKind kind, int interval);
+  bool SharedHold();
+
+  std::shared_ptr<TSharedPace> pace_;
+  std::string egress_;
+  TEngine engine_ = egBaidu;
+  TSlot pageSlot_;
+  TSlot crawlSlot_;
+  std::int64_t storeRetryAt_ = 0;     // after a failed reservation, when to ask again
+  std::int64_t holdCheckedAt_ = 0;    // when the shared hold was last read
+  std::int64_t sharedHoldUntil_ = 0;  // TickMs() when the shared hold read then ends
 
   std::mutex lock_;
   int pageInterval_;
