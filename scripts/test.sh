@@ -15,7 +15,8 @@ san_flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-
 cmake -S "$root" -B "$build" "${san_flags[@]}" -DZOQA_SANITIZE=ON -DZOQA_BUILD_BENCH=ON
 cmake --build "$build" -j "$(nproc)"
 
-# A throwaway PostgreSQL server for the team store's tests (both runs below), stopped and
+# A throwaway PostgreSQL server (initdb + pg_ctl in scripts/pgserver.sh) for the team store's
+# tests (both runs below), stopped and
 # removed on exit; each test makes a database of its own on it.
 pg_dir="$(mktemp -d /tmp/zoqa-pg.XXXXXX)"
 stop_pg() {

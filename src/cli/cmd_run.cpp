@@ -80,17 +80,6 @@ void ParseEngines(const std::string& list, RunArgs& parsed) {
   }
 }
 
-int ParseSeconds(const std::string& text) {
-  std::size_t used = 0;
-  int seconds = -1;
-  try {
-    seconds = std::stoi(text, &used);
-  } catch (const std::exception&) {
-  }
-  if (used != text.size() || seconds <= 0) throw UsageError("run: bad --max-seconds " + text);
-  return seconds;
-}
-
 RunArgs Parse(const Args& args) {
   RunArgs parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -102,7 +91,7 @@ RunArgs Parse(const Args& args) {
     } else if (args[i] == "--engines" && hasValue) {
       ParseEngines(args[++i], parsed);
     } else if (args[i] == "--max-seconds" && hasValue) {
-      parsed.maxSeconds = ParseSeconds(args[++i]);
+      parsed.maxSeconds = ParseMaxSeconds("run", args[++i]);
     } else if (!args[i].starts_with("--")) {
       parsed.keywords.push_back(Keyword(args[i]));
     } else {

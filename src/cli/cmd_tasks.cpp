@@ -105,6 +105,19 @@ std::vector<int> AllEngines() {
   return {egBaidu, egSogou, eg360};
 }
 
+int ParseMaxSeconds(const std::string& command, const std::string& text) {
+  std::size_t used = 0;
+  int seconds = -1;
+  try {
+    seconds = std::stoi(text, &used);
+  } catch (const std::exception&) {
+  }
+  if (used != text.size() || seconds <= 0) {
+    throw UsageError(command + ": bad --max-seconds " + text);
+  }
+  return seconds;
+}
+
 std::vector<int> ParseEngineList(const std::string& command, const std::string& list) {
   std::vector<int> engines;
   std::stringstream stream(list);

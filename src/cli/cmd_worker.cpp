@@ -62,17 +62,6 @@ struct WorkerArgs {
   bool help = false;
 };
 
-int Seconds(const std::string& text) {
-  std::size_t used = 0;
-  int seconds = -1;
-  try {
-    seconds = std::stoi(text, &used);
-  } catch (const std::exception&) {
-  }
-  if (used != text.size() || seconds <= 0) throw UsageError("worker: bad --max-seconds " + text);
-  return seconds;
-}
-
 WorkerArgs Parse(const Args& args) {
   WorkerArgs parsed;
   parsed.options.Engines = AllEngines();
@@ -89,7 +78,7 @@ WorkerArgs Parse(const Args& args) {
     } else if (args[i] == "--engines" && hasValue) {
       parsed.options.Engines = ParseEngineList("worker", args[++i]);
     } else if (args[i] == "--max-seconds" && hasValue) {
-      parsed.maxSeconds = Seconds(args[++i]);
+      parsed.maxSeconds = ParseMaxSeconds("worker", args[++i]);
     } else {
       throw UsageError("worker: unexpected argument " + args[i]);
     }

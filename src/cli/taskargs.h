@@ -15,6 +15,9 @@ TStoreUrl TeamStoreUrl(const std::string& command);
 // "baidu,sogou,360" (any of them, in any order) as engines; UsageError for an unknown name.
 std::vector<int> ParseEngineList(const std::string& command, const std::string& list);
 
+// The value of --max-seconds: a whole number above 0; UsageError naming `command` otherwise.
+int ParseMaxSeconds(const std::string& command, const std::string& text);
+
 // Every engine.
 std::vector<int> AllEngines();
 
