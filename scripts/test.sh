@@ -16,8 +16,7 @@ cmake -S "$root" -B "$build" "${san_flags[@]}" -DZOQA_SANITIZE=ON -DZOQA_BUILD_B
 cmake --build "$build" -j "$(nproc)"
 
 # A throwaway PostgreSQL server (initdb + pg_ctl in scripts/pgserver.sh) for the team store's
-# tests (both runs below), stopped and
-# removed on exit; each test makes a database of its own on it.
+# tests (both runs below), stopped and removed on exit; each test makes a database of its own.
 pg_dir="$(mktemp -d /tmp/zoqa-pg.XXXXXX)"
 stop_pg() {
   "$root/scripts/pgserver.sh" stop "$pg_dir" 2>/dev/null || true
