@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "app/teamtaskcontroller.h"
 #include "harvest/net/proxypool.h"
 #include "store/keyfold.h"
 #include "util/codepage.h"
@@ -43,9 +44,11 @@ TMainController::TMainController(TView& view) : view_(view) {
     view_.SetStatusBar(lost ? Cp936("数据库连接中断，正在重试…") : std::string());
   };
   keyList_->LoadKeys();
+  if (keyList_->Backend().Shared()) StartTeam();
 }
 
 TMainController::~TMainController() {
+  EndTeamWork([] {});
   // No report reaches this object from here on; running harvesters end by themselves.
   CloseLink();
   for (auto& [ctl, holder] : controllers_) ctl->OnEngineDone = nullptr;
@@ -188,6 +191,7 @@ void TMainController::EngineDone(TTaskCtl& ctl, int engine, std::int32_t page,
 void TMainController::StartSearch(const std::string& keyword) {
   TKeyData* key = keyList_->RequestLoaded(keyword, paStart);
   if (key == nullptr) return;
+  if (team_) return TeamStart(*key);
   if (key->TaskCtl != nullptr && key->TaskCtl->HasRunning()) {
     key->TaskCtl->Pause(false);
   } else {
@@ -226,6 +230,7 @@ void TMainController::StartSearch(const std::string& keyword) {
 void TMainController::PauseTask(const std::string& keyword) {
   if (keyword.empty()) return;
   TKeyData* key = keyList_->FindKey(keyword);
+  if (key != nullptr && team_) return TeamPause(*key);
   if (key == nullptr || key->TaskCtl == nullptr || !key->TaskCtl->HasRunning()) return;
   key->TaskCtl->Pause(true);
   SetKeyItemStatus(keyword, Cp936(kPaused), true, kStartBtn, 0);
@@ -280,6 +285,7 @@ void TMainController::StopTask(const std::string& keyword, bool withStatus) {
   if (keyword.empty()) return;
   TKeyData* key = keyList_->RequestLoaded(keyword, paStop);
   if (key == nullptr) return;
+  if (team_) return TeamStop(*key);
   if (key->TaskCtl != nullptr) {
     bool running = key->TaskCtl->HasRunning();
     key->TaskCtl->Stop();
@@ -455,67 +461,6 @@ void TMainController::DeleteCompany(const TCompany& company) {
   keyList_->DeleteCompany(currentKey_, listId);
   RefreshKeyCount(currentKey_);
   keyList_->LoadCompanies(currentKey_);
-}
-
-// ---- item and label updates
-
-std::string TMainController::ItemStyle(const std::string& keyword) const {
-  auto it = itemStyles_.find(keyword);
-  return it == itemStyles_.end() ? std::string() : it->second;
-}
-
-bool TMainController::AnyTaskRunning() const {
-  for (const auto& [ctl, holder] : controllers_) {
-    if (ctl->HasRunning()) return true;
-  }
-  return false;
-}
-
-void TMainController::FillGrid(const std::string& keyword) {
-  view_.HideBackground();
-  view_.FillGrid(*keyList_, keyword);
-  ShowTotal();
-  view_.SetRecordCountLabel(Cp936("共 ") + std::to_string(view_.GridRowCount()) + Cp936(" 条记录"));
-}
-
-void TMainController::SetItemButton(const std::string& keyword, int tag, bool enabled,
-                                    const std::string& style) {
-  if (tag == 0 && itemStyles_.count(keyword) != 0) itemStyles_[keyword] = style;
-  view_.SetItemButton(keyword, tag, enabled, style);
-  view_.SetStatusBar("");
-}
-
-std::string TMainController::DateLine(const std::string& keyword) const {
-  TKeyData* key = keyList_->FindKey(keyword);
-  return key == nullptr ? std::string() : Cp936("最后更新：") + FormatKeyDate(key->AddDate);
-}
-
-void TMainController::RefreshKeyItem(const std::string& keyword, int tag, bool enabled,
-                                     const std::string& style) {
-  std::string date = DateLine(keyword);
-  if (!date.empty()) view_.SetItemDate(keyword, date);
-  SetItemButton(keyword, tag, enabled, style);
-}
-
-void TMainController::SetKeyItemStatus(const std::string& keyword, const std::string& text,
-                                       bool enabled, const std::string& style, int tag) {
-  view_.SetItemDate(keyword, text);
-  SetItemButton(keyword, tag, enabled, style);
-}
-
-void TMainController::RefreshKeyCount(const std::string& keyword) {
-  TKeyData* key = keyList_->FindKey(keyword);
-  if (key == nullptr) return;
-  view_.SetItemCount(keyword, std::to_string(key->ListCount) + Cp936("条"));
-  view_.SetItemDate(keyword, DateLine(keyword));
-}
-
-void TMainController::ShowTotal() {
-  std::string total =
-      Cp936("当前已采集记录：") + std::to_string(keyList_->TotalListCount()) + Cp936("条");
-  // On the team store the line also names its server and database (never its password).
-  if (keyList_->Backend().Shared()) total += Cp936("　团队库：") + keyList_->Backend().Label();
-  view_.SetTotalLabel(total);
 }
 
 }  // namespace zoqa

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -21,13 +22,17 @@ namespace zoqa {
 // "YYYY-MM-DD hh:mm:ss" of the store's wall-clock seconds, without time-zone conversion.
 std::string FormatKeyDate(std::int64_t seconds);
 
+class TTeamTaskController;
+struct TKeyTasks;
+
 class TMainController : public THarvestSink {
  public:
   // The longest keyword the engines take, in bytes of code page 936.
   static constexpr std::size_t kMaxKeywordBytes = 76;
 
   // Opens the store (Data/users in the program directory; raises ESQLiteException when it
-  // cannot) and lists every stored keyword in the view.
+  // cannot) and lists every stored keyword in the view. On the team store, the keywords'
+  // tasks are set and followed there, and with [store] WorkHere a worker harvests them.
   explicit TMainController(TView& view);
   ~TMainController() override;
 
@@ -64,6 +69,12 @@ class TMainController : public THarvestSink {
   bool AnyTaskRunning() const;
   std::size_t LiveControllers() const { return controllers_.size(); }
 
+  // The team store's task side; nullptr on the local store.
+  TTeamTaskController* Team() const { return team_.get(); }
+  // On the team store: the worker hands its tasks back at the pages reached and the team's
+  // thread ends; `pump` serves the main thread meanwhile. Nothing on the local store.
+  void EndTeamWork(const std::function<void()>& pump);
+
  private:
   void KeyAdded(TKeyData& key);
   void CompaniesLoaded(const std::string& keyword);
@@ -92,6 +103,15 @@ class TMainController : public THarvestSink {
   void AnnounceEnd(const TTaskCtl& ctl, const std::string& keyword);
   std::string DateLine(const std::string& keyword) const;
 
+  // The team store (maincontrollerteam.cpp): the task commands set task states there, and
+  // the worker's reports show as a local harvest's do.
+  void StartTeam();
+  void TeamStart(TKeyData& key);
+  void TeamPause(TKeyData& key);
+  void TeamStop(TKeyData& key);
+  void TeamKeyTasks(const TKeyTasks& tasks);
+  void TeamCompany(const std::string& keyword, const TCompany& company);
+
   TView& view_;
   std::unique_ptr<TKeyListInfo> keyList_;
   std::string currentKey_;
@@ -104,6 +124,7 @@ class TMainController : public THarvestSink {
   // serial moves to the dropped ones.
   std::map<std::uint64_t, std::string> taskKeys_;
   std::set<std::uint64_t> droppedTasks_;
+  std::unique_ptr<TTeamTaskController> team_;
 };
 
 }  // namespace zoqa

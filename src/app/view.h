@@ -34,6 +34,9 @@ class TView {
   virtual void SelectKeyItem(const std::string& /*keyword*/) {}
   // A short note on the keyword's item, such as that its task has ended; empty removes it.
   virtual void SetItemNote(const std::string& /*keyword*/, const std::string& /*text*/) {}
+  // Lines the item shows when the pointer rests on it, such as how its team tasks stand;
+  // empty removes them.
+  virtual void SetItemTip(const std::string& /*keyword*/, const std::string& /*text*/) {}
 
   // Keyword entry, tip panel, status bar and labels.
   virtual void ShowEntry(const std::string& keyword) = 0;

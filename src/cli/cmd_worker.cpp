@@ -3,7 +3,6 @@
 // go to stderr, prefixed with their keyword; --json prints each stored company on stdout.
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QSettings>
 #include <QTimer>
 
 #include <unistd.h>
@@ -15,18 +14,17 @@
 #include <thread>
 
 #include "app/taskworker.h"
+#include "app/teamworkersetup.h"
 #include "cli/commands.h"
 #include "cli/jsonout.h"
 #include "cli/storeargs.h"
 #include "cli/taskargs.h"
 #include "cli/terminalview.h"
 #include "harvest/base/enginesettings.h"
-#include "harvest/net/enginegate.h"
 #include "harvest/net/proxypool.h"
 #include "harvest/net/workerthread.h"
 #include "platform/appdir.h"
 #include "store/keylist.h"
-#include "store/pgsharedpace.h"
 #include "store/pgstore.h"
 #include "util/codepage.h"
 
@@ -86,32 +84,6 @@ WorkerArgs Parse(const Args& args) {
   return parsed;
 }
 
-std::string DefaultName() {
-  char host[256] = {};
-  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
-  return std::string(*host ? host : "localhost") + ":" + std::to_string(getpid());
-}
-
-int LeaseSeconds() {
-  QSettings ini(QString::fromStdString(AppDir() + "zqclient.cfg"), QSettings::IniFormat);
-  int seconds = ini.value("store/LeaseSeconds", 60).toInt();
-  return seconds >= 1 ? seconds : 60;
-}
-
-// Every gate of the process keeps the pace of its egress in the team store: the engine gates
-// under [net] Egress, each proxy's gates under its host:port.
-void ShareGates(const TStoreUrl& url, const std::string& egress) {
-  auto pace = std::make_shared<TPgSharedPace>(url);
-  for (TEngine engine : {egBaidu, egSogou, eg360}) {
-    TEngineGate::For(engine).Share(pace, egress, engine);
-    if (auto pool = ProxyPool()) {
-      for (int i = 0; i < pool->Size(); ++i) {
-        pool->Gate(i, engine).Share(pace, pool->Entry(i).Label(), engine);
-      }
-    }
-  }
-}
-
 void RunUntilEnded(TTaskWorker& worker, int maxSeconds) {
   using Clock = std::chrono::steady_clock;
   auto deadline = Clock::now() + std::chrono::seconds(maxSeconds);
@@ -136,11 +108,10 @@ int Work(const TStoreUrl& url, WorkerArgs parsed) {
   SetEngineSettings(LoadEngineSettings(AppDir() + "zqclient.cfg"));
   std::string poolError = InstallProxyPool(*EngineSettings());
   if (!poolError.empty()) throw std::runtime_error("worker: " + poolError);
-  if (parsed.options.Name.empty()) parsed.options.Name = DefaultName();
-  parsed.options.LeaseSeconds = LeaseSeconds();
-  auto pool = ProxyPool();
-  parsed.options.TasksPerEngine = pool ? std::max(1, pool->Size()) : 1;
-  ShareGates(url, EngineSettings()->Egress);
+  if (parsed.options.Name.empty()) parsed.options.Name = DefaultWorkerName();
+  parsed.options.LeaseSeconds = TeamLeaseSeconds();
+  parsed.options.TasksPerEngine = TeamTasksPerEngine();
+  ShareTeamGates(url, EngineSettings()->Egress);
   auto worker = std::make_unique<TTaskWorker>(url, parsed.options);
   worker->OnStatus = [](const std::string& keyword, const std::string& text) {
     TTerminalView::Report(keyword, text);

@@ -149,7 +149,15 @@ void TKeyItemWidget::ShowKeyword(int width) {
   QString full = FromCp936(keyword_);
   QString shown = text_->fontMetrics().elidedText(full, Qt::ElideRight, width);
   text_->setText(shown);
-  setToolTip(shown == full ? QString() : full);
+  QString tip = shown == full ? QString() : full;
+  if (!tipLines_.isEmpty()) tip = (tip.isEmpty() ? full : tip) + "\n" + tipLines_;
+  setToolTip(tip);
+}
+
+void TKeyItemWidget::SetTipLines(const QString& text) {
+  if (text == tipLines_) return;
+  tipLines_ = text;
+  ShowKeyword(text_->width());
 }
 
 }  // namespace zoqa

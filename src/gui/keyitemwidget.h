@@ -3,8 +3,8 @@
 // style "startbtn" or "stopbtn"), 1 delete (18 by 18 at 43, height - 22; "delbtn") and
 // 4 export (18 by 18 at 70, height - 22; "exportbtn"). The delete and export buttons show
 // their hints in the shared hint pop-up. A keyword too long for its line ends in "…" and the
-// item's tooltip holds it whole; a short note (such as the end of its task) may stand beside
-// the buttons.
+// item's tooltip holds it whole, with any lines about its tasks below; a short note (such as
+// the end of its task) may stand beside the buttons.
 #pragma once
 
 #include <QLabel>
@@ -33,6 +33,8 @@ class TKeyItemWidget : public QWidget {
   void SetDate(const QString& text) { date_->setText(text); }
   QString NoteText() const { return note_->text(); }
   void SetNote(const QString& text) { note_->setText(text); }
+  // Lines the tooltip shows under the keyword, such as how its team tasks stand.
+  void SetTipLines(const QString& text);
   // The keyword's line as shown, cut to its width.
   QLabel* KeywordLabel() const { return text_; }
   QLabel* DateLabel() const { return date_; }
@@ -62,6 +64,7 @@ class TKeyItemWidget : public QWidget {
   QLabel* date_;
   QLabel* note_;
   QList<QToolButton*> buttons_;  // in the order they were added
+  QString tipLines_;
   THintPopup* hint_;
 };
 

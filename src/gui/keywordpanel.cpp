@@ -268,6 +268,10 @@ void TKeywordPanel::SetItemNote(const std::string& keyword, const QString& text)
   ForEachItem(keyword, [&](TKeyItemWidget& item) { item.SetNote(text); });
 }
 
+void TKeywordPanel::SetItemTip(const std::string& keyword, const QString& text) {
+  ForEachItem(keyword, [&](TKeyItemWidget& item) { item.SetTipLines(text); });
+}
+
 void TKeywordPanel::ForEachItem(const std::string& keyword,
                                 const std::function<void(TKeyItemWidget&)>& change) {
   QByteArray key = KeyBytes(keyword);

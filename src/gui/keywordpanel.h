@@ -32,6 +32,7 @@ class TKeywordPanel : public QWidget {
   void SetItemDate(const std::string& keyword, const QString& text);
   void SetItemCount(const std::string& keyword, const QString& text);
   void SetItemNote(const std::string& keyword, const QString& text);
+  void SetItemTip(const std::string& keyword, const QString& text);
   // Picks the keyword's item and scrolls it into view, without reporting a selection.
   void SelectItem(const std::string& keyword);
   void RemoveKeyItem(const std::string& keyword);

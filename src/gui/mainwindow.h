@@ -131,6 +131,7 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   void RemoveAllKeyItems() override;
   void SelectKeyItem(const std::string& keyword) override;
   void SetItemNote(const std::string& keyword, const std::string& text) override;
+  void SetItemTip(const std::string& keyword, const std::string& text) override;
   void ShowEntry(const std::string& keyword) override;
   void SetTip(const std::string& title, const std::string& text) override;
   void SetTipText(const std::string& text) override;

@@ -114,13 +114,15 @@ void TMainWindow::ShutDownWithoutDisplay() {
   controller_.reset();
 }
 
-// Nothing of the service link reaches the window any more (a running download stops), and
-// running harvesters and crawlers end before what they report to goes; `pump` serves their
-// hand-offs meanwhile.
+// Nothing of the service link reaches the window any more (a running download stops); on the
+// team store the program's worker hands its tasks back at the pages reached; and running
+// harvesters and crawlers end before what they report to goes. `pump` serves their hand-offs
+// meanwhile.
 void TMainWindow::StopWorkers(const std::function<void()>& pump) {
   if (port_) port_->Close();
   update_.reset();
   service_.reset();
+  if (controller_) controller_->EndTeamWork(pump);
   StopAllWorkers();
   TWorkerThread::WaitAllEnded(kShutdownWaitMs, pump);
   pump();  // the last end reports

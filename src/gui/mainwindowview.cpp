@@ -139,6 +139,10 @@ void TMainWindow::SetItemNote(const std::string& keyword, const std::string& tex
   panel_->SetItemNote(keyword, FromCp936(text));
 }
 
+void TMainWindow::SetItemTip(const std::string& keyword, const std::string& text) {
+  panel_->SetItemTip(keyword, FromCp936(text));
+}
+
 void TMainWindow::ShowEntry(const std::string& keyword) {
   panel_->ShowEntry(keyword);
 }

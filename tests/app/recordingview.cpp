@@ -68,7 +68,7 @@ void TRecordingView::AddKeyItem(const std::string& keyword, const std::string& c
                                 const std::string& dateText) {
   Record("AddKeyItem " + U(keyword) + "|" + U(countText) + "|" + U(dateText));
   if (items_.count(U(keyword)) == 0) order_.push_back(U(keyword));
-  items_[U(keyword)] = TItem{U(countText), U(dateText), kStartBtn, true, {}};
+  items_[U(keyword)] = TItem{U(countText), U(dateText), kStartBtn, true, {}, {}};
 }
 
 void TRecordingView::SelectKeyItem(const std::string& keyword) {
@@ -78,6 +78,11 @@ void TRecordingView::SelectKeyItem(const std::string& keyword) {
 void TRecordingView::SetItemNote(const std::string& keyword, const std::string& text) {
   Record("SetItemNote " + U(keyword) + "|" + U(text));
   if (auto it = items_.find(U(keyword)); it != items_.end()) it->second.Note = U(text);
+}
+
+void TRecordingView::SetItemTip(const std::string& keyword, const std::string& text) {
+  Record("SetItemTip " + U(keyword) + "|" + U(text));
+  if (auto it = items_.find(U(keyword)); it != items_.end()) it->second.Tip = U(text);
 }
 
 void TRecordingView::SetItemButton(const std::string& keyword, int tag, bool enabled,

@@ -22,6 +22,7 @@ class TRecordingView : public TView {
     std::string Style;  // of the start button (tag 0)
     bool Enabled = true;
     std::string Note;
+    std::string Tip;
   };
 
   // Every call, e.g. "SetItemButton 广州 电子|0|1|stopbtn" (booleans as 0 and 1).
@@ -58,6 +59,7 @@ class TRecordingView : public TView {
   void RemoveAllKeyItems() override;
   void SelectKeyItem(const std::string& keyword) override;
   void SetItemNote(const std::string& keyword, const std::string& text) override;
+  void SetItemTip(const std::string& keyword, const std::string& text) override;
   void ShowEntry(const std::string& keyword) override;
   void SetTip(const std::string& title, const std::string& text) override;
   void SetTipText(const std::string& text) override;
