@@ -115,7 +115,8 @@ TEST_F(KeywordPanel, RefusedKeywordsAndStartsSaySo) {
   EXPECT_EQ(Style("广州 电子公司"), "startbtn");
 }
 
-// Long keywords end in "…" with the whole keyword as the item's tooltip; with the scroll bar
+// Long keywords end in "…" with the whole keyword as the item's tooltip, above any lines
+// about its tasks; with the scroll bar
 // shown the date lines still show whole; a new keyword is scrolled into view.
 TEST_F(KeywordPanel, ListStaysReadableWithLongAndManyKeywords) {
   const std::string kLong = "广州市天河区电子元器件批发零售有限公司";
@@ -127,6 +128,13 @@ TEST_F(KeywordPanel, ListStaysReadableWithLongAndManyKeywords) {
   TKeyItemWidget* item = Item(kLong);
   EXPECT_TRUE(item->KeywordLabel()->text().endsWith(QChar(0x2026)));
   EXPECT_EQ(item->toolTip(), Q(kLong.c_str()));
+  EXPECT_TRUE(Item("关键词0")->toolTip().isEmpty());
+  // Lines about the keyword's tasks follow the keyword, whole or cut short.
+  Panel().SetItemTip(Cp936(kLong), Q("百度：完成"));
+  Panel().SetItemTip(Cp936("关键词0"), Q("百度：采集中"));
+  EXPECT_EQ(item->toolTip(), Q((kLong + "\n百度：完成").c_str()));
+  EXPECT_EQ(Item("关键词0")->toolTip(), Q("关键词0\n百度：采集中"));
+  Panel().SetItemTip(Cp936("关键词0"), QString());
   EXPECT_TRUE(Item("关键词0")->toolTip().isEmpty());
   QLabel* date = item->DateLabel();
   EXPECT_LE(date->fontMetrics().horizontalAdvance(date->text()), date->width());
