@@ -123,7 +123,7 @@ bool TTeamTaskLoop::OnQueue(const std::function<void(TPgTaskQueue&)>& step) {
     StoreReached(!lost);
     return !lost;
   } catch (const std::exception&) {
-    return false;  // a store this program cannot use: nothing is done
+    return true;  // a store this program cannot use: nothing is done, nothing waits
   }
 }
 
