@@ -15,6 +15,8 @@ namespace {
 constexpr int kTickMs = 100;
 // After a worker could not connect, the wait before it tries again.
 constexpr std::int64_t kWorkerRetryMs = 5000;
+// After the loop's own connection failed, the wait before it connects again.
+constexpr std::int64_t kQueueRetryMs = 2000;
 // The longest a drain waits for the harvests to hand their tasks back, for crawlers still
 // fetching, and for the companies kept while the store is unreachable.
 constexpr std::int64_t kDrainMs = 10000;
@@ -108,6 +110,7 @@ void TTeamTaskLoop::Poll() {
 }
 
 bool TTeamTaskLoop::OnQueue(const std::function<void(TPgTaskQueue&)>& step) {
+  if (!queue_ && TickMs() < nextQueueTry_) return false;
   try {
     if (!queue_)
       queue_ = std::make_unique<TPgTaskQueue>(url_, options_.Name, options_.LeaseSeconds);
@@ -118,7 +121,10 @@ bool TTeamTaskLoop::OnQueue(const std::function<void(TPgTaskQueue&)>& step) {
   } catch (const EPgError& e) {
     // A statement the server refused is not tried again; a lost connection is.
     bool lost = e.ConnectionLost() || !queue_;
-    if (lost) queue_.reset();
+    if (lost) {
+      queue_.reset();
+      nextQueueTry_ = TickMs() + kQueueRetryMs;
+    }
     storeLost_ = lost;
     StoreReached(!lost);
     return !lost;

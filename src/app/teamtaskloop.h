@@ -84,6 +84,7 @@ class TTeamTaskLoop {
   std::uint64_t commandsDone_ = 0;
   std::int64_t nextPoll_ = 0;
   std::int64_t nextWorkerTry_ = 0;
+  std::int64_t nextQueueTry_ = 0;
   std::int64_t drainDeadline_ = 0;
   bool draining_ = false;
   bool storeLost_ = false;   // the loop's own connection failed
