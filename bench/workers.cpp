@@ -181,8 +181,13 @@ int main(int argc, char** argv) {
   for (int round = 0; round < takeovers; ++round) times.push_back(Takeover(store, proxies, round));
   if (!times.empty()) {
     std::sort(times.begin(), times.end());
-    std::printf("takeover after SIGKILL, 2 s lease: median %ld ms, worst %ld ms (%zu runs)\n",
-                times[times.size() / 2], times.back(), times.size());
+    std::string all;
+    for (long ms : times) {
+      all += ' ';
+      all += std::to_string(ms);
+    }
+    std::printf("takeover after SIGKILL, 2 s lease: median %ld ms, worst %ld ms (ms:%s)\n",
+                times[times.size() / 2], times.back(), all.c_str());
   }
   PgQuery(server, "drop database if exists zoqa_bench_workers with (force)");
   return 0;
