@@ -96,16 +96,16 @@ double PagesPerMinute(const std::string& store,
                       int seconds) {
   std::vector<std::unique_ptr<TempDir>> homes;
   for (int i = 0; i < count; ++i) {
-    homes.push_back(Home(store, *proxies[i], "line" + std::to_string(i), 60));
+    homes.push_back(Home(store, *proxies[i], std::string("line") + char('0' + i), 60));
   }
   std::vector<std::string> start{"start", "--engines", "baidu"};
   for (int k = 0; k < 4; ++k)
-    start.push_back("节奏" + std::to_string(count) + "-" + std::to_string(k));
+    start.push_back(std::string("节奏") + char('0' + count) + char('a' + k));
   if (RunCli(*homes[0], start) != 0) return -1;
   int before = BaiduPages(proxies);
   std::vector<pid_t> workers;
   for (int i = 0; i < count; ++i) {
-    workers.push_back(Spawn(*homes[i], {"worker", "--name", "w" + std::to_string(i),
+    workers.push_back(Spawn(*homes[i], {"worker", "--name", std::string(1, char('a' + i)),
                                         "--max-seconds", std::to_string(seconds)}));
   }
   for (pid_t pid : workers) waitpid(pid, nullptr, 0);
