@@ -328,9 +328,9 @@ void TMainController::RemoveKeyword(const std::string& keyword) {
   if (onShow) view_.ClearGrid();
   keyList_->DeleteKey(keyword);
   if (onShow) ClearSelection();
+  ShowTotal();
   view_.RemoveKeyItem(keyword);
   itemStyles_.erase(keyword);
-  ShowTotal();
 }
 
 void TMainController::BeginExport(const std::string& keyword) {
