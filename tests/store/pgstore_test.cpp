@@ -306,5 +306,23 @@ TEST_F(PgStoreTest, CopyBothWaysKeepsEachCompanyOnceAndASecondRunCopiesNothing) 
   EXPECT_EQ(back.Companies, 6);
 }
 
+TEST_F(PgStoreTest, CopyKeepsTheRestOfABatchWhenOneCompanyFails) {
+  Init();
+  test::TempDir dir;
+  ProvisionStoreFile(dir.File("Data/users"));
+  {
+    TKeyListInfo local(std::make_unique<TSQLiteStore>(dir.File("Data/users")));
+    local.AddKey("a");
+    for (int i = 0; i < 6; ++i) local.AddCompany("a", test::Company("甲" + std::to_string(i), "1"));
+  }
+  // A row the database refuses for a reason other than its name.
+  pg.Query("alter table tbl_list add constraint no_three check (comname <> '甲3')");
+  TSQLiteStore from(dir.File("Data/users"));
+  TCopyCounts counts = CopyStore(from, *Store());
+  EXPECT_EQ(counts.Companies, 5);
+  EXPECT_EQ(counts.CompaniesSkipped, 1);
+  EXPECT_EQ(pg.Query("select count(*) || '/' || max(listcount) from tbl_list, tbl_key"), "5/5");
+}
+
 }  // namespace
 }  // namespace zoqa
