@@ -25,7 +25,7 @@ std::vector<std::string> SplitStoredList(std::string_view utf8);
 
 // A decimal integer read back from the database; anything else, the empty text of a NULL
 // included, gives 0.
-std::int32_t ParseStoredInt32(const std::string& text);
-std::int64_t ParseStoredInt64(const std::string& text);
+std::int32_t ParseStoredInt32(std::string_view text);
+std::int64_t ParseStoredInt64(std::string_view text);
 
 }  // namespace zoqa

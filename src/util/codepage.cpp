@@ -238,7 +238,10 @@ std::string Utf8ToCp936(std::string_view utf8) {
   out.reserve(n);
   while (i < n) {
     if (p[i] < 0x80) {
-      out += static_cast<char>(p[i++]);
+      std::size_t j = i + 1;
+      while (j < n && p[j] < 0x80) ++j;
+      out.append(utf8.substr(i, j - i));
+      i = j;
       continue;
     }
     char32_t cp = 0;

@@ -38,7 +38,13 @@ std::string TCompany::GetName() const {
 
 void TCompany::SetName(std::string_view s) {
   std::string name(s);
-  for (const auto& edit : NameEdits()) name = ReplaceText(name, edit.from, edit.to, true);
+  // None of the searched texts has a letter, so letter case plays no part and an edit whose
+  // text does not occur can be skipped without a copy of the name.
+  for (const auto& edit : NameEdits()) {
+    if (name.find(edit.from) != std::string::npos) {
+      name = ReplaceText(name, edit.from, edit.to, true);
+    }
+  }
   ComName = std::move(name);
 }
 
