@@ -37,7 +37,7 @@ namespace {
 
 void FillList(std::vector<std::string>& list, std::string_view text, bool wanted) {
   if (wanted) {
-    list = SplitStoredList(text);
+    SplitStoredList(text, list);
   } else {
     list.clear();
   }
@@ -45,7 +45,7 @@ void FillList(std::vector<std::string>& list, std::string_view text, bool wanted
 
 void FillText(std::string& value, std::string_view text, bool wanted) {
   if (wanted) {
-    value = DecodeStored(text);
+    DecodeStored(text, value);
   } else {
     value.clear();
   }

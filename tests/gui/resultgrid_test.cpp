@@ -82,21 +82,22 @@ class TCountingSource : public TCompanySource {
   }
   std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string&, TSortOrder order,
                                                 std::int64_t offset) override {
-    return Open(order.descending, offset);
+    return Open(order.descending, offset, offset);
   }
   std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string&, TSortOrder order,
                                                      const TRowKey& after,
                                                      std::int64_t offset) override {
     auto size = static_cast<std::int64_t>(rows.size());
     return Open(order.descending,
-                offset + (order.descending ? size - after.listId : after.listId + 1));
+                offset + (order.descending ? size - after.listId : after.listId + 1), offset);
   }
 
  private:
-  std::unique_ptr<TCompanyCursor> Open(bool descending, std::int64_t skip) {
+  // A cursor from place `start` of the order, having walked over `skipped` rows to get there.
+  std::unique_ptr<TCompanyCursor> Open(bool descending, std::int64_t start, std::int64_t skipped) {
     ++opened;
-    walked += skip;
-    return std::make_unique<Cursor>(*this, descending, skip);
+    walked += skipped;
+    return std::make_unique<Cursor>(*this, descending, start);
   }
 
   class Cursor : public TCompanyCursor {
