@@ -6,12 +6,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <unistd.h>
-
 #include <array>
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <sstream>
@@ -19,6 +15,7 @@
 
 #include "app/maincontroller.h"
 #include "cli/commands.h"
+#include "cli/stopsignals.h"
 #include "cli/storeargs.h"
 #include "cli/taskargs.h"
 #include "cli/terminalview.h"
@@ -118,12 +115,6 @@ class TRunController : public TMainController {
   }
 };
 
-std::atomic<int> g_signals{0};
-
-void OnSignal(int) {
-  if (g_signals.fetch_add(1) >= 1) _exit(130);
-}
-
 // True once every keyword's start was taken, or cancelled by a stop while its companies
 // loaded, and every harvester has reported its end.
 bool AllEnded(TMainController& controller, const std::vector<std::string>& keywords) {
@@ -148,7 +139,7 @@ void RunUntilEnded(TMainController& controller, const RunArgs& parsed) {
       std::fputs(holding ? "数据库连接中断，正在重试…\n" : "数据库连接已恢复\n", stderr);
     }
     bool timeUp = parsed.maxSeconds > 0 && Clock::now() >= deadline;
-    if (!stopping && (timeUp || g_signals.load() > 0)) {
+    if (!stopping && (timeUp || StopAsked())) {
       stopping = true;
       // A start still waiting for its keyword's companies is cancelled by the stop too.
       for (const std::string& keyword : parsed.keywords) controller.StopTask(keyword, true);
@@ -212,8 +203,7 @@ int CmdRun(const Args& args) {
   ProvisionChosenStore();
   TTerminalView view(parsed.engines, parsed.json);
   auto controller = std::make_unique<TRunController>(view);
-  std::signal(SIGINT, OnSignal);
-  std::signal(SIGTERM, OnSignal);
+  CatchStopSignals();
   for (const std::string& keyword : parsed.keywords) controller->AddTask(keyword);
   RunUntilEnded(*controller, parsed);
   std::size_t unwritten = controller->Store().HeldCount();

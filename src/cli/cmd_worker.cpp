@@ -8,15 +8,14 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <thread>
 
 #include "app/taskworker.h"
 #include "cli/commands.h"
 #include "cli/jsonout.h"
+#include "cli/stopsignals.h"
 #include "cli/storeargs.h"
 #include "cli/taskargs.h"
 #include "cli/terminalview.h"
@@ -48,12 +47,6 @@ const char kWorkerHelp[] =
 
 constexpr int kPollMs = 100;
 constexpr int kCrawlerWaitMs = 5000;
-
-std::atomic<int> g_signals{0};
-
-void OnSignal(int) {
-  if (g_signals.fetch_add(1) >= 1) _exit(130);
-}
 
 struct WorkerArgs {
   TWorkerOptions options;
@@ -120,7 +113,7 @@ void RunUntilEnded(TTaskWorker& worker, int maxSeconds) {
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     bool timeUp = maxSeconds > 0 && Clock::now() >= deadline;
-    if (!draining && (timeUp || g_signals.load() > 0)) {
+    if (!draining && (timeUp || StopAsked())) {
       draining = true;
       worker.Drain();
     }
@@ -157,8 +150,7 @@ int Work(const TStoreUrl& url, WorkerArgs parsed) {
   worker->OnStoreLost = [](bool lost) {
     std::fputs(lost ? "数据库连接中断，正在重试…\n" : "数据库连接已恢复\n", stderr);
   };
-  std::signal(SIGINT, OnSignal);
-  std::signal(SIGTERM, OnSignal);
+  CatchStopSignals();
   RunUntilEnded(*worker, parsed.maxSeconds);
   // Crawlers still fetching were told to stop by their harvesters; their companies still
   // arrive until they end.
