@@ -42,6 +42,15 @@ TMainController::TMainController(TView& view) : view_(view) {
   keyList_->OnStoreLost = [this](TKeyListInfo&, bool lost) {
     view_.SetStatusBar(lost ? Cp936("数据库连接中断，正在重试…") : std::string());
   };
+  // Deletes made on other machines show here as if made here.
+  keyList_->OnCompaniesChanged = [this](TKeyListInfo&, const std::string& keyword) {
+    RefreshKeyCount(keyword);
+    if (keyword == currentKey_) FillGrid(keyword);
+    ShowTotal();
+  };
+  keyList_->OnKeyRemoved = [this](TKeyListInfo&, const std::string& keyword) {
+    RemoveKeyword(keyword);
+  };
   keyList_->LoadKeys();
 }
 
@@ -306,6 +315,11 @@ bool TMainController::DeleteKeyword(const std::string& keyword) {
   int answer = view_.ShowMsg(Cp936("确定要删除关键词 [") + keyword + Cp936("] 吗?"), Cp936("提示"),
                              mkQuestion);
   if (answer == kMsgCancel) return false;
+  RemoveKeyword(keyword);
+  return true;
+}
+
+void TMainController::RemoveKeyword(const std::string& keyword) {
   StopTask(keyword, true);
   DropTasks(keyword);
   // The grid lets go of the keyword's records before the store frees them.
@@ -315,7 +329,8 @@ bool TMainController::DeleteKeyword(const std::string& keyword) {
   keyList_->DeleteKey(keyword);
   if (onShow) ClearSelection();
   ShowTotal();
-  return true;
+  view_.RemoveKeyItem(keyword);
+  itemStyles_.erase(keyword);
 }
 
 void TMainController::BeginExport(const std::string& keyword) {
@@ -433,10 +448,7 @@ void TMainController::KeyButtonClick(const std::string& keyword, int tag) {
         view_.ShowTaskMenu(keyword);
       }
     } else if (tag == 1) {
-      if (DeleteKeyword(keyword)) {
-        view_.RemoveKeyItem(keyword);
-        itemStyles_.erase(keyword);
-      }
+      DeleteKeyword(keyword);
     } else if (tag == 4) {
       BeginExport(keyword);
     }

@@ -82,6 +82,8 @@ class TMainController : public THarvestSink {
   void RefreshKeyCount(const std::string& keyword);
   void ShowTotal();
   void ClearSelection();
+  // Stops the keyword's tasks and removes it from the store and the view.
+  void RemoveKeyword(const std::string& keyword);
   void Detach(TTaskCtl* ctl);
   bool FromDroppedTask(std::uint64_t task);
   // Stops the tasks that ran for `keyword` (for every keyword when empty) and drops whatever

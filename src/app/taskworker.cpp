@@ -196,6 +196,7 @@ void TTaskWorker::StoreCompany(std::uint64_t serial, const TCompany& company) {
   if (company.Mobiles.empty()) return;
   // Companies wait behind those held before them, so that they are written in order.
   if (held_.empty() && WriteCompany(serial, company)) return;
+  crawlHold_.Set(true);
   if (held_.empty() && OnStoreLost) OnStoreLost(true);
   // A company kept for later counts as new for the stop rule, as a stored one does.
   if (auto task = running_.find(serial); task != running_.end()) task->second.IdlePages = 0;
@@ -253,6 +254,7 @@ bool TTaskWorker::WriteHeld() {
     }
     held_.pop_front();
   }
+  crawlHold_.Set(false);
   if (OnStoreLost) OnStoreLost(false);
   return true;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "harvest/harvester.h"
+#include "harvest/net/storehold.h"
 #include "harvest/report/harvestsink.h"
 #include "harvest/text/regexp.h"
 #include "store/pgtaskqueue.h"
@@ -109,6 +110,7 @@ class TTaskWorker : public THarvestSink {
   // Companies waiting for the store, in the order they came, with their task's serial.
   std::deque<std::pair<std::uint64_t, std::unique_ptr<TCompany>>> held_;
   std::size_t dropped_ = 0;
+  TStoreHold crawlHold_;  // on while companies wait: harvesters start no new crawl
   std::int64_t nextStoreTry_ = 0;
   std::int64_t storeRetryMs_ = 0;
 };

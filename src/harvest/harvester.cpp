@@ -3,6 +3,7 @@
 #include "harvest/baiduharvester.h"
 #include "harvest/base/enginesettings.h"
 #include "harvest/linkharvester.h"
+#include "harvest/net/storehold.h"
 #include "harvest/results/verifypage.h"
 #include "util/codepage.h"
 
@@ -154,7 +155,8 @@ void THarvester::Hold(bool hold) {
 
 bool THarvester::WaitWhileHeld() {
   std::unique_lock<std::mutex> lock(holdMutex_);
-  while (held_.load() && !Terminated()) {
+  // A store hold is polled: the store's owner does not know the harvesters.
+  while ((held_.load() || TStoreHold::Any()) && !Terminated()) {
     holdChanged_.wait_for(lock, std::chrono::milliseconds(kHoldPollMs));
   }
   return !Terminated();

@@ -99,7 +99,8 @@ class THarvester : public TWorkerThread {
   // the harvester is on a proxy usable for its engine.
   bool WaitPageGate();
   bool WaitCrawlGate();
-  // Waits while the harvester is held; false when a stop came.
+  // Waits while the harvester is held, or any store hold (storehold.h) is on; false when a
+  // stop came.
   bool WaitWhileHeld();
   // True when the answer to the last search request is the engine's verification page
   // (`hasResults`: a reader found results on it); the engine's page gate then holds every

@@ -18,6 +18,7 @@
 
 #include "export/exportfields.h"
 #include "harvest/base/engine.h"
+#include "harvest/net/storehold.h"
 #include "harvest/report/company.h"
 #include "harvest/text/regexp.h"
 #include "platform/handoff.h"
@@ -51,6 +52,13 @@ class TKeyListInfo : public TCompanySource {
   // The team store's connection was lost (true: companies are kept in memory and pages are
   // not saved) or is back with everything kept written (false).
   std::function<void(TKeyListInfo&, bool)> OnStoreLost;
+  // On a watched team store: the keyword's count changed in ways the watch does not follow
+  // company by company (companies deleted on another machine); its ListCount is updated and
+  // its companies should be shown anew.
+  CompaniesLoadedEvent OnCompaniesChanged;
+  // On a watched team store: another machine deleted the keyword. The handler may remove it
+  // the usual way (DeleteKey); it leaves the list after the call in any case.
+  CompaniesLoadedEvent OnKeyRemoved;
 
   // Companies kept in memory while the team store is unreachable, at most this many.
   static constexpr std::size_t kMaxHeld = 10000;
@@ -58,7 +66,7 @@ class TKeyListInfo : public TCompanySource {
   std::size_t HeldCount() const { return held_.size(); }
 
   // On the team store: looks every `intervalMs` for keywords, and companies of the keywords
-  // asked for, that other machines stored, and takes them in with the usual events.
+  // asked for, that other machines stored or deleted, and takes them in with the events.
   void WatchOthers(int intervalMs);
 
   void CheckSchema();
@@ -109,10 +117,14 @@ class TKeyListInfo : public TCompanySource {
   bool WriteNew(TKeyData& key, const std::string& keyword, std::unique_ptr<TCompany>& copy);
   void Hold(const std::string& keyword, std::unique_ptr<TCompany> copy);
   bool HoldPage(const TKeyData& key, int engine, std::int32_t page);
+  void StoreLost();
   void RetryHeld();
+  void StoreBack();
   bool WriteHeld();
   void PollOthers();
   void PollCompanies(TKeyData& key);
+  void TakeInKeys(std::vector<TStoredKey> rows);
+  void TakeInCount(TKeyData& key, std::int32_t stored);
   void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);
   void DeleteKeyData(TKeyData& key);
   std::int32_t StoredCount(TKeyData& key);
@@ -128,6 +140,8 @@ class TKeyListInfo : public TCompanySource {
     std::unique_ptr<TCompany> Company;
   };
   bool holding_ = false;
+  bool reconnecting_ = false;
+  TStoreHold crawlHold_;  // on while holding: harvesters start no new crawl
   std::deque<THeldCompany> held_;
   std::map<std::pair<std::string, int>, std::int32_t> heldPages_;  // by keyword id and engine
   std::set<std::string> unsavedPages_;  // keyword ids whose pages are not saved this run

@@ -1,6 +1,7 @@
-// The store's part of a lost team store connection: companies read meanwhile wait in memory
-// (up to kMaxHeld), pages are not saved before the companies read on them are written, and
-// the connection is tried again with a growing pause until what waits is written.
+// The store's part of a lost team store connection: harvesters start no new crawl, companies
+// read meanwhile wait in memory (up to kMaxHeld), pages are not saved before the companies
+// read on them are written, and the connection is tried again with a growing pause until what
+// waits is written. A try never blocks the main thread: it is stepped by the retry timer.
 #include "store/keylist.h"
 
 namespace zoqa {
@@ -8,6 +9,8 @@ namespace {
 
 constexpr int kFirstRetryMs = 1000;
 constexpr int kLongestRetryMs = 30000;
+// How often a try under way is stepped on.
+constexpr int kReconnectStepMs = 50;
 
 }  // namespace
 
@@ -20,8 +23,13 @@ void TKeyListInfo::Hold(const std::string& keyword, std::unique_ptr<TCompany> co
   } else {
     held_.push_back(THeldCompany{keyword, std::move(copy)});
   }
+  StoreLost();
+}
+
+void TKeyListInfo::StoreLost() {
   if (holding_) return;
   holding_ = true;
+  crawlHold_.Set(true);
   retryMs_ = kFirstRetryMs;
   retry_.start(retryMs_);
   if (OnStoreLost) OnStoreLost(*this, true);
@@ -38,18 +46,30 @@ bool TKeyListInfo::HoldPage(const TKeyData& key, int engine, std::int32_t page) 
 
 void TKeyListInfo::RetryHeld() {
   if (!holding_) return;
-  if (backend_->Reconnect() && WriteHeld()) {
-    holding_ = false;
-    for (const auto& [place, page] : heldPages_) {
-      if (!unsavedPages_.count(place.first))
-        backend_->SaveLastPage(place.first, place.second, page);
-    }
-    heldPages_.clear();
-    if (OnStoreLost) OnStoreLost(*this, false);
+  if (!reconnecting_) backend_->StartReconnect();
+  reconnecting_ = true;
+  TReconnect state = backend_->PollReconnect();
+  if (state == TReconnect::Pending) {
+    retry_.start(kReconnectStepMs);
+    return;
+  }
+  reconnecting_ = false;
+  if (state == TReconnect::Up && WriteHeld()) {
+    StoreBack();
     return;
   }
   retryMs_ = std::min(retryMs_ * 2, kLongestRetryMs);
   retry_.start(retryMs_);
+}
+
+void TKeyListInfo::StoreBack() {
+  holding_ = false;
+  crawlHold_.Set(false);
+  for (const auto& [place, page] : heldPages_) {
+    if (!unsavedPages_.count(place.first)) backend_->SaveLastPage(place.first, place.second, page);
+  }
+  heldPages_.clear();
+  if (OnStoreLost) OnStoreLost(*this, false);
 }
 
 // Writes the held companies in the order they came; false when the connection is lost again

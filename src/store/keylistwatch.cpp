@@ -1,7 +1,9 @@
 // The store's part of a team store shared with other machines: a light poll that takes in the
-// keywords they add, and the companies they store under the keywords asked for here.
+// keywords they add and delete, the companies they store under the keywords asked for here,
+// and the counts their deletes change.
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 #include "store/keylist.h"
 
@@ -21,11 +23,6 @@ void TKeyListInfo::WatchOthers(int intervalMs) {
 void TKeyListInfo::PollOthers() {
   if (holding_) return;
   try {
-    for (TStoredKey& row : backend_->LoadKeys()) {
-      if (FindKey(row.KeyStr) != nullptr) continue;
-      TKeyData& key = AppendStored(std::move(row));
-      if (OnKeyAdded) OnKeyAdded(*this, key);
-    }
     std::vector<std::string> asked;
     for (const auto& key : keys_) {
       if (key->Loaded) asked.push_back(key->KeyStr);
@@ -34,9 +31,48 @@ void TKeyListInfo::PollOthers() {
     for (const std::string& keyword : asked) {
       if (TKeyData* key = FindKey(keyword)) PollCompanies(*key);
     }
+    // The keywords are read after the companies, so that a count differs from the one known
+    // here only when companies went, or more came than one look takes in.
+    TakeInKeys(backend_->LoadKeys());
   } catch (...) {
-    // An unreachable store is asked again at the next poll.
+    // A lost connection holds harvesting and is made again; anything else is asked again at
+    // the next poll.
+    if (backend_->Lost()) StoreLost();
   }
+}
+
+void TKeyListInfo::TakeInKeys(std::vector<TStoredKey> rows) {
+  std::set<std::string> stored;
+  for (const TStoredKey& row : rows) stored.insert(row.Id);
+  std::vector<std::string> gone;
+  for (const auto& key : keys_) {
+    if (key->Id != "0" && stored.count(key->Id) == 0) gone.push_back(key->KeyStr);
+  }
+  for (const std::string& keyword : gone) {
+    if (FindKey(keyword) != nullptr && OnKeyRemoved) OnKeyRemoved(*this, keyword);
+    if (TKeyData* key = FindKey(keyword)) RemoveKey(*key);
+  }
+  for (TStoredKey& row : rows) {
+    TKeyData* key = FindKey(row.KeyStr);
+    if (key == nullptr) {
+      TKeyData& added = AppendStored(std::move(row));
+      if (OnKeyAdded) OnKeyAdded(*this, added);
+    } else if (key->Id == row.Id) {
+      TakeInCount(*key, row.ListCount);
+    }
+  }
+}
+
+// The store's count differs: the companies on show are read anew, and the watch starts over
+// from the keyword's last company.
+void TKeyListInfo::TakeInCount(TKeyData& key, std::int32_t stored) {
+  if (key.ListCount == stored) return;
+  key.ListCount = stored;
+  key.watchedTo_ = -1;
+  key.watchedIds_.clear();
+  std::string keyword = key.KeyStr;
+  if (key.Loaded) PollCompanies(key);
+  if (OnCompaniesChanged && FindKey(keyword) != nullptr) OnCompaniesChanged(*this, keyword);
 }
 
 void TKeyListInfo::PollCompanies(TKeyData& key) {

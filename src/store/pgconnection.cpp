@@ -1,6 +1,10 @@
 #include "store/pgconnection.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace zoqa {
 namespace {
@@ -15,15 +19,35 @@ bool ConnectionClass(const std::string& state) {
   return state.compare(0, 2, "08") == 0 || state == "57P01" || state == "57P02" || state == "57P03";
 }
 
+// Parameters set unless the URL sets them: the connect timeout, and a dead server noticed
+// within about 20 s (unanswered data for 20 s, or 10 s idle plus three unanswered probes 3 s
+// apart), so that a statement of the window never waits for minutes.
+const char* const kDefaults[][2] = {
+    {"connect_timeout", "10"},    {"keepalives", "1"},       {"keepalives_idle", "10"},
+    {"keepalives_interval", "3"}, {"keepalives_count", "3"}, {"tcp_user_timeout", "20000"},
+};
+
+// The connection's connect_timeout in seconds (0: none); libpq waits at least 2 s, as here.
+int ConnectTimeout(pg_conn* conn) {
+  int seconds = 0;
+  PQconninfoOption* options = PQconninfo(conn);
+  for (PQconninfoOption* o = options; o != nullptr && o->keyword != nullptr; ++o) {
+    if (std::string(o->keyword) == "connect_timeout" && o->val) seconds = std::atoi(o->val);
+  }
+  PQconninfoFree(options);
+  return seconds <= 0 ? 0 : std::max(seconds, 2);
+}
+
 }  // namespace
 
 TPgConnection::TPgConnection(const TStoreUrl& url) : url_(url) {
-  // Later keys override what the URL sets; connect_timeout only when the URL has none.
+  // Later keys override what the URL sets: the defaults go in only when the URL has none.
   std::vector<const char*> keys{"dbname", "application_name", "client_encoding"};
   std::vector<const char*> values{url.Url().c_str(), "zoqa", "UTF8"};
-  if (!url.HasConnectTimeout()) {
-    keys.push_back("connect_timeout");
-    values.push_back("10");
+  for (const auto& [key, value] : kDefaults) {
+    if (url.Sets(key)) continue;
+    keys.push_back(key);
+    values.push_back(value);
   }
   keys.push_back(nullptr);
   values.push_back(nullptr);
@@ -39,6 +63,7 @@ TPgConnection::TPgConnection(const TStoreUrl& url) : url_(url) {
   PQsetNoticeProcessor(
       conn_, [](void*, const char*) {}, nullptr);
   cancel_ = PQgetCancel(conn_);
+  connectTimeoutS_ = ConnectTimeout(conn_);
 }
 
 TPgConnection::~TPgConnection() {
@@ -84,12 +109,51 @@ bool TPgConnection::Alive() const {
 }
 
 bool TPgConnection::Reset() {
+  resetting_ = false;
   PQreset(conn_);
   if (PQstatus(conn_) != CONNECTION_OK) return false;
+  Connected();
+  return true;
+}
+
+void TPgConnection::Connected() {
   std::lock_guard<std::mutex> lock(cancelMutex_);
   if (cancel_) PQfreeCancel(cancel_);
   cancel_ = PQgetCancel(conn_);
-  return true;
+}
+
+void TPgConnection::StartReset() {
+  resetting_ = PQresetStart(conn_) == 1;
+  // Before the first poll the socket is awaited for writing: the connect itself.
+  resetReads_ = false;
+  resetDeadline_ = Clock::now() + std::chrono::seconds(connectTimeoutS_);
+}
+
+TPgConnection::TResetState TPgConnection::PollReset() {
+  if (!resetting_) return TResetState::Failed;
+  if (connectTimeoutS_ > 0 && Clock::now() >= resetDeadline_) {
+    resetting_ = false;
+    return TResetState::Failed;
+  }
+  // libpq is stepped only once the socket is ready: a step before the connect completed
+  // would take it for done. The socket may change between steps (another address).
+  pollfd socket{PQsocket(conn_), static_cast<short>(resetReads_ ? POLLIN : POLLOUT), 0};
+  if (socket.fd >= 0 && ::poll(&socket, 1, 0) == 0) return TResetState::Pending;
+  switch (PQresetPoll(conn_)) {
+    case PGRES_POLLING_OK:
+      resetting_ = false;
+      Connected();
+      return TResetState::Up;
+    case PGRES_POLLING_READING:
+      resetReads_ = true;
+      return TResetState::Pending;
+    case PGRES_POLLING_WRITING:
+      resetReads_ = false;
+      return TResetState::Pending;
+    default:
+      resetting_ = false;
+      return TResetState::Failed;
+  }
 }
 
 void TPgConnection::Cancel() {

@@ -3,6 +3,7 @@
 // password.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <stdexcept>
@@ -38,7 +39,11 @@ using TPgParams = std::vector<std::string>;
 
 class TPgConnection {
  public:
-  // Connects; connect_timeout is 10 s unless the URL sets it. Raises EPgError.
+  enum class TResetState { Pending, Up, Failed };
+
+  // Connects; connect_timeout is 10 s unless the URL sets it. A server that stops answering
+  // (gone without closing the connection) fails a statement within about 20 s: TCP
+  // keepalives and a TCP user timeout are set unless the URL sets them. Raises EPgError.
   explicit TPgConnection(const TStoreUrl& url);
   ~TPgConnection();
   TPgConnection(const TPgConnection&) = delete;
@@ -53,6 +58,11 @@ class TPgConnection {
   bool Alive() const;
   // Connects again with the same parameters (waits up to connect_timeout); true when up.
   bool Reset();
+  // Connects again without ever waiting: StartReset begins, and each PollReset goes on as far
+  // as the socket allows. Up once connected; Failed when the server refused or connect_timeout
+  // passed (a new StartReset tries again). Looking up the host name may still wait.
+  void StartReset();
+  TResetState PollReset();
   // Asks the server to cancel the statement now running; safe from any thread.
   void Cancel();
   // Starts listening on `channel` (an identifier of ours, never user text).
@@ -66,11 +76,20 @@ class TPgConnection {
 
  private:
   [[noreturn]] void ThrowStatementError(pg_result* result, const std::string& sql);
+  void Connected();
+
+  using Clock = std::chrono::steady_clock;
 
   TStoreUrl url_;
   pg_conn* conn_ = nullptr;
   std::mutex cancelMutex_;
   pg_cancel* cancel_ = nullptr;
+  int connectTimeoutS_ = 0;  // 0: no limit
+  // The reset under way: whether the socket is awaited for reading (else writing), and when
+  // it is given up.
+  bool resetting_ = false;
+  bool resetReads_ = false;
+  Clock::time_point resetDeadline_;
 };
 
 // A transaction on one connection: begun at construction, rolled back when it goes out of

@@ -199,9 +199,15 @@ void TPgStore::ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
   }
 }
 
-bool TPgStore::Reconnect() {
-  if (connection_->Reset()) return true;
-  return false;
+TReconnect TPgStore::PollReconnect() {
+  switch (connection_->PollReset()) {
+    case TPgConnection::TResetState::Pending:
+      return TReconnect::Pending;
+    case TPgConnection::TResetState::Up:
+      return TReconnect::Up;
+    default:
+      return TReconnect::Failed;
+  }
 }
 
 void TPgStore::BeginBatch() {

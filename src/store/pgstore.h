@@ -41,7 +41,8 @@ class TPgStore : public TStoreBackend {
   void ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
                           const CompanySink& sink) override;
   bool Lost() const override { return !connection_->Alive(); }
-  bool Reconnect() override;
+  void StartReconnect() override { connection_->StartReset(); }
+  TReconnect PollReconnect() override;
   void BeginBatch() override;
   void CommitBatch() override;
 

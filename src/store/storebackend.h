@@ -30,6 +30,9 @@ struct TStoredKey {
 // Unreachable: the team store's connection is lost; the company was not written.
 enum class TStoreAdd { Stored, Duplicate, Failed, Unreachable };
 
+// A step of a reconnect: still under way, the store usable again, or this try failed.
+enum class TReconnect { Pending, Up, Failed };
+
 // A backend also hands out a keyword's companies as cursors (TCompanySource).
 class TStoreBackend : public TCompanySource {
  public:
@@ -74,8 +77,10 @@ class TStoreBackend : public TCompanySource {
   }
   // True when the connection to the store is lost (a team store only).
   virtual bool Lost() const { return false; }
-  // Connects again after a loss; true when the store can be used again.
-  virtual bool Reconnect() { return true; }
+  // Connects again after a loss without waiting: StartReconnect begins a try, and each
+  // PollReconnect takes it as far as it can go now.
+  virtual void StartReconnect() {}
+  virtual TReconnect PollReconnect() { return TReconnect::Up; }
 
   // Groups many writes (a copy) into one transaction where the backend has them.
   virtual void BeginBatch() = 0;

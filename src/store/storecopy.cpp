@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <vector>
 
 #include "harvest/base/engine.h"
 #include "store/keyfold.h"
@@ -12,25 +14,28 @@ namespace {
 
 constexpr int kBatchRows = 1000;
 
-// Copies one keyword's companies under `keyId`; returns how many were copied.
-std::int64_t CopyCompanies(TStoreBackend& from, TStoreBackend& to, const std::string& keyword,
-                           const std::string& keyId, TCopyCounts& counts) {
-  std::int64_t copied = 0;
-  int inBatch = 0;
+// Writes one company.
+TStoreAdd CopyOne(TStoreBackend& to, const std::string& keyId, TCompany& company) {
+  // The team store refuses a name it holds by itself; the local one is asked first.
+  if (!to.Shared() && to.NameStored(company.GetName())) return TStoreAdd::Duplicate;
+  return to.AddCompany(keyId, company);
+}
+
+// Writes a batch of companies in one transaction; returns how many were stored. A failed
+// write undoes the whole transaction on the team store, so the batch is then written again
+// one company at a time, where a failure costs only its own row.
+std::int64_t CopyBatch(TStoreBackend& to, const std::string& keyId,
+                       std::vector<std::unique_ptr<TCompany>>& batch) {
+  std::int64_t stored = 0;
+  bool failed = false;
   to.BeginBatch();
   try {
-    from.ReadCompanies(keyword, [&](std::unique_ptr<TCompany> company) {
-      // The team store refuses a name it holds by itself; the local one is asked first.
-      bool stored = (to.Shared() || !to.NameStored(company->GetName())) &&
-                    to.AddCompany(keyId, *company) == TStoreAdd::Stored;
-      ++(stored ? copied : counts.CompaniesSkipped);
-      if (++inBatch == kBatchRows) {
-        to.CommitBatch();
-        to.BeginBatch();
-        inBatch = 0;
-      }
-      return true;
-    });
+    for (auto& company : batch) {
+      TStoreAdd added = CopyOne(to, keyId, *company);
+      stored += added == TStoreAdd::Stored;
+      failed = added == TStoreAdd::Failed && to.Shared();
+      if (failed) break;
+    }
   } catch (...) {
     try {
       to.CommitBatch();
@@ -39,7 +44,30 @@ std::int64_t CopyCompanies(TStoreBackend& from, TStoreBackend& to, const std::st
     throw;
   }
   to.CommitBatch();
+  if (!failed) return stored;
+  stored = 0;
+  for (auto& company : batch) stored += CopyOne(to, keyId, *company) == TStoreAdd::Stored;
+  return stored;
+}
+
+// Copies one keyword's companies under `keyId`; returns how many were copied.
+std::int64_t CopyCompanies(TStoreBackend& from, TStoreBackend& to, const std::string& keyword,
+                           const std::string& keyId, TCopyCounts& counts) {
+  std::int64_t copied = 0;
+  std::int64_t read = 0;
+  std::vector<std::unique_ptr<TCompany>> batch;
+  from.ReadCompanies(keyword, [&](std::unique_ptr<TCompany> company) {
+    batch.push_back(std::move(company));
+    ++read;
+    if (batch.size() == kBatchRows) {
+      copied += CopyBatch(to, keyId, batch);
+      batch.clear();
+    }
+    return true;
+  });
+  if (!batch.empty()) copied += CopyBatch(to, keyId, batch);
   counts.Companies += copied;
+  counts.CompaniesSkipped += read - copied;
   return copied;
 }
 

@@ -50,6 +50,7 @@ TStoreUrl::TStoreUrl(const std::string& url) : url_(url) {
     if (name == "dbname") database_ = value;
     if (name == "password") password_ = value;
     if (name == "connect_timeout" && !value.empty()) hasTimeout_ = true;
+    if (o->val != nullptr) given_.insert(name);
   }
   for (std::size_t from = 0; from < port_.size();) {
     // A list of hosts has a list of ports; each must be a port number.

@@ -2,6 +2,7 @@
 // connection is tried, with a form for display that never holds the password.
 #pragma once
 
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -29,6 +30,8 @@ class TStoreUrl {
   const std::string& Password() const { return password_; }
   // True when the URL sets connect_timeout itself.
   bool HasConnectTimeout() const { return hasTimeout_; }
+  // True when the URL sets the connection parameter `keyword` itself.
+  bool Sets(const std::string& keyword) const { return given_.count(keyword) != 0; }
 
   // The URL with "***" in place of its password, if it has one.
   std::string Masked() const;
@@ -39,6 +42,7 @@ class TStoreUrl {
 
  private:
   std::string url_;
+  std::set<std::string> given_;
   std::string host_;
   std::string port_;
   std::string database_;

@@ -49,5 +49,29 @@ TEST_F(TeamStoreControllerTest, ListsWhatOtherMachinesStoredAndNamesTheStore) {
   EXPECT_EQ(view.GridNames(), (std::vector<std::string>{"团队甲公司", "团队乙公司"}));
 }
 
+// Deletes made on another machine show as if made here: a deleted company leaves the grid and
+// the counts, a deleted keyword leaves the list.
+TEST_F(TeamStoreControllerTest, TakesInWhatOtherMachinesDeleted) {
+  TKeyListInfo other(std::make_unique<TPgStore>(TStoreUrl(pg.Url())));
+  other.AddKey(Cp936("留下"));
+  other.AddKey(Cp936("删掉"));
+  other.AddCompany(Cp936("留下"), MakeCompany("留下", "甲公司", "13900000001"));
+  other.AddCompany(Cp936("留下"), MakeCompany("留下", "乙公司", "13900000002"));
+  Open();
+  controller->SelectKeyword(Cp936("留下"));
+  ASSERT_TRUE(WaitLoaded("留下"));
+  Store().WatchOthers(50);
+  TCompany first;
+  ASSERT_TRUE(other.OpenCompanies(Cp936("留下"), {})->Next(first));
+  other.DeleteCompany(Cp936("留下"), first.ListId);
+  other.DeleteKey(Cp936("删掉"));
+  ASSERT_TRUE(PumpUntil([&] { return Key("删掉") == nullptr && view.GridRowCount() == 1; }, 10000));
+  EXPECT_EQ(view.GridNames(), std::vector<std::string>{"乙公司"});
+  EXPECT_THAT(view.Calls, Contains("RemoveKeyItem 删掉"));
+  EXPECT_THAT(view.Calls, Contains("SetItemCount 留下|1条"));
+  EXPECT_THAT(view.Calls, Contains("SetTotalLabel 当前已采集记录：1条　团队库：" +
+                                   TStoreUrl(pg.Url()).Label()));
+}
+
 }  // namespace
 }  // namespace zoqa::test

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "harvest/net/storehold.h"
 #include "harvestfixture.h"
 
 namespace zoqa::test {
@@ -305,6 +306,45 @@ TEST_F(BaiduHarvesterTest, HeldHarvesterWaitsAndGoesOnWhereItWas) {
   // A stop while held still ends it, with its end notification.
   h->Hold(true);
   PumpEvents(300);
+  h->Terminate();
+  ASSERT_TRUE(PumpUntil([&] { return !sink.Ends().empty(); }, 5000));
+}
+
+// While the store is unreachable the crawler already running finishes with its company, no
+// new crawl starts and no page is asked for; a stop meanwhile still ends the harvester.
+TEST_F(BaiduHarvesterTest, StoreHoldStartsNoNewCrawlButLetsRunningOnesFinish) {
+  FastGates(150, 1500);
+  world.Route("www.baidu.com", Page0(),
+              TWorldResponse::Page(
+                  BaiduResultPage({}, {{"慢公司", "http://www.baidu.com/link?url=slow"},
+                                       {"后公司", "http://www.baidu.com/link?url=next"}})));
+  world.RoutePrefix("www.baidu.com", PageN(1), TWorldResponse::Page("x", 404));
+  TWorldResponse slow = TWorldResponse::Redirect("http://www.slow-co.com/");
+  slow.DelayMs = 500;
+  world.Route("www.baidu.com", "/link?url=slow", slow);
+  world.Route("www.baidu.com", "/link?url=next", TWorldResponse::Page("x", 404));
+  AddCompanySite(world, {"www.slow-co.com", "首页", "020-12345678", "13812345678"});
+  auto h = Start(egBaidu, kKeyword);
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        return world.Count({"www.baidu.com", "/link?url=slow"}) == 1;
+      },
+      10000));
+  {
+    TStoreHold hold;
+    hold.Set(true);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Count(hkCompany) == 1; }, 10000));
+    PumpEvents(1800);
+    EXPECT_EQ(world.Count({"www.baidu.com", "/link?url=next"}), 0);
+    EXPECT_EQ(world.Count(Searches()), 1);
+  }
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        return world.Count({"www.baidu.com", "/link?url=next"}) == 1;
+      },
+      10000));
+  TStoreHold again;
+  again.Set(true);
   h->Terminate();
   ASSERT_TRUE(PumpUntil([&] { return !sink.Ends().empty(); }, 5000));
 }

@@ -3,8 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
 #include <thread>
 
+#include "harvest/net/storehold.h"
 #include "store/pgschema.h"
 #include "store/pgstore.h"
 #include "store/sqlitestore.h"
@@ -132,12 +138,14 @@ TEST_F(PgStoreTest, ALostConnectionKeepsCompaniesAndPagesUntilItIsBack) {
   store.SetLastPage("k", 2, egBaidu);
   store.AddCompany("k", test::Company("断线后的公司", "139"));
   EXPECT_TRUE(store.Holding());
+  EXPECT_TRUE(TStoreHold::Any());  // harvesters start no new crawl meanwhile
   EXPECT_EQ(store.HeldCount(), 2u);
   EXPECT_EQ(pg.Query("select lastpage || '/' || count(listid) from tbl_key left join tbl_list "
                      "on keyid = id group by lastpage"),
             "1/0");
   ASSERT_TRUE(test::SpinUntil([&] { return !store.Holding(); }, 20000));
   EXPECT_EQ(lost, (std::vector<bool>{true, false}));
+  EXPECT_FALSE(TStoreHold::Any());
   EXPECT_EQ(pg.Query("select lastpage || '/' || count(listid) from tbl_key left join tbl_list "
                      "on keyid = id group by lastpage"),
             "2/2");
@@ -161,7 +169,7 @@ TEST_F(PgStoreTest, AWatchingStoreTakesInWhatOtherMachinesStore) {
   other.AddCompany("theirs", test::Company("他们的一号", "139"));
   ASSERT_TRUE(test::SpinUntil([&] { return keys.size() == 2; }, 10000));
   EXPECT_EQ(keys[1], "theirs");
-  here.LoadCompanies("theirs");                    // as the window does when it lists them
+  here.LoadCompanies("theirs");                // as the window does when it lists them
   test::SpinUntil([] { return false; }, 300);  // the first look notes where they end
   here.AddCompany("theirs", test::Company("我们的公司", "139"));
   other.AddCompany("theirs", test::Company("他们的二号", "139"));
@@ -169,6 +177,96 @@ TEST_F(PgStoreTest, AWatchingStoreTakesInWhatOtherMachinesStore) {
   test::SpinUntil([] { return false; }, 300);  // later polls add nothing twice
   EXPECT_THAT(companies, ::testing::ElementsAre("我们的公司", "他们的二号"));
   EXPECT_EQ(here.FindKey("theirs")->ListCount, 3);
+}
+
+// The server's postmaster stopped: new connections are accepted by the system but never
+// answered, as by a server gone without a word. Continued when it goes out of scope.
+class TSilentServer {
+ public:
+  explicit TSilentServer(const test::PgTestDb& pg) {
+    std::ifstream pidFile(pg.Query("show data_directory") + "/postmaster.pid");
+    pidFile >> pid_;
+    if (pid_ > 0) kill(pid_, SIGSTOP);
+  }
+  ~TSilentServer() { Answer(); }
+  void Answer() {
+    if (pid_ > 0) kill(pid_, SIGCONT);
+    pid_ = 0;
+  }
+  bool Stopped() const { return pid_ > 0; }
+
+ private:
+  pid_t pid_ = 0;
+};
+
+// Trying again to reach a server that does not answer never blocks the main thread; once it
+// answers the kept company is written.
+TEST_F(PgStoreTest, ReconnectingToASilentServerNeverBlocksTheMainThread) {
+  Init();
+  TKeyListInfo store(std::make_unique<TPgStore>(TStoreUrl(
+      pg.Url() + (pg.Url().find('?') == std::string::npos ? "?" : "&") + "connect_timeout=6")));
+  store.AddKey("k");
+  pg.Query("select pg_terminate_backend(pid) from pg_stat_activity where datname = '" + pg.Name() +
+           "' and pid <> pg_backend_pid()");
+  TSilentServer silent(pg);
+  ASSERT_TRUE(silent.Stopped());
+  store.AddCompany("k", test::Company("静默时的公司", "139"));
+  ASSERT_TRUE(store.Holding());
+  // The first try starts after 1 s and would block for connect_timeout.
+  using Clock = std::chrono::steady_clock;
+  Clock::duration longest{};
+  Clock::time_point last = Clock::now();
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    longest = std::max(longest, Clock::now() - last);
+    last = Clock::now();
+  });
+  tick.start(10);
+  test::SpinUntil([] { return false; }, 4000);
+  EXPECT_LT(std::max(longest, Clock::now() - last), std::chrono::seconds(3));
+  EXPECT_TRUE(store.Holding());
+  silent.Answer();
+  ASSERT_TRUE(test::SpinUntil([&] { return !store.Holding(); }, 30000));
+  EXPECT_EQ(store.CountCompanies("k"), 1);
+}
+
+// Deletes made on another machine reach a store that watches: a keyword's new count, with
+// the companies on show read anew, and a deleted keyword leaving the list.
+TEST_F(PgStoreTest, AWatchingStoreTakesInWhatOtherMachinesDelete) {
+  Init();
+  TKeyListInfo here(Store()), other(Store());
+  std::vector<std::string> changed, removed;
+  here.OnCompaniesChanged = [&](TKeyListInfo&, const std::string& k) { changed.push_back(k); };
+  here.OnKeyRemoved = [&](TKeyListInfo&, const std::string& k) { removed.push_back(k); };
+  here.AddKey("a");
+  here.AddKey("b");
+  here.AddCompany("a", test::Company("甲一", "139"));
+  here.AddCompany("a", test::Company("甲二", "139"));
+  here.LoadCompanies("a");
+  here.WatchOthers(50);
+  other.LoadKeys();
+  test::SpinUntil([] { return false; }, 300);
+  EXPECT_TRUE(changed.empty());
+  TCompany first;
+  ASSERT_TRUE(other.OpenCompanies("a", {})->Next(first));
+  other.DeleteCompany("a", first.ListId);
+  other.DeleteKey("b");
+  ASSERT_TRUE(test::SpinUntil([&] { return !changed.empty() && !removed.empty(); }, 10000));
+  EXPECT_EQ(changed, std::vector<std::string>{"a"});
+  EXPECT_EQ(removed, std::vector<std::string>{"b"});
+  EXPECT_EQ(here.FindKey("b"), nullptr);
+  EXPECT_EQ(here.FindKey("a")->ListCount, 1);
+  // The watch goes on from the keyword's end: a later company is taken in once.
+  std::vector<std::string> added;
+  here.OnCompanyAdded = [&](TKeyListInfo&, const std::string&, const TCompany& c) {
+    added.push_back(Cp936ToUtf8(c.GetName()));
+  };
+  other.AddCompany("a", test::Company("甲三", "139"));
+  ASSERT_TRUE(test::SpinUntil([&] { return !added.empty(); }, 10000));
+  test::SpinUntil([] { return false; }, 300);
+  EXPECT_EQ(added, std::vector<std::string>{"甲三"});
+  EXPECT_EQ(changed.size(), 1u);
+  EXPECT_EQ(here.FindKey("a")->ListCount, 2);
 }
 
 TEST_F(PgStoreTest, CopyBothWaysKeepsEachCompanyOnceAndASecondRunCopiesNothing) {
@@ -206,6 +304,24 @@ TEST_F(PgStoreTest, CopyBothWaysKeepsEachCompanyOnceAndASecondRunCopiesNothing) 
   TCopyCounts back = CopyStore(*to, *copy);
   EXPECT_EQ(back.Keys, 2);
   EXPECT_EQ(back.Companies, 6);
+}
+
+TEST_F(PgStoreTest, CopyKeepsTheRestOfABatchWhenOneCompanyFails) {
+  Init();
+  test::TempDir dir;
+  ProvisionStoreFile(dir.File("Data/users"));
+  {
+    TKeyListInfo local(std::make_unique<TSQLiteStore>(dir.File("Data/users")));
+    local.AddKey("a");
+    for (int i = 0; i < 6; ++i) local.AddCompany("a", test::Company("甲" + std::to_string(i), "1"));
+  }
+  // A row the database refuses for a reason other than its name.
+  pg.Query("alter table tbl_list add constraint no_three check (comname <> '甲3')");
+  TSQLiteStore from(dir.File("Data/users"));
+  TCopyCounts counts = CopyStore(from, *Store());
+  EXPECT_EQ(counts.Companies, 5);
+  EXPECT_EQ(counts.CompaniesSkipped, 1);
+  EXPECT_EQ(pg.Query("select count(*) || '/' || max(listcount) from tbl_list, tbl_key"), "5/5");
 }
 
 }  // namespace
