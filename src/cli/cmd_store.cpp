@@ -168,6 +168,9 @@ int CmdCompanies(const Args& args) {
   auto store = OpenStore();
   ExistingKey(*store, keyword);
   auto cursor = store->OpenCompanies(keyword, TSortOrder{});
+  if (!parsed.json) {
+    cursor->Only(kPartName | kPartMobiles | kPartTels | kPartQQs | kPartEmails | kPartUrl);
+  }
   TJsonArrayWriter array(stdout);
   for (TCompany c; cursor->Next(c);) {
     if (parsed.json) {

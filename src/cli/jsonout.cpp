@@ -32,12 +32,12 @@ namespace {
 void AppendJsonString(std::string& out, std::string_view utf8) {
   static const char kHex[] = "0123456789abcdef";
   out += '"';
-  for (char ch : utf8) {
-    auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20 && c != '"' && c != '\\') {
-      out += ch;
-      continue;
-    }
+  std::size_t plain = 0;  // start of the run of characters written as they are
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    auto c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x20 && c != '"' && c != '\\') continue;
+    out.append(utf8.substr(plain, i - plain));
+    plain = i + 1;
     out += '\\';
     switch (c) {
       case '"':
@@ -67,32 +67,35 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
         out += kHex[c & 0xF];
     }
   }
+  out.append(utf8.substr(plain));
   out += '"';
 }
 
-// One member of an element of the array: eight blanks, the key, the value and its end.
-void AppendMember(std::string& out, const char* key, const std::string& value, bool last) {
+// The start of a member of an element of the array: eight blanks and the key.
+void AppendKey(std::string& out, const char* key) {
   out += "        \"";
   out += key;
   out += "\": ";
-  out += value;
-  out += last ? "\n" : ",\n";
+}
+
+void AppendCp936String(std::string& out, const std::string& cp936) {
+  AppendJsonString(out, Cp936ToUtf8(cp936));
+}
+
+void AppendCp936Strings(std::string& out, const std::vector<std::string>& cp936) {
+  out += "[\n";
+  for (std::size_t i = 0; i < cp936.size(); ++i) {
+    out += "            ";
+    AppendCp936String(out, cp936[i]);
+    out += i + 1 < cp936.size() ? ",\n" : "\n";
+  }
+  out += "        ]";
 }
 
 std::string JsonString(const std::string& cp936) {
   std::string value;
-  AppendJsonString(value, Cp936ToUtf8(cp936));
+  AppendCp936String(value, cp936);
   return value;
-}
-
-std::string JsonStrings(const std::vector<std::string>& cp936) {
-  std::string value = "[\n";
-  for (std::size_t i = 0; i < cp936.size(); ++i) {
-    value += "            ";
-    AppendJsonString(value, Cp936ToUtf8(cp936[i]));
-    value += i + 1 < cp936.size() ? ",\n" : "\n";
-  }
-  return value + "        ]";
 }
 
 // The text of IdJson(id).
@@ -106,31 +109,38 @@ std::string JsonId(const std::string& id) {
 
 }  // namespace
 
+// Written straight into the buffer, member by member.
 void TJsonArrayWriter::AddCompany(const TCompany& c) {
-  // The members in the order QJsonObject keeps them: by key.
-  std::string element = "{\n";
-  AppendMember(element, "addr", JsonString(c.Addr), false);
-  AppendMember(element, "emails", JsonStrings(c.Emails), false);
-  AppendMember(element, "isPay", std::to_string(c.IsPay), false);
-  AppendMember(element, "listId", JsonId(c.ListId), false);
-  AppendMember(element, "mobiles", JsonStrings(c.Mobiles), false);
-  AppendMember(element, "name", JsonString(c.GetName()), false);
-  AppendMember(element, "qqs", JsonStrings(c.QQs), false);
-  AppendMember(element, "renZheng", std::to_string(c.RenZheng), false);
-  AppendMember(element, "source", JsonString(c.Source), false);
-  AppendMember(element, "tels", JsonStrings(c.Tels), false);
-  AppendMember(element, "url", JsonString(c.WebUrl), true);
-  element += "    }";
-  Put(element);
-}
-
-void TJsonArrayWriter::Put(const std::string& element) {
-  text_ += any_ ? ",\n    " : "[\n    ";
-  text_ += element;
+  std::string& out = text_;
+  out += any_ ? ",\n    {\n" : "[\n    {\n";
   any_ = true;
-  if (text_.size() >= (1u << 16)) {
-    std::fwrite(text_.data(), 1, text_.size(), out_);
-    text_.clear();
+  // The members in the order QJsonObject keeps them: by key.
+  AppendKey(out, "addr");
+  AppendCp936String(out, c.Addr);
+  AppendKey(out += ",\n", "emails");
+  AppendCp936Strings(out, c.Emails);
+  AppendKey(out += ",\n", "isPay");
+  out += std::to_string(c.IsPay);
+  AppendKey(out += ",\n", "listId");
+  out += JsonId(c.ListId);
+  AppendKey(out += ",\n", "mobiles");
+  AppendCp936Strings(out, c.Mobiles);
+  AppendKey(out += ",\n", "name");
+  AppendCp936String(out, c.GetName());
+  AppendKey(out += ",\n", "qqs");
+  AppendCp936Strings(out, c.QQs);
+  AppendKey(out += ",\n", "renZheng");
+  out += std::to_string(c.RenZheng);
+  AppendKey(out += ",\n", "source");
+  AppendCp936String(out, c.Source);
+  AppendKey(out += ",\n", "tels");
+  AppendCp936Strings(out, c.Tels);
+  AppendKey(out += ",\n", "url");
+  AppendCp936String(out, c.WebUrl);
+  out += "\n    }";
+  if (out.size() >= (1u << 16)) {
+    std::fwrite(out.data(), 1, out.size(), out_);
+    out.clear();
   }
 }
 

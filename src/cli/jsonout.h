@@ -42,8 +42,6 @@ class TJsonArrayWriter {
   void Close();
 
  private:
-  void Put(const std::string& element);
-
   std::FILE* out_;
   bool any_ = false;
   std::string text_;

@@ -17,6 +17,7 @@ struct TExportColumn {
   TColumnShape shape;
   std::string (*single)(const TCompany&);
   const std::vector<std::string> TCompany::*list;
+  unsigned part;  // the TCompanyPart the column is made of
 };
 
 namespace {
@@ -27,19 +28,50 @@ void ReplaceEvery(std::string& text, std::string_view what, std::string_view wit
   text = ReplaceText(text, what, with, false);
 }
 
+// Whether every occurrence of `separator` in a code page 936 text is a character of its own:
+// a single byte below 0x40, which no double-byte character holds, and neither CR nor LF.
+bool StandsAlone(std::string_view separator) {
+  return separator.size() == 1 && static_cast<unsigned char>(separator[0]) < 0x40 &&
+         separator[0] != '\r' && separator[0] != '\n';
+}
+
+// `text` trimmed, in one pass: every LF replaced by `lineBreak`, every CR dropped and, unless
+// `drop` is empty, every `drop` byte dropped. Only for a `drop` that StandsAlone and that
+// `lineBreak` does not hold: the result is then what the edits one after the other give.
+std::string CleanInOnePass(std::string_view text, std::string_view lineBreak,
+                           std::string_view drop) {
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  const char dropped = drop.empty() ? '\r' : drop[0];
+  std::string value;
+  value.reserve(text.size());
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\n' && c != '\r' && c != dropped) continue;
+    value.append(text.substr(start, i - start));
+    if (c == '\n') value.append(lineBreak);
+    start = i + 1;
+  }
+  value.append(text.substr(start));
+  return value;
+}
+
 // The exportable columns in their fixed order.
 const std::array<TExportColumn, 7>& Columns() {
   static const std::array<TExportColumn, 7> columns = {{
       {"公司名", &TExportFields::company, TColumnShape::Single,
-       [](const TCompany& c) { return c.GetName(); }, nullptr},
-      {"手机", &TExportFields::mobile, TColumnShape::List, nullptr, &TCompany::Mobiles},
-      {"电话", &TExportFields::tel, TColumnShape::List, nullptr, &TCompany::Tels},
-      {"QQ", &TExportFields::qq, TColumnShape::List, nullptr, &TCompany::QQs},
-      {"邮箱", &TExportFields::email, TColumnShape::List, nullptr, &TCompany::Emails},
+       [](const TCompany& c) { return c.GetName(); }, nullptr, kPartName},
+      {"手机", &TExportFields::mobile, TColumnShape::List, nullptr, &TCompany::Mobiles,
+       kPartMobiles},
+      {"电话", &TExportFields::tel, TColumnShape::List, nullptr, &TCompany::Tels, kPartTels},
+      {"QQ", &TExportFields::qq, TColumnShape::List, nullptr, &TCompany::QQs, kPartQQs},
+      {"邮箱", &TExportFields::email, TColumnShape::List, nullptr, &TCompany::Emails, kPartEmails},
       {"地址", &TExportFields::location, TColumnShape::Single,
-       [](const TCompany& c) { return c.Addr; }, nullptr},
+       [](const TCompany& c) { return c.Addr; }, nullptr, kPartAddr},
       {"网址", &TExportFields::url, TColumnShape::Single,
-       [](const TCompany& c) { return c.WebUrl; }, nullptr},
+       [](const TCompany& c) { return c.WebUrl; }, nullptr, kPartUrl},
   }};
   return columns;
 }
@@ -107,6 +139,7 @@ TExportSeparators SeparatorsFor(bool asText) {
 }
 
 std::string CleanValue(std::string_view text, std::string_view separator) {
+  if (StandsAlone(separator)) return CleanInOnePass(text, "", separator);
   std::string value = Trim(text);
   ReplaceEvery(value, "\n", "");
   ReplaceEvery(value, "\r", "");
@@ -116,6 +149,12 @@ std::string CleanValue(std::string_view text, std::string_view separator) {
 
 std::string CleanList(std::string_view text, std::string_view separator,
                       std::string_view listSeparator) {
+  if (StandsAlone(separator)) {
+    if (separator == listSeparator) return CleanInOnePass(text, listSeparator, "");
+    if (listSeparator.find(separator) == std::string_view::npos) {
+      return CleanInOnePass(text, listSeparator, separator);
+    }
+  }
   std::string value = Trim(text);
   ReplaceEvery(value, "\n", listSeparator);
   ReplaceEvery(value, "\r", "");
@@ -141,6 +180,12 @@ std::vector<std::string> TExportRows::Titles() const {
 void TExportRows::Rows(const TCompany& company,
                        const std::function<void(std::vector<std::string>&&)>& add) const {
   AddCompanyRows(company, columns_, separators_, add);
+}
+
+unsigned TExportRows::Parts() const {
+  unsigned parts = 0;
+  for (const TExportColumn* column : columns_) parts |= column->part;
+  return parts;
 }
 
 std::string TExportRows::Join(const std::vector<std::string>& cells) const {

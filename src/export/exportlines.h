@@ -9,6 +9,7 @@
 
 #include "export/exportfields.h"
 #include "harvest/report/company.h"
+#include "store/companycursor.h"
 
 namespace zoqa {
 
@@ -55,6 +56,8 @@ class TExportRows {
   // Calls `add` with the cells of each row `company` gives.
   void Rows(const TCompany& company,
             const std::function<void(std::vector<std::string>&& cells)>& add) const;
+  // The parts of a record the rows are made of (TCompanyPart).
+  unsigned Parts() const;
   // The cells as one line: an empty value adds no separator while the line is still empty.
   std::string Join(const std::vector<std::string>& cells) const;
 

@@ -47,6 +47,7 @@ void ForEachRow(const TCompanyOpener& open, const TExportRows& rows,
   std::vector<std::string> titles = rows.Titles();
   if (!titles.empty() && !add(std::move(titles))) return;
   auto cursor = open();
+  cursor->Only(rows.Parts());
   bool more = true;
   for (TCompany company; more && cursor->Next(company);) {
     rows.Rows(company, [&](std::vector<std::string>&& cells) {
@@ -100,6 +101,7 @@ void WriteXlsx(const TCompanyOpener& open, const std::string& fileName,
   TExportRows cells = TExportRows::Cells(fields);
   auto source = [&](const TXlsxWorkbook::TRowVisitor& each) {
     auto cursor = open();
+    cursor->Only(cells.Parts());
     bool more = true;
     for (TCompany company; more && cursor->Next(company);) {
       cells.Rows(company, [&](std::vector<std::string>&& row) {

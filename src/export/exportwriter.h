@@ -12,8 +12,9 @@
 
 namespace zoqa {
 
-// Opens a new cursor over the companies to export, from the first row; a spreadsheet export
-// reads them twice (once to check and measure, once to write), a text export once.
+// Opens a new cursor over the companies to export, from the first row. Text and .xlsx exports
+// read them once, a .xls export in several passes; a spreadsheet export once more when its
+// lines are wanted on the clipboard.
 using TCompanyOpener = std::function<std::unique_ptr<TCompanyCursor>()>;
 
 // Builds the lines (header rule, one-list-column rule, CleanValue/CleanList, separators of the

@@ -66,15 +66,23 @@ std::string Tail(std::string_view text, std::size_t keep) {
 void CheckSheet(zip_t* zip, zip_uint64_t index, const std::string& fileName, std::size_t rows) {
   std::size_t found = 0;
   std::string carry, tail;
-  ReadPart(zip, index, fileName, [&](std::string_view chunk) {
-    std::string window = carry;
-    window.append(chunk);
-    for (std::size_t at = window.find(kRowStart); at != std::string::npos;
-         at = window.find(kRowStart, at + kRowStart.size())) {
+  auto count = [&](std::string_view text) {
+    for (std::size_t at = text.find(kRowStart); at != std::string_view::npos;
+         at = text.find(kRowStart, at + kRowStart.size())) {
       ++found;
     }
-    carry = Tail(window, kRowStart.size() - 1);
-    tail = Tail(tail.append(chunk), kSheetEnd.size() + 8);
+  };
+  ReadPart(zip, index, fileName, [&](std::string_view chunk) {
+    // A tag that begins in the carried bytes ends within the chunk's first few.
+    std::string seam = carry;
+    seam.append(chunk.substr(0, kRowStart.size() - 1));
+    count(seam);
+    count(chunk);
+    carry = chunk.size() >= kRowStart.size() - 1 ? Tail(chunk, kRowStart.size() - 1)
+                                                 : Tail(seam, kRowStart.size() - 1);
+    tail =
+        Tail(tail.append(chunk.substr(chunk.size() - std::min(chunk.size(), kSheetEnd.size() + 8))),
+             kSheetEnd.size() + 8);
   });
   while (!tail.empty() && std::isspace(static_cast<unsigned char>(tail.back()))) tail.pop_back();
   if (found != rows || !tail.ends_with(kSheetEnd)) Fail(fileName, "the sheet is cut short");

@@ -88,23 +88,7 @@ TXlsxWorkbook::TXlsxWorkbook(const TExportTable& table)
 TXlsxWorkbook::TXlsxWorkbook(std::vector<std::string> titles, TRowSource rows)
     : titles_(std::move(titles)), rows_(std::move(rows)) {}
 
-std::size_t TXlsxWorkbook::Measure(std::vector<double>& widths) const {
-  TColumnMeasure measure;
-  measure.Add(titles_);
-  std::size_t rows = titles_.empty() ? 0 : 1;
-  rows_([&](const std::vector<std::string>& cells) {
-    measure.Add(cells);
-    return ++rows <= kMaxRows;
-  });
-  widths = measure.Widths();
-  return rows;
-}
-
 void TXlsxWorkbook::SaveToFile(const std::string& fileName) {
-  std::vector<double> widths;
-  const std::size_t rows = Measure(widths);
-  if (rows == 0) throw std::runtime_error("no rows to write as a workbook");
-  if (rows > kMaxRows) throw std::runtime_error("too many rows for a workbook");
   TStagedFile staged(fileName);
   // Rows go to a temporary file as they are written, so memory stays flat however many there
   // are; the sheet is then written as the rows came.
@@ -112,35 +96,49 @@ void TXlsxWorkbook::SaveToFile(const std::string& fileName) {
   options.constant_memory = LXW_TRUE;
   lxw_workbook* workbook = workbook_new_opt(staged.Path().c_str(), &options);
   if (!workbook) throw std::runtime_error("cannot create the workbook " + fileName);
+  TWritten written;
   try {
-    WriteSheet(workbook, widths);
+    written = WriteSheet(workbook);
   } catch (...) {
     lxw_workbook_free(workbook);
     throw;
   }
   Check(workbook_close(workbook));
-  if (std::filesystem::is_regular_file(staged.Path())) CheckWorkbookFile(staged.Path(), rows);
+  if (std::filesystem::is_regular_file(staged.Path())) {
+    CheckWorkbookFile(staged.Path(), written.filled);
+  }
   staged.Commit();
 }
 
-void TXlsxWorkbook::WriteSheet(lxw_workbook* workbook, const std::vector<double>& widths) {
+// The column widths are set after the rows, once they are measured: the sheet's columns are
+// written before its rows only when the workbook is closed.
+TXlsxWorkbook::TWritten TXlsxWorkbook::WriteSheet(lxw_workbook* workbook) {
   lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
   if (!sheet) throw std::runtime_error("cannot start the workbook's sheet");
   TFormats formats = AddFormats(workbook);
+  Check(worksheet_ignore_errors(sheet, LXW_IGNORE_NUMBER_STORED_AS_TEXT, kAllCells));
+  TColumnMeasure measure;
+  TWritten written;
+  if (!titles_.empty()) {
+    worksheet_freeze_panes(sheet, 1, 0);
+    measure.Add(titles_);
+    written.filled += WriteRow(sheet, written.rows++, titles_, formats.title, formats.title);
+  }
+  bool tooMany = false;
+  rows_([&](const std::vector<std::string>& cells) {
+    if (written.rows >= kMaxRows) return !(tooMany = true);
+    measure.Add(cells);
+    written.filled += WriteRow(sheet, written.rows++, cells, formats.text, formats.wrapped);
+    return true;
+  });
+  if (tooMany) throw std::runtime_error("too many rows for a workbook");
+  if (written.rows == 0) throw std::runtime_error("no rows to write as a workbook");
+  std::vector<double> widths = measure.Widths();
   for (std::size_t col = 0; col < widths.size(); ++col) {
     auto c = static_cast<lxw_col_t>(col);
     Check(worksheet_set_column(sheet, c, c, widths[col], formats.text));
   }
-  Check(worksheet_ignore_errors(sheet, LXW_IGNORE_NUMBER_STORED_AS_TEXT, kAllCells));
-  std::size_t row = 0;
-  if (!titles_.empty()) {
-    worksheet_freeze_panes(sheet, 1, 0);
-    WriteRow(sheet, row++, titles_, formats.title, formats.title);
-  }
-  rows_([&](const std::vector<std::string>& cells) {
-    WriteRow(sheet, row++, cells, formats.text, formats.wrapped);
-    return true;
-  });
+  return written;
 }
 
 TXlsxWorkbook::TFormats TXlsxWorkbook::AddFormats(lxw_workbook* workbook) {
@@ -150,7 +148,7 @@ TXlsxWorkbook::TFormats TXlsxWorkbook::AddFormats(lxw_workbook* workbook) {
   return formats;
 }
 
-void TXlsxWorkbook::WriteRow(lxw_worksheet* sheet, std::size_t row,
+bool TXlsxWorkbook::WriteRow(lxw_worksheet* sheet, std::size_t row,
                              const std::vector<std::string>& cells, lxw_format* format,
                              lxw_format* wrapped) {
   const auto r = static_cast<lxw_row_t>(row);
@@ -160,12 +158,15 @@ void TXlsxWorkbook::WriteRow(lxw_worksheet* sheet, std::size_t row,
     double height = std::min(kMaxRowHeight, kLineHeight * static_cast<double>(lines));
     Check(worksheet_set_row(sheet, r, height, nullptr));
   }
+  bool filled = false;
   for (std::size_t col = 0; col < cells.size(); ++col) {
     const std::string& cell = cells[col];
     if (cell.empty()) continue;
     lxw_format* f = cell.find('\n') == std::string::npos ? format : wrapped;
     Check(worksheet_write_string(sheet, r, static_cast<lxw_col_t>(col), CellText(cell).c_str(), f));
+    filled = true;
   }
+  return filled;
 }
 
 std::vector<double> TXlsxWorkbook::ColumnWidths(const TExportTable& table) {

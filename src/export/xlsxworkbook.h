@@ -26,21 +26,20 @@ class TXlsxWorkbook {
   static constexpr double kMinColumnWidth = 8;
   static constexpr double kMaxColumnWidth = 60;
 
-  // Calls the visitor with the cells of every row in order until it returns false. A source is
-  // run once to measure the rows and once more to write them, so that no row needs to be kept.
+  // Calls the visitor with the cells of every row in order until it returns false. The rows are
+  // written as they come and the columns measured on the way: no row is kept.
   using TRowVisitor = std::function<bool(const std::vector<std::string>& cells)>;
   using TRowSource = std::function<void(const TRowVisitor& each)>;
 
   // Keeps a reference to `table` (code page 936 texts).
   explicit TXlsxWorkbook(const TExportTable& table);
-  // The title row `titles` (none when empty), then the rows of `rows` (which must give the
-  // same rows each time it runs).
+  // The title row `titles` (none when empty), then the rows of `rows`.
   TXlsxWorkbook(std::vector<std::string> titles, TRowSource rows);
 
   // Writes the workbook to `fileName`, replacing an existing file only once the new one is
-  // complete and checked. Raises, before touching the file, when the table has no row at all
-  // or more rows than a sheet, and when the file cannot be written whole (then nothing is left
-  // behind and an existing file is kept).
+  // complete and checked. Raises when the table has no row at all or more rows than a sheet,
+  // and when the file cannot be written whole; an existing file is then kept and nothing of
+  // the new one is left behind.
   void SaveToFile(const std::string& fileName);
 
   // The width of each column: its longest line (title or cell; a double-byte character counts
@@ -57,12 +56,17 @@ class TXlsxWorkbook {
     lxw_format* wrapped;
   };
 
-  // Counts the rows (stopping once they are more than a sheet holds) and measures the columns.
-  std::size_t Measure(std::vector<double>& widths) const;
-  void WriteSheet(lxw_workbook* workbook, const std::vector<double>& widths);
+  // What a sheet holds once written: its rows, and those of them with a cell.
+  struct TWritten {
+    std::size_t rows = 0;
+    std::size_t filled = 0;
+  };
+
+  TWritten WriteSheet(lxw_workbook* workbook);
   static TFormats AddFormats(lxw_workbook* workbook);
-  void WriteRow(lxw_worksheet* sheet, std::size_t row, const std::vector<std::string>& cells,
-                lxw_format* format, lxw_format* wrapped);
+  // Writes the row's cells; false when they are all empty (the sheet then has no such row).
+  static bool WriteRow(lxw_worksheet* sheet, std::size_t row, const std::vector<std::string>& cells,
+                       lxw_format* format, lxw_format* wrapped);
 
   std::vector<std::string> titles_;
   TRowSource rows_;

@@ -2,6 +2,8 @@
 
 #include <QPixmap>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "gui/artwork.h"
@@ -80,6 +82,7 @@ void TResultModel::sort(int column, Qt::SortOrder order) {
 void TResultModel::Forget() {
   blocks_[0] = TBlock();
   blocks_[1] = TBlock();
+  keys_.clear();
 }
 
 void TResultModel::Clear() {
@@ -134,14 +137,64 @@ const TResultModel::TBlock* TResultModel::Fetch(int first) const {
   blocks_[1] = std::move(blocks_[0]);
   blocks_[0] = TBlock();
   try {
-    blocks_[0].rows.reserve(kBlockRows);
-    source_->OpenCompanies(keyword_, order_, first)->NextBatch(blocks_[0].rows, kBlockRows);
+    ReadBlock(first, std::min(kBlockRows, count_ - first), blocks_[0].rows);
   } catch (...) {
     blocks_[0] = TBlock();
     return nullptr;
   }
   blocks_[0].first = first;
   return &blocks_[0];
+}
+
+// Reads rows first .. first + count - 1 the cheapest way: on from the nearest kept key before
+// them, back from the nearest one after them (the reverse order read after it), or from either
+// end of the order; each way costs about the rows it skips.
+void TResultModel::ReadBlock(int first, int count, std::vector<TCompany>& rows) const {
+  const TRowKey* key = nullptr;
+  bool backward = false;
+  std::int64_t skip = first;
+  if (auto next = keys_.lower_bound(first); next != keys_.begin()) {
+    auto before = std::prev(next);
+    if (first - before->first - 1 < skip) {
+      key = &before->second;
+      skip = first - before->first - 1;
+    }
+  }
+  if (auto after = keys_.lower_bound(first + count); after != keys_.end()) {
+    if (after->first - (first + count) < skip) {
+      key = &after->second;
+      backward = true;
+      skip = after->first - (first + count);
+    }
+  }
+  if (count_ - (first + count) < skip) {
+    key = nullptr;
+    backward = true;
+    skip = count_ - (first + count);
+  }
+  TSortOrder order = order_;
+  order.descending = order.descending != backward;
+  std::unique_ptr<TCompanyCursor> cursor;
+  if (key != nullptr) {
+    cursor = source_->OpenCompaniesAfter(keyword_, order, *key, skip);
+  } else if (backward) {
+    cursor = source_->OpenCompanies(keyword_, order, skip);
+  }
+  if (cursor == nullptr) {
+    backward = false;
+    cursor = source_->OpenCompanies(keyword_, order_, first);
+  }
+  rows.reserve(static_cast<std::size_t>(count));
+  TRowKey read;
+  for (TCompany company; static_cast<int>(rows.size()) < count && cursor->Next(company);) {
+    rows.push_back(std::move(company));
+    company = TCompany();
+    const int i = static_cast<int>(rows.size()) - 1;
+    if ((i == 0 || i == count - 1) && cursor->Key(read)) {
+      keys_[backward ? first + count - 1 - i : first + i] = read;
+    }
+  }
+  if (backward) std::reverse(rows.begin(), rows.end());
 }
 
 int TResultModel::rowCount(const QModelIndex& parent) const {

@@ -3,12 +3,16 @@
 // at a time around the rows the view asks for, and the two blocks read last are kept. Rows
 // come in the store's order until a column is sorted; the store then hands them out in that
 // order through an index. A company stored meanwhile adds a row at once and the rows on show
-// are read again. A cell's tooltip holds its whole value, one list entry per line.
+// are read again. A cell's tooltip holds its whole value, one list entry per line. The keys of
+// the rows at the ends of every block read are kept: a block is read on from the nearest key
+// before or after it, or from the nearer end of the order, so that scrolling anywhere in a
+// million rows walks few of them.
 #pragma once
 
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +74,7 @@ class TResultModel : public QAbstractTableModel {
 
   void Forget();
   const TBlock* Fetch(int first) const;
+  void ReadBlock(int first, int count, std::vector<TCompany>& rows) const;
   QVariant ToolTip(const TCompany& company, int column) const;
 
   TCompanySource* source_ = nullptr;
@@ -78,6 +83,8 @@ class TResultModel : public QAbstractTableModel {
   TSortOrder order_;
   // The two blocks read last, [0] the newer.
   mutable TBlock blocks_[2];
+  // Keys of rows read in the current order, by row.
+  mutable std::map<int, TRowKey> keys_;
 };
 
 }  // namespace zoqa

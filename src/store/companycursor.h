@@ -34,6 +34,30 @@ struct TSortOrder {
   bool operator==(const TSortOrder&) const = default;
 };
 
+// The parts of a record a reader needs. A cursor told to fill only some of them leaves the
+// others empty (zero for the flags); the list id is always filled. Decoding only what an
+// export writes saves most of its time.
+enum TCompanyPart : unsigned {
+  kPartName = 1u << 0,
+  kPartAddr = 1u << 1,
+  kPartUrl = 1u << 2,
+  kPartSource = 1u << 3,
+  kPartFlags = 1u << 4,  // IsPay and RenZheng
+  kPartTels = 1u << 5,
+  kPartMobiles = 1u << 6,
+  kPartEmails = 1u << 7,
+  kPartQQs = 1u << 8,
+  kAllParts = (1u << 9) - 1,
+};
+
+// Where a row stands in an order: its sort value as the store holds it (the text of a number
+// for the stored and badge orders) and its list id. Opening a cursor after a row's key reads
+// on from that row without walking the rows before it.
+struct TRowKey {
+  std::string value;
+  std::int64_t listId = 0;
+};
+
 // A forward-only reader over the companies of one keyword. It reads from the store's view
 // at the time it was opened or later (rows stored or deleted while it is open may or may not
 // be seen). Use it on the thread that opened it, drop it before its store, and do not keep
@@ -47,6 +71,13 @@ class TCompanyCursor {
   // failure (the rows returned so far stay valid).
   virtual bool Next(TCompany& company) = 0;
 
+  // The key of the row Next returned last, in the order the cursor reads; false when the
+  // cursor cannot tell it (then no cursor may be opened after that row).
+  virtual bool Key(TRowKey& /*key*/) const { return false; }
+
+  // Fills only `parts` of the records from now on (kAllParts by default).
+  void Only(unsigned parts) { parts_ = parts; }
+
   // Appends up to `max` further rows to `out`; returns how many were appended (0 at the end).
   std::size_t NextBatch(std::vector<TCompany>& out, std::size_t max) {
     std::size_t added = 0;
@@ -56,6 +87,9 @@ class TCompanyCursor {
     }
     return added;
   }
+
+ protected:
+  unsigned parts_ = kAllParts;
 };
 
 // What a store offers for reading a keyword's companies. Keywords are the store's code page
@@ -75,6 +109,18 @@ class TCompanySource {
   virtual std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword,
                                                         TSortOrder order,
                                                         std::int64_t offset = 0) = 0;
+
+  // A cursor over the rows that follow the row of `after` in `order`, starting after the first
+  // `offset` of them; null when the store cannot read from a key (callers then use offsets).
+  // A grid reads the block before one it holds by reading after that block's first row in the
+  // reverse order. The rows skipped by `offset` cost an index walk, so a reader keeps keys of
+  // rows near those it will want.
+  virtual std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string& /*keyword*/,
+                                                             TSortOrder /*order*/,
+                                                             const TRowKey& /*after*/,
+                                                             std::int64_t /*offset*/) {
+    return nullptr;
+  }
 };
 
 }  // namespace zoqa

@@ -33,18 +33,40 @@ std::unique_ptr<TCompany> TCompanyRowReader::Read() const {
   return company;
 }
 
-void FillCompany(TCompany& company, const std::string_view (&texts)[kCompanyColumnCount]) {
+namespace {
+
+void FillList(std::vector<std::string>& list, std::string_view text, bool wanted) {
+  if (wanted) {
+    SplitStoredList(text, list);
+  } else {
+    list.clear();
+  }
+}
+
+void FillText(std::string& value, std::string_view text, bool wanted) {
+  if (wanted) {
+    DecodeStored(text, value);
+  } else {
+    value.clear();
+  }
+}
+
+}  // namespace
+
+void FillCompany(TCompany& company, const std::string_view (&texts)[kCompanyColumnCount],
+                 unsigned parts) {
   company.ListId.assign(texts[0]);
-  company.SetName(DecodeStored(texts[1]));
-  company.Addr = DecodeStored(texts[2]);
-  company.WebUrl = DecodeStored(texts[3]);
-  company.Source = DecodeStored(texts[4]);
-  company.IsPay = static_cast<std::uint8_t>(ParseStoredInt32(std::string(texts[5])));
-  company.RenZheng = static_cast<std::uint8_t>(ParseStoredInt32(std::string(texts[6])));
-  company.Tels = SplitStoredList(texts[7]);
-  company.Mobiles = SplitStoredList(texts[8]);
-  company.Emails = SplitStoredList(texts[9]);
-  company.QQs = SplitStoredList(texts[10]);
+  company.SetName((parts & kPartName) ? DecodeStored(texts[1]) : std::string());
+  FillText(company.Addr, texts[2], parts & kPartAddr);
+  FillText(company.WebUrl, texts[3], parts & kPartUrl);
+  FillText(company.Source, texts[4], parts & kPartSource);
+  const bool flags = parts & kPartFlags;
+  company.IsPay = flags ? static_cast<std::uint8_t>(ParseStoredInt32(texts[5])) : 0;
+  company.RenZheng = flags ? static_cast<std::uint8_t>(ParseStoredInt32(texts[6])) : 0;
+  FillList(company.Tels, texts[7], parts & kPartTels);
+  FillList(company.Mobiles, texts[8], parts & kPartMobiles);
+  FillList(company.Emails, texts[9], parts & kPartEmails);
+  FillList(company.QQs, texts[10], parts & kPartQQs);
 }
 
 }  // namespace zoqa

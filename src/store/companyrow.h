@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "harvest/report/company.h"
+#include "store/companycursor.h"
 
 namespace zoqa {
 
@@ -17,8 +17,10 @@ inline constexpr int kCompanyColumnCount = 11;
 
 // Overwrites `company` with a row given as the texts of kCompanyColumns (a NULL as empty
 // text): texts decoded from UTF-8, the name cleaned again, the list columns split into their
-// entries, the flags parsed as numbers.
-void FillCompany(TCompany& company, const std::string_view (&texts)[kCompanyColumnCount]);
+// entries, the flags parsed as numbers. Only `parts` (TCompanyPart) are read from the texts;
+// the others are left empty.
+void FillCompany(TCompany& company, const std::string_view (&texts)[kCompanyColumnCount],
+                 unsigned parts = kAllParts);
 
 class TCompanyRowReader {
  public:

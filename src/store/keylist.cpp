@@ -126,6 +126,14 @@ std::unique_ptr<TCompanyCursor> TKeyListInfo::OpenCompanies(const std::string& k
   return backend_->OpenCompanies(key == nullptr ? keyword : key->KeyStr, order, offset);
 }
 
+std::unique_ptr<TCompanyCursor> TKeyListInfo::OpenCompaniesAfter(const std::string& keyword,
+                                                                 TSortOrder order,
+                                                                 const TRowKey& after,
+                                                                 std::int64_t offset) {
+  TKeyData* key = FindKey(keyword);
+  return backend_->OpenCompaniesAfter(key == nullptr ? keyword : key->KeyStr, order, after, offset);
+}
+
 void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& company) {
   if (company.Mobiles.empty()) return;
   TKeyData* key = FindKey(keyword);

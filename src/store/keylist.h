@@ -93,6 +93,9 @@ class TKeyListInfo : public TCompanySource {
   std::int64_t CountCompanies(const std::string& keyword) override;
   std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword, TSortOrder order,
                                                 std::int64_t offset = 0) override;
+  std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string& keyword, TSortOrder order,
+                                                     const TRowKey& after,
+                                                     std::int64_t offset) override;
 
   // Writes the keyword's companies in `order` to `fileName` (UTF-8 path) as comma-separated
   // text or as a spreadsheet; false when the keyword has no companies or the writing fails.

@@ -41,25 +41,34 @@ std::string ValueParameter(TSortColumn column) {
 const char kPgCompanyColumns[] =
     "listid, comname, addr, weburl, source, ispay, renzheng, tel, mob, email, qq";
 
-void ReadPgCompany(const TPgResult& rows, int row, TCompany& company) {
-  auto text = [&](int column) { return rows.Text(row, column); };
+void ReadPgCompany(const TPgResult& rows, int row, TCompany& company, unsigned parts) {
+  auto text = [&](int column, unsigned part) {
+    return (parts & part) ? rows.Text(row, column) : std::string();
+  };
   company = TCompany();
-  company.ListId = text(0);
-  company.SetName(DecodeStored(text(1)));
-  company.Addr = DecodeStored(text(2));
-  company.WebUrl = DecodeStored(text(3));
-  company.Source = DecodeStored(text(4));
-  company.IsPay = static_cast<std::uint8_t>(rows.Integer(row, 5));
-  company.RenZheng = static_cast<std::uint8_t>(rows.Integer(row, 6));
-  company.Tels = SplitStoredList(text(7));
-  company.Mobiles = SplitStoredList(text(8));
-  company.Emails = SplitStoredList(text(9));
-  company.QQs = SplitStoredList(text(10));
+  company.ListId = rows.Text(row, 0);
+  company.SetName(DecodeStored(text(1, kPartName)));
+  company.Addr = DecodeStored(text(2, kPartAddr));
+  company.WebUrl = DecodeStored(text(3, kPartUrl));
+  company.Source = DecodeStored(text(4, kPartSource));
+  if (parts & kPartFlags) {
+    company.IsPay = static_cast<std::uint8_t>(rows.Integer(row, 5));
+    company.RenZheng = static_cast<std::uint8_t>(rows.Integer(row, 6));
+  }
+  company.Tels = SplitStoredList(text(7, kPartTels));
+  company.Mobiles = SplitStoredList(text(8, kPartMobiles));
+  company.Emails = SplitStoredList(text(9, kPartEmails));
+  company.QQs = SplitStoredList(text(10, kPartQQs));
 }
 
 TPgCompanyCursor::TPgCompanyCursor(TPgConnection& connection, std::string keyId, TSortOrder order,
-                                   std::int64_t offset)
-    : connection_(connection), keyId_(std::move(keyId)), order_(order), offset_(offset) {}
+                                   std::int64_t offset, const TRowKey* after)
+    : connection_(connection), keyId_(std::move(keyId)), order_(order), offset_(offset) {
+  if (after == nullptr) return;
+  seek_ = true;
+  lastValue_ = after->value;
+  lastId_ = std::to_string(after->listId);
+}
 
 void TPgCompanyCursor::FetchSlice() {
   std::string value = SortExpression(order_.column);
@@ -67,7 +76,7 @@ void TPgCompanyCursor::FetchSlice() {
   std::string sql =
       std::string("select ") + kPgCompanyColumns + ", " + value + " from tbl_list where keyid = $1";
   TPgParams params{keyId_, std::to_string(kSliceRows)};
-  if (first_) {
+  if (first_ && !seek_) {
     params.push_back(std::to_string(offset_ < 0 ? 0 : offset_));
   } else {
     // After the last row read: the rows that follow it in the order, ties by list id.
@@ -77,7 +86,11 @@ void TPgCompanyCursor::FetchSlice() {
     params.push_back(lastId_);
   }
   sql += " order by " + value + direction + ", listid" + direction + " limit $2";
-  if (first_) sql += " offset $3";
+  if (first_ && !seek_) sql += " offset $3";
+  if (first_ && seek_) {
+    sql += " offset $5";
+    params.push_back(std::to_string(offset_ < 0 ? 0 : offset_));
+  }
   rows_ = connection_.Exec(sql, params);
   row_ = 0;
   first_ = false;
@@ -90,10 +103,17 @@ bool TPgCompanyCursor::Next(TCompany& company) {
     FetchSlice();
     if (rows_.Rows() == 0) return false;
   }
-  ReadPgCompany(rows_, row_, company);
+  ReadPgCompany(rows_, row_, company, parts_);
   lastId_ = rows_.Text(row_, 0);
   lastValue_ = rows_.Text(row_, 11);
   ++row_;
+  return true;
+}
+
+bool TPgCompanyCursor::Key(TRowKey& key) const {
+  if (row_ == 0 || lastId_.empty()) return false;
+  key.value = lastValue_;
+  key.listId = ParseStoredInt64(lastId_);
   return true;
 }
 

@@ -16,14 +16,18 @@ class TPgConnection;
 
 // The columns ReadPgCompany expects, in its order, for a select list.
 extern const char kPgCompanyColumns[];
-// Overwrites `company` with the row `row` of a result selected with kPgCompanyColumns.
-void ReadPgCompany(const TPgResult& rows, int row, TCompany& company);
+// Overwrites `company` with the row `row` of a result selected with kPgCompanyColumns; only
+// `parts` (TCompanyPart) are read, the others left empty.
+void ReadPgCompany(const TPgResult& rows, int row, TCompany& company, unsigned parts = kAllParts);
 
 class TPgCompanyCursor : public TCompanyCursor {
  public:
+  // Reads from the start of `order`, or with `after` from the row after that key; in either
+  // case after skipping `offset` rows.
   TPgCompanyCursor(TPgConnection& connection, std::string keyId, TSortOrder order,
-                   std::int64_t offset);
+                   std::int64_t offset, const TRowKey* after = nullptr);
   bool Next(TCompany& company) override;
+  bool Key(TRowKey& key) const override;
 
  private:
   void FetchSlice();
@@ -35,6 +39,7 @@ class TPgCompanyCursor : public TCompanyCursor {
   TPgResult rows_;
   int row_ = 0;
   bool first_ = true;
+  bool seek_ = false;  // the first slice starts after lastValue_ and lastId_
   bool ended_ = false;
   std::string lastValue_;
   std::string lastId_;

@@ -177,6 +177,14 @@ std::unique_ptr<TCompanyCursor> TPgStore::OpenCompanies(const std::string& keywo
   return std::make_unique<TPgCompanyCursor>(*connection_, keyId == "0" ? "" : keyId, order, offset);
 }
 
+std::unique_ptr<TCompanyCursor> TPgStore::OpenCompaniesAfter(const std::string& keyword,
+                                                             TSortOrder order, const TRowKey& after,
+                                                             std::int64_t offset) {
+  std::string keyId = KeyId(keyword);
+  return std::make_unique<TPgCompanyCursor>(*connection_, keyId == "0" ? "" : keyId, order, offset,
+                                            &after);
+}
+
 void TPgStore::ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
                                   const CompanySink& sink) {
   if (!IsDecimal(keyId)) return;

@@ -35,6 +35,9 @@ class TPgStore : public TStoreBackend {
   std::int64_t CountCompanies(const std::string& keyword) override;
   std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword, TSortOrder order,
                                                 std::int64_t offset) override;
+  std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string& keyword, TSortOrder order,
+                                                     const TRowKey& after,
+                                                     std::int64_t offset) override;
   void ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
                           const CompanySink& sink) override;
   bool Lost() const override { return !connection_->Alive(); }

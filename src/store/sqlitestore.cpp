@@ -239,6 +239,16 @@ std::unique_ptr<TCompanyCursor> TSQLiteStore::OpenCompanies(const std::string& k
                                                 order, offset);
 }
 
+std::unique_ptr<TCompanyCursor> TSQLiteStore::OpenCompaniesAfter(const std::string& keyword,
+                                                                 TSortOrder order,
+                                                                 const TRowKey& after,
+                                                                 std::int64_t offset) {
+  std::string id = KeyId(keyword);
+  if (id == "0") return std::make_unique<TNoCompanies>();
+  return std::make_unique<TSQLiteCompanyCursor>(manager_->Database().Handle(), ParseStoredInt64(id),
+                                                order, after, offset);
+}
+
 void TSQLiteStore::BeginBatch() {
   manager_->ExecStatement("begin");
 }

@@ -36,6 +36,9 @@ class TSQLiteStore : public TStoreBackend {
   std::int64_t CountCompanies(const std::string& keyword) override;
   std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string& keyword, TSortOrder order,
                                                 std::int64_t offset) override;
+  std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string& keyword, TSortOrder order,
+                                                     const TRowKey& after,
+                                                     std::int64_t offset) override;
   void BeginBatch() override;
   void CommitBatch() override;
 

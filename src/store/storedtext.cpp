@@ -12,7 +12,7 @@ namespace zoqa {
 namespace {
 
 template <typename Int>
-Int ParseStored(const std::string& text) {
+Int ParseStored(std::string_view text) {
   const char* begin = text.data();
   const char* end = begin + text.size();
   if (begin != end && *begin == '+') ++begin;
@@ -32,49 +32,71 @@ std::string EncodeStored(const std::string& cp936) {
   return Cp936ToUtf8(text);
 }
 
-std::string DecodeStored(std::string_view utf8) {
-  if (IsValidUtf8(utf8)) return Utf8ToCp936(utf8);
+void DecodeStored(std::string_view utf8, std::string& cp936) {
+  if (Utf8ToCp936(utf8, cp936)) return;
   // Qt marks every invalid sequence with U+FFFD, which the code page lacks: it becomes "?".
   QByteArray repaired =
       QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toUtf8();
-  return Utf8ToCp936(std::string_view(repaired.constData(), repaired.size()));
+  Utf8ToCp936(std::string_view(repaired.constData(), repaired.size()), cp936);
+}
+
+std::string DecodeStored(std::string_view utf8) {
+  std::string cp936;
+  DecodeStored(utf8, cp936);
+  return cp936;
 }
 
 std::string JoinStoredList(const std::vector<std::string>& cp936) {
   return EncodeStored(JoinCrLf(cp936));
 }
 
-std::vector<std::string> SplitStoredList(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  // "|" never occurs inside a multi-byte UTF-8 character, so it is replaced before decoding.
-  std::string text;
-  if (utf8.find('|') == std::string_view::npos) {
-    text = Trim(DecodeStored(utf8));
-  } else {
-    std::string replaced(utf8);
-    std::replace(replaced.begin(), replaced.end(), '|', '\r');
-    text = Trim(DecodeStored(replaced));
-  }
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t stop = text.find_first_of("\r\n", start);
-    if (stop == std::string::npos) stop = text.size();
-    lines.push_back(text.substr(start, stop - start));
-    if (stop < text.size() && text[stop] == '\r' && stop + 1 < text.size() &&
-        text[stop + 1] == '\n') {
-      ++stop;
+void SplitStoredList(std::string_view utf8, std::vector<std::string>& lines) {
+  std::size_t count = 0;
+  if (!utf8.empty()) {
+    // "|" never occurs inside a multi-byte UTF-8 character, so it is replaced before decoding.
+    thread_local std::string decoded;
+    if (utf8.find('|') == std::string_view::npos) {
+      DecodeStored(utf8, decoded);
+    } else {
+      std::string replaced(utf8);
+      std::replace(replaced.begin(), replaced.end(), '|', '\r');
+      DecodeStored(replaced, decoded);
     }
-    start = stop + 1;
+    // Trimmed as Trim does, without a copy.
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    std::string_view text(decoded);
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    for (std::size_t start = 0; start < text.size();) {
+      std::size_t stop = text.find_first_of("\r\n", start);
+      if (stop == std::string::npos) stop = text.size();
+      if (count < lines.size()) {
+        lines[count].assign(text.substr(start, stop - start));
+      } else {
+        lines.emplace_back(text.substr(start, stop - start));
+      }
+      ++count;
+      if (stop < text.size() && text[stop] == '\r' && stop + 1 < text.size() &&
+          text[stop + 1] == '\n') {
+        ++stop;
+      }
+      start = stop + 1;
+    }
   }
+  lines.resize(count);
+}
+
+std::vector<std::string> SplitStoredList(std::string_view utf8) {
+  std::vector<std::string> lines;
+  SplitStoredList(utf8, lines);
   return lines;
 }
 
-std::int32_t ParseStoredInt32(const std::string& text) {
+std::int32_t ParseStoredInt32(std::string_view text) {
   return ParseStored<std::int32_t>(text);
 }
 
-std::int64_t ParseStoredInt64(const std::string& text) {
+std::int64_t ParseStoredInt64(std::string_view text) {
   return ParseStored<std::int64_t>(text);
 }
 

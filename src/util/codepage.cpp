@@ -230,23 +230,35 @@ std::string CodePointName(std::string_view utf8) {
   return text;
 }
 
-std::string Utf8ToCp936(std::string_view utf8) {
+bool Utf8ToCp936(std::string_view utf8, std::string& out) {
   const Tables& t = CodePage();
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   std::size_t i = 0, n = utf8.size();
-  std::string out;
+  out.clear();
   out.reserve(n);
   while (i < n) {
     if (p[i] < 0x80) {
-      out += static_cast<char>(p[i++]);
+      std::size_t j = i + 1;
+      while (j < n && p[j] < 0x80) ++j;
+      out.append(utf8.substr(i, j - i));
+      i = j;
       continue;
     }
     char32_t cp = 0;
     std::size_t len = DecodeUtf8(p + i, n - i, cp);
-    if (len == 0) return {};
+    if (len == 0) {
+      out.clear();
+      return false;
+    }
     AppendCode(out, cp, t);
     i += len;
   }
+  return true;
+}
+
+std::string Utf8ToCp936(std::string_view utf8) {
+  std::string out;
+  Utf8ToCp936(utf8, out);
   return out;
 }
 
@@ -258,7 +270,10 @@ std::string Cp936ToUtf8(std::string_view cp936) {
   out.reserve(n + n / 2);
   while (i < n) {
     if (p[i] < 0x80) {
-      out += static_cast<char>(p[i++]);
+      std::size_t j = i + 1;
+      while (j < n && p[j] < 0x80) ++j;
+      out.append(cp936.substr(i, j - i));
+      i = j;
       continue;
     }
     std::size_t len = 1;

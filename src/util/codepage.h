@@ -35,6 +35,8 @@ bool IsValidUtf8(std::string_view text);
 // UTF-8 to code page 936. Text that is not valid UTF-8 throughout gives an empty result;
 // characters the code page lacks become "?".
 std::string Utf8ToCp936(std::string_view utf8);
+// The same into `cp936`, reusing its storage; false (and `cp936` empty) for invalid UTF-8.
+bool Utf8ToCp936(std::string_view utf8, std::string& cp936);
 
 // Utf8ToCp936 into `cp936`, and in `roundTrip` that text converted back to UTF-8, in one
 // pass; false (both empty) when `utf8` is not valid UTF-8.

@@ -77,6 +77,11 @@ TEST(XlsxWorkbookTest, CellsAreTextWithBoldFrozenTitlesAndWrappedLists) {
   EXPECT_EQ(sheet.rows[0][1], (TXlsxCell{"手机", true, false}));
   EXPECT_EQ(sheet.rows[1][1], (TXlsxCell{"13800000001\n13800000002", false, true}));
   EXPECT_EQ(sheet.rows[1][2], (TXlsxCell{"0010001", false, false}));
+
+  // A single list column gives a row per entry; an empty entry is an empty row, as in text.
+  a.Mobiles = {"13800000001", "", "13800000002"};
+  ASSERT_TRUE(WriteExportFile({&a}, file, TExportFields{false, false, true}, TExportFormat::Xlsx));
+  EXPECT_EQ(test::Texts(test::ReadXlsx(file)).back(), std::vector<std::string>{"13800000002"});
 }
 
 TEST(XlsxWorkbookTest, ColumnsFitTheirLongestLineWithinACapAndLongCellsAreCut) {
@@ -101,7 +106,8 @@ TEST(XlsxWorkbookTest, HundredThousandCompaniesAndTheRowLimit) {
   ASSERT_EQ(sheet.rows.size(), 100001u);
   EXPECT_EQ(test::Texts(sheet).back(), (std::vector<std::string>{"公司99999", "13800099999"}));
 
-  // With the title row a sheet holds 1,048,575 companies; one more is refused before writing.
+  // With the title row a sheet holds 1,048,575 companies; one more is refused, and the file
+  // stays as it was.
   const auto size = std::filesystem::file_size(file);
   TExportTable table{{"a", "b"}, Rows(TXlsxWorkbook::kMaxRows)};
   EXPECT_THROW(TXlsxWorkbook(table).SaveToFile(file), std::runtime_error);

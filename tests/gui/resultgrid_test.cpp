@@ -68,37 +68,62 @@ TEST(ResultCells, BadgeShowsPaidBeforeCertified) {
   EXPECT_EQ(TResultModel::BadgeKind(c), 0);
 }
 
-// Companies in memory handed out as a store would, counting the cursors opened and the rows
-// read through them.
+// Companies in memory handed out as a store would (a row's key is its place in the list),
+// counting the cursors opened, the rows read through them and the rows walked to get there.
 class TCountingSource : public TCompanySource {
  public:
   std::vector<TCompany> rows;
   int opened = 0;
   int read = 0;
+  std::int64_t walked = 0;
 
   std::int64_t CountCompanies(const std::string&) override {
     return static_cast<std::int64_t>(rows.size());
   }
-  std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string&, TSortOrder,
+  std::unique_ptr<TCompanyCursor> OpenCompanies(const std::string&, TSortOrder order,
                                                 std::int64_t offset) override {
-    ++opened;
-    return std::make_unique<Cursor>(*this, static_cast<std::size_t>(offset));
+    return Open(order.descending, offset, offset);
+  }
+  std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string&, TSortOrder order,
+                                                     const TRowKey& after,
+                                                     std::int64_t offset) override {
+    auto size = static_cast<std::int64_t>(rows.size());
+    return Open(order.descending,
+                offset + (order.descending ? size - after.listId : after.listId + 1), offset);
   }
 
  private:
+  // A cursor from place `start` of the order, having walked over `skipped` rows to get there.
+  std::unique_ptr<TCompanyCursor> Open(bool descending, std::int64_t start, std::int64_t skipped) {
+    ++opened;
+    walked += skipped;
+    return std::make_unique<Cursor>(*this, descending, start);
+  }
+
   class Cursor : public TCompanyCursor {
    public:
-    Cursor(TCountingSource& source, std::size_t next) : source_(source), next_(next) {}
+    Cursor(TCountingSource& source, bool descending, std::int64_t skip)
+        : source_(source), descending_(descending), skip_(skip) {}
     bool Next(TCompany& company) override {
-      if (next_ >= source_.rows.size()) return false;
+      auto size = static_cast<std::int64_t>(source_.rows.size());
+      if (skip_ >= size) return false;
+      at_ = descending_ ? size - 1 - skip_ : skip_;
+      ++skip_;
       ++source_.read;
-      company = source_.rows[next_++];
+      ++source_.walked;
+      company = source_.rows[static_cast<std::size_t>(at_)];
+      return true;
+    }
+    bool Key(TRowKey& key) const override {
+      key.listId = at_;
       return true;
     }
 
    private:
     TCountingSource& source_;
-    std::size_t next_;
+    bool descending_;
+    std::int64_t skip_;
+    std::int64_t at_ = -1;
   };
 };
 
@@ -131,7 +156,8 @@ TEST(ResultCells, ModelServesCellsOnDemandAndNothingOutsideItsRows) {
 }
 
 // The model knows the count at once and reads only the blocks of the rows asked for, each
-// through a cursor of its own; a new company makes the rows be read again.
+// through a cursor of its own, starting near rows it has read or near either end; a new
+// company makes the rows be read again.
 TEST(ResultCells, ModelReadsOnlyTheRowsItIsAskedFor) {
   TCountingSource source;
   for (int i = 0; i < 100000; ++i) source.rows.emplace_back().ListId = std::to_string(i);
@@ -146,15 +172,26 @@ TEST(ResultCells, ModelReadsOnlyTheRowsItIsAskedFor) {
   EXPECT_EQ(source.opened, 3);
   ASSERT_EQ(model.Record(kBlock + 5)->ListId, std::to_string(kBlock + 5));  // still kept
   EXPECT_EQ(source.read, 3 * kBlock);
-  ASSERT_EQ(model.Record(70000)->ListId, "70000");
+  EXPECT_EQ(source.walked, 3 * kBlock);
+  ASSERT_EQ(model.Record(70000)->ListId, "70000");  // read back from the end
   EXPECT_EQ(source.opened, 4);
   EXPECT_EQ(source.read, 4 * kBlock);
+  EXPECT_LT(source.walked, 3 * kBlock + 30000 + kBlock);
+  std::int64_t walked = source.walked;
+  ASSERT_EQ(model.Record(70000 + kBlock)->ListId, std::to_string(70000 + kBlock));
+  EXPECT_EQ(source.walked, walked + kBlock);  // on from the block before
+  ASSERT_EQ(model.Record(70000 - 4 * kBlock)->ListId, std::to_string(70000 - 4 * kBlock));
+  EXPECT_LE(source.walked, walked + 5 * kBlock);  // back from the first key after it
+  for (int row = 70000 - 5 * kBlock; row < 70000 + 3 * kBlock; row += 97)
+    ASSERT_EQ(model.Record(row)->ListId, std::to_string(row));
 
   source.rows.emplace_back().ListId = "new";
   model.Append(source.rows.back());
   EXPECT_EQ(model.rowCount(), 100001);
   EXPECT_EQ(model.Record(100000)->ListId, "new");
-  EXPECT_EQ(source.opened, 5);
+  walked = source.walked;
+  ASSERT_EQ(model.Record(99999)->ListId, "99999");
+  EXPECT_EQ(source.walked, walked);  // the same block
 }
 
 TEST_F(Grid, DoubleClickOpensOneDetailWindowThatLaterDoubleClicksRefill) {

@@ -2,6 +2,7 @@
 // same calls give the same answers, through restarts of the store.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "store/pgconnection.h"
 #include "store/pgschema.h"
@@ -198,6 +199,56 @@ TEST_P(StoreContractTest, CursorsHandOutTheCompaniesInEveryOrder) {
   std::vector<TCompany> badge;
   backend.OpenCompanies("k", {TSortColumn::kBadge, false}, 0)->NextBatch(badge, 520);
   EXPECT_TRUE(badge[0].IsPay && !badge[519].IsPay && !badge[519].RenZheng);
+}
+
+// Reading on from a row's key, either way round, gives the rows beyond it in that order after
+// skipping `offset` of them, through runs of ties and (in the local file) NULL sort values.
+TEST_P(StoreContractTest, CursorsReadOnFromARowsKeyEitherWay) {
+  store->AddKey("k");
+  TStoreBackend& backend = store->Backend();
+  backend.BeginBatch();
+  for (int i = 0; i < 120; ++i) {
+    TCompany c = Company("c" + std::to_string(1000 + (i * 7) % 120), "13" + std::to_string(i % 4));
+    c.IsPay = i % 3 == 0;
+    ASSERT_EQ(backend.AddCompany(store->FindKey("k")->Id, c), TStoreAdd::Stored);
+  }
+  backend.CommitBatch();
+  if (GetParam() == Backend::Local) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(dir.File("Data/users").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "update tbl_list set mob=null where ListID % 5 = 0", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  auto names = [](std::unique_ptr<TCompanyCursor> cursor) {
+    std::vector<std::string> read;
+    for (TCompany c; cursor->Next(c);) read.push_back(c.GetName());
+    return read;
+  };
+  for (TSortColumn column : {TSortColumn::kStored, TSortColumn::kBadge, TSortColumn::kName,
+                             TSortColumn::kMobile, TSortColumn::kSource}) {
+    for (bool descending : {false, true}) {
+      const TSortOrder order{column, descending}, reverse{column, !descending};
+      const auto all = names(backend.OpenCompanies("k", order, 0));
+      ASSERT_EQ(all.size(), 120u);
+      for (int at : {0, 1, 58, 119}) {
+        auto cursor = backend.OpenCompanies("k", order, at);
+        TCompany c;
+        TRowKey key;
+        if (!cursor->Next(c) || !cursor->Key(key)) continue;
+        for (int skip : {0, 3, 90}) {
+          auto after = names(backend.OpenCompaniesAfter("k", order, key, skip));
+          EXPECT_EQ(after,
+                    std::vector<std::string>(all.begin() + std::min(120, at + 1 + skip), all.end()))
+              << int(column) << descending << at << " " << skip;
+        }
+        auto before = names(backend.OpenCompaniesAfter("k", reverse, key, 0));
+        EXPECT_EQ(before, std::vector<std::string>(all.rend() - at, all.rend()))
+            << int(column) << descending << at;
+      }
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StoreContractTest,
