@@ -251,7 +251,7 @@ void TKeyListInfo::SetStatusText(const std::string& keyword, const std::string& 
 TKeyData* TKeyListInfo::RequestLoaded(const std::string& keyword, std::uint8_t /*action*/) {
   TKeyData* key = FindKey(keyword);
   if (key == nullptr) return nullptr;
-  key->Loaded = true;
+  BeginWatch(*key);
   key->PendingAction = paNone;
   return key;
 }
@@ -259,7 +259,7 @@ TKeyData* TKeyListInfo::RequestLoaded(const std::string& keyword, std::uint8_t /
 void TKeyListInfo::LoadCompanies(const std::string& keyword) {
   TKeyData* key = FindKey(keyword);
   if (key == nullptr) return;
-  key->Loaded = true;
+  BeginWatch(*key);
   if (OnCompaniesLoaded) OnCompaniesLoaded(*this, keyword);
 }
 

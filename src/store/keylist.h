@@ -123,6 +123,7 @@ class TKeyListInfo : public TCompanySource {
   bool WriteHeld();
   void PollOthers();
   void PollCompanies(TKeyData& key);
+  void BeginWatch(TKeyData& key);
   void TakeInKeys(std::vector<TStoredKey> rows);
   void TakeInCount(TKeyData& key, std::int32_t stored);
   void CountNewCompany(TKeyData& key, const std::string& keyword, const TCompany& company);

@@ -75,6 +75,20 @@ void TKeyListInfo::TakeInCount(TKeyData& key, std::int32_t stored) {
   if (OnCompaniesChanged && FindKey(keyword) != nullptr) OnCompaniesChanged(*this, keyword);
 }
 
+// Marks the keyword's companies as asked for. On the team store the watch notes at once where
+// they end, so that what other machines store from now on is taken in, even before the first
+// poll.
+void TKeyListInfo::BeginWatch(TKeyData& key) {
+  bool first = !key.Loaded;
+  key.Loaded = true;
+  if (!first || !backend_->Shared() || holding_ || key.watchedTo_ >= 0) return;
+  try {
+    PollCompanies(key);
+  } catch (...) {
+    // An unreachable store: the next poll takes the first look.
+  }
+}
+
 void TKeyListInfo::PollCompanies(TKeyData& key) {
   if (key.watchedTo_ < 0) {
     // The first look only notes where the keyword's companies end.
