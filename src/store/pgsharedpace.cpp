@@ -7,12 +7,9 @@ namespace zoqa {
 namespace {
 
 // The milliseconds from the server's clock to a moment, never below 0.
-const char kWaitMs[] =
-    "greatest(0, ceil(extract(epoch from (%s - clock_timestamp())) * 1000))::bigint";
-
 std::string WaitMs(const std::string& column) {
-  std::string text = kWaitMs;
-  return text.replace(text.find("%s"), 2, column);
+  return "greatest(0, ceil(extract(epoch from (" + column +
+         " - clock_timestamp())) * 1000))::bigint";
 }
 
 // The first reservation of an address makes its row with the slot now; every later one

@@ -152,8 +152,9 @@ std::map<std::string, TLeaseState> TPgTaskQueue::Renew(const std::vector<TTaskLe
   std::string ids = "{";
   std::string attempts = "{";
   for (const TTaskLease& lease : leases) {
-    ids += (ids.size() > 1 ? "," : "") + lease.TaskId;
-    attempts += (attempts.size() > 1 ? "," : "") + std::to_string(lease.Attempt);
+    if (ids.size() > 1) ids += ',', attempts += ',';
+    ids += lease.TaskId;
+    attempts += std::to_string(lease.Attempt);
     states[lease.TaskId] = TLeaseState::Lost;
   }
   TPgParams params{owner_, ids + "}", attempts + "}", std::to_string(leaseSeconds_)};
