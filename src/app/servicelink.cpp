@@ -17,6 +17,8 @@ const char kUpdateFolderReadOnly[] = "程序所在的目录不可写，无法自
 TServiceLink::TServiceLink(TServiceView& view, TUpdaterFiles files)
     : view_(view), files_(std::move(files)), port_(TMainThreadPort::Create()) {
   retryTimer_.setSingleShot(true);
+  // A coarse timer may fire up to 5 % early; the retries are promised a full second apart.
+  retryTimer_.setTimerType(Qt::PreciseTimer);
   retryTimer_.setInterval(kRetryIntervalMs);
   QObject::connect(&retryTimer_, &QTimer::timeout, &retryTimer_, [this] { RetryTimerFired(); });
 }

@@ -94,7 +94,7 @@ TEST(ServiceFailPath, UnreachableServiceEndsTheSameWay) {
   TRun run = RunServiceFail(refused.Address());
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_THAT(run.lines, ElementsAre(kFailLine, "EndProcess", "Retries 3"));
-  EXPECT_GE(run.elapsedMs, 2900);  // three one-second waits
+  EXPECT_GE(run.elapsedMs, 2850);  // three one-second waits, less timer rounding
 }
 
 }  // namespace
