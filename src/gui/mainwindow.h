@@ -26,6 +26,7 @@ namespace zoqa {
 
 class TBackdrop;
 class TCompanyDetailWindow;
+class TExportJob;
 class TKeywordPanel;
 class TLoadingOverlay;
 class TMainThreadPort;
@@ -62,8 +63,11 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   void ShowMainWindow();
   // The exit confirmation; on OK the window closes for good.
   void RequestExit();
-  // Asks for the file, writes the keyword's export and reports the outcome.
+  // Asks for the file and starts writing the keyword's export; the outcome is reported once
+  // the writing has ended. Refused while another export is being written.
   void ExportKeyword(const std::string& keyword, const TExportFields& fields, bool asText);
+  // True while an export is being written.
+  bool ExportRunning() const { return exportJob_ != nullptr; }
   // Stops every worker and waits briefly for their end, then closes the store. After this the
   // window is an empty shell. Called once the event loop has ended; safe to call twice.
   void ShutDown();
@@ -176,6 +180,8 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   bool ConfirmExit();
   void StopWorkers(const std::function<void()>& pump);
   QString ExportFolder() const;
+  void ExportEnded(const QString& file, bool written);
+  void StopExport();
   // Runs a user command; a failure is shown in the error box.
   void Command(const std::function<void()>& command);
 
@@ -214,6 +220,7 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   QTimer versionTimer_;      // starts the version check 180 s after start
   SaveFileAsker askSaveFile_;
   FileRevealer revealFile_;
+  TExportJob* exportJob_ = nullptr;  // a child of the window; the export being written
 };
 
 }  // namespace zoqa

@@ -1,5 +1,6 @@
 // The main window's life: the tray, first-run setup, shutting down and the window states.
 #include <QCoreApplication>
+#include "app/exportjob.h"
 #include "app/servicelink.h"
 #include "gui/companydetailwindow.h"
 #include "gui/mainwindow.h"
@@ -99,6 +100,7 @@ void TMainWindow::CreateDesktopShortcut() {
 
 void TMainWindow::ShutDown() {
   if (!controller_) return;
+  StopExport();
   StopWorkers([] { QCoreApplication::processEvents(); });
   if (detail_) detail_->close();
   grid_->Model().Clear();
@@ -109,6 +111,7 @@ void TMainWindow::ShutDown() {
 void TMainWindow::ShutDownWithoutDisplay() {
   if (!controller_) return;
   setUpdatesEnabled(false);
+  StopExport();
   StopWorkers([] { QCoreApplication::sendPostedEvents(); });
   grid_->Model().Clear();
   controller_.reset();
@@ -126,6 +129,12 @@ void TMainWindow::StopWorkers(const std::function<void()>& pump) {
   StopAllWorkers();
   TWorkerThread::WaitAllEnded(kShutdownWaitMs, pump);
   pump();  // the last end reports
+}
+
+// An export still being written stops; the file it was to replace stays as it was.
+void TMainWindow::StopExport() {
+  delete exportJob_;
+  exportJob_ = nullptr;
 }
 
 void TMainWindow::EndWithoutQuestion() {

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "app/exportjob.h"
 #include "export/exportwriter.h"
 #include "gui/companydetailwindow.h"
 #include "gui/exportselectiondialog.h"
@@ -25,6 +26,7 @@ namespace {
 
 const char kExportDirKey[] = "config/exportdir";
 const char kPrompt[] = "提示";
+const char kExportBusyText[] = "正在导出数据，请等导出完成后再试！";
 
 }  // namespace
 
@@ -58,6 +60,11 @@ void TMainWindow::DeleteRow(int row) {
 void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields& fields,
                                 bool asText) {
   if (!controller_) return;
+  // One export at a time: a second one is refused before a file is asked for.
+  if (exportJob_ != nullptr) {
+    zoqa::ShowMsg(Cp936(kExportBusyText), Cp936(kPrompt), mkInformation);
+    return;
+  }
   if (!fields.Any()) {
     zoqa::ShowMsg(Cp936(kNoFieldText), Cp936(kPrompt), mkInformation);
     return;
@@ -73,14 +80,20 @@ void TMainWindow::ExportKeyword(const std::string& keyword, const TExportFields&
       zoqa::ShowMsg(Cp936("文件已存在，是否覆盖？"), Cp936(kPrompt), mkQuestion) == kMsgCancel) {
     return;
   }
-  bool written = false;
-  try {
-    // The rows go in the grid's order when the grid shows this keyword.
-    TSortOrder order = keyword == controller_->CurrentKey() ? grid_->Model().Order() : TSortOrder{};
-    written = controller_->Store().WriteExport(keyword, file.toStdString(), fields, format, order);
-  } catch (...) {
-    written = false;
-  }
+  // The rows go in the grid's order when the grid shows this keyword.
+  TSortOrder order = keyword == controller_->CurrentKey() ? grid_->Model().Order() : TSortOrder{};
+  // The file is written on a thread of its own, through its own connection to the store.
+  exportJob_ = new TExportJob(
+      controller_->Store().Backend().ReaderOpener(),
+      TExportRequest{keyword, file.toStdString(), fields, format, order},
+      [this, file](bool written) { ExportEnded(file, written); }, this);
+}
+
+// The outcome of the export that just ended, told as the export always has.
+void TMainWindow::ExportEnded(const QString& file, bool written) {
+  // Deleted once this call has returned: the messages below may start the next export.
+  exportJob_->deleteLater();
+  exportJob_ = nullptr;
   if (!written || !QFileInfo::exists(file)) {
     zoqa::ShowMsg(Cp936("数据导出失败！"), Cp936(kPrompt), mkInformation);
     return;

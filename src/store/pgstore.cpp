@@ -32,6 +32,12 @@ TPgStore::TPgStore(const TStoreUrl& url) : connection_(std::make_unique<TPgConne
 
 TPgStore::~TPgStore() = default;
 
+TSourceOpener TPgStore::ReaderOpener() const {
+  return [url = connection_->Url()]() -> std::unique_ptr<TCompanySource> {
+    return std::make_unique<TPgStore>(url);
+  };
+}
+
 std::vector<TStoredKey> TPgStore::LoadKeys() {
   TPgResult rows = connection_->Exec(
       "select id, keystr, listcount, adddate, lastpage, sglastpage, s360lastpage from tbl_key "

@@ -21,6 +21,7 @@ class TPgStore : public TStoreBackend {
 
   std::string Label() const override { return connection_->Url().Label(); }
   bool Shared() const override { return true; }
+  TSourceOpener ReaderOpener() const override;
   std::vector<TStoredKey> LoadKeys() override;
   std::string AddKey(const std::string& keyword, std::int64_t addDate) override;
   std::string KeyId(const std::string& keyword) override;

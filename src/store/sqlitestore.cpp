@@ -38,7 +38,18 @@ TSQLiteStore::TSQLiteStore(const std::string& fileName)
   PrepareDatabase();
 }
 
+TSQLiteStore::TSQLiteStore(const std::string& fileName, TReaderOnly)
+    : manager_(TDataManager::OpenFile(fileName, 0)), reader_(true) {}
+
+TSourceOpener TSQLiteStore::ReaderOpener() const {
+  return [fileName = manager_->FileName()]() -> std::unique_ptr<TCompanySource> {
+    return std::make_unique<TSQLiteStore>(fileName, TReaderOnly{});
+  };
+}
+
 TSQLiteStore::~TSQLiteStore() {
+  // The journal mode belongs to the owning connection; a reader must not switch it.
+  if (reader_) return;
   try {
     manager_->Database().Query("pragma journal_mode=DELETE");
   } catch (...) {

@@ -15,6 +15,10 @@ class TSQLiteStore : public TStoreBackend {
   // Opens the file at `fileName` (UTF-8), adds the columns an older file lacks and the
   // lookup indexes. Raises ESQLiteException when the file cannot be opened.
   explicit TSQLiteStore(const std::string& fileName);
+  // Opens the file only to read it beside the connection that owns it: the file is left as
+  // it is, now and when the reader closes.
+  struct TReaderOnly {};
+  TSQLiteStore(const std::string& fileName, TReaderOnly);
   ~TSQLiteStore() override;
 
   void CheckSchema();
@@ -22,6 +26,7 @@ class TSQLiteStore : public TStoreBackend {
 
   std::string Label() const override { return manager_->FileName(); }
   bool Shared() const override { return false; }
+  TSourceOpener ReaderOpener() const override;
   std::vector<TStoredKey> LoadKeys() override;
   std::string AddKey(const std::string& keyword, std::int64_t addDate) override;
   std::string KeyId(const std::string& keyword) override;
@@ -48,6 +53,7 @@ class TSQLiteStore : public TStoreBackend {
                          const std::vector<std::pair<std::string, std::string>>& columns);
 
   std::unique_ptr<TDataManager> manager_;
+  bool reader_ = false;
 };
 
 }  // namespace zoqa

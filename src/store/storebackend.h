@@ -33,6 +33,9 @@ enum class TStoreAdd { Stored, Duplicate, Failed, Unreachable };
 // A step of a reconnect: still under way, the store usable again, or this try failed.
 enum class TReconnect { Pending, Up, Failed };
 
+// Opens a connection of its own to a store, for reading its companies on the calling thread.
+using TSourceOpener = std::function<std::unique_ptr<TCompanySource>()>;
+
 // A backend also hands out a keyword's companies as cursors (TCompanySource).
 class TStoreBackend : public TCompanySource {
  public:
@@ -45,6 +48,9 @@ class TStoreBackend : public TCompanySource {
   virtual std::string Label() const = 0;
   // True for a store that other machines write as well.
   virtual bool Shared() const = 0;
+  // How another thread opens its own reading connection to this store (a worker must not use
+  // this backend's connection). The opener holds no reference to the backend.
+  virtual TSourceOpener ReaderOpener() const = 0;
 
   // The keywords in store order.
   virtual std::vector<TStoredKey> LoadKeys() = 0;

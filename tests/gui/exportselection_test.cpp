@@ -117,6 +117,7 @@ TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
   });
   QStringList revealed;
   window->SetFileRevealer([&](const QString& path) { revealed << path; });
+  auto exportEnded = [&] { return PumpUntil([&] { return !window->ExportRunning(); }, 30000); };
 
   // The first export opens in the documents folder, later ones where the last one went.
   QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -127,6 +128,7 @@ TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
   QTest::mouseClick(d->Link(Dlg::qpMobile), Qt::LeftButton);
   box.answers = {kMsgOk};
   QTest::mouseClick(d->OkButton(), Qt::LeftButton);
+  ASSERT_TRUE(exportEnded());
   EXPECT_EQ(proposed, documents + Q("/广州 电子公司.txt"));
   EXPECT_TRUE(proposedText);
   EXPECT_EQ(ReadFileBytes(target.toStdString()), "13800000000\r\n13800000001\r\n");
@@ -149,6 +151,7 @@ TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
     box.answers = {kMsgCancel};
     window->ExportKeyword(Cp936("广州 电子公司"),
                           TExportFields{true, true, true, true, false, true}, false);
+    EXPECT_TRUE(exportEnded());
     return ReadFileBytes(target.toStdString()).substr(0, 4);
   };
   EXPECT_EQ(exportSheet("out.xlsx", TExportFormat::Xls), "PK\x03\x04");
@@ -158,6 +161,16 @@ TEST_F(Export, ItemExportButtonLeadsToTheFileAndItsMessages) {
   EXPECT_EQ(exportSheet("out.sheet", TExportFormat::Xlsx), "PK\x03\x04");
   EXPECT_EQ(exportSheet("old.sheet", TExportFormat::Xls), std::string("\x09\x08\x08\x00", 4));
   EXPECT_EQ(revealed.size(), 1);
+
+  // One export at a time: a second one asked for before the first has ended is refused.
+  target = QString::fromStdString(dir.File("one.txt"));
+  TExportFields names{true, false, false, false, false, false};
+  box.answers = {kMsgCancel};
+  window->ExportKeyword(Cp936("广州 电子公司"), names, true);
+  window->ExportKeyword(Cp936("广州 电子公司"), names, true);
+  EXPECT_EQ(box.Last(), "正在导出数据，请等导出完成后再试！");
+  ASSERT_TRUE(exportEnded());
+  EXPECT_EQ(box.Last(), "数据导出成功，是否打开文件保存目录？");
 }
 
 // Exports that cannot give a file are refused before the save dialog, saying why.
@@ -194,6 +207,7 @@ TEST_F(Export, NothingToExportIsRefusedBeforeTheSaveDialog) {
   // A keyword that has no companies by the time the file is chosen still gets no file.
   window->ExportKeyword(Cp936("空关键词"), TExportFields{true, true, true, true, false, true},
                         true);
+  ASSERT_TRUE(PumpUntil([&] { return !window->ExportRunning(); }, 30000));
   EXPECT_EQ(box.Last(), "数据导出失败！");
   EXPECT_FALSE(QFile::exists(target));
 

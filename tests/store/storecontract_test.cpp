@@ -199,6 +199,17 @@ TEST_P(StoreContractTest, CursorsHandOutTheCompaniesInEveryOrder) {
   std::vector<TCompany> badge;
   backend.OpenCompanies("k", {TSortColumn::kBadge, false}, 0)->NextBatch(badge, 520);
   EXPECT_TRUE(badge[0].IsPay && !badge[519].IsPay && !badge[519].RenZheng);
+
+  // A reader on a connection of its own (a worker's) sees the same rows; the store stays
+  // writable while it reads.
+  std::unique_ptr<TCompanySource> reader = backend.ReaderOpener()();
+  EXPECT_EQ(reader->CountCompanies("k"), 520);
+  auto readerCursor = reader->OpenCompanies("k", {TSortColumn::kName, false}, 0);
+  TCompany first;
+  ASSERT_TRUE(readerCursor->Next(first));
+  EXPECT_EQ(first.GetName() + "#" + first.ListId, names[0]);
+  TCompany later = Company("c9999", "139");
+  EXPECT_EQ(backend.AddCompany(id, later), TStoreAdd::Stored);
 }
 
 // Reading on from a row's key, either way round, gives the rows beyond it in that order after
