@@ -133,7 +133,9 @@ class TCountingSource : public TCompanySource {
       return true;
     }
     bool Key(TRowKey& key) const override {
-      key = KeyOf(source_.rows[static_cast<std::size_t>(at_)]);
+      const TCompany& row = source_.rows[static_cast<std::size_t>(at_)];
+      if (row.ListId.empty()) return false;
+      key = KeyOf(row);
       return true;
     }
 
