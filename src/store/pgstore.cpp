@@ -192,6 +192,19 @@ std::unique_ptr<TCompanyCursor> TPgStore::OpenCompaniesAfter(const std::string& 
                                             &after);
 }
 
+bool TPgStore::RowKey(const std::string& keyword, TSortOrder order, std::int64_t listId,
+                      TRowKey& key) {
+  std::string keyId = KeyId(keyword);
+  if (keyId == "0") return false;
+  TPgResult rows = connection_->Exec("select " + PgSortExpression(order.column) +
+                                         " from tbl_list where listid = $1 and keyid = $2",
+                                     {std::to_string(listId), keyId});
+  if (rows.Rows() == 0 || rows.IsNull(0, 0)) return false;
+  key.value = rows.Text(0, 0);
+  key.listId = listId;
+  return true;
+}
+
 void TPgStore::ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
                                   const CompanySink& sink) {
   if (!IsDecimal(keyId)) return;

@@ -40,6 +40,8 @@ class TPgStore : public TStoreBackend {
   std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string& keyword, TSortOrder order,
                                                      const TRowKey& after,
                                                      std::int64_t offset) override;
+  bool RowKey(const std::string& keyword, TSortOrder order, std::int64_t listId,
+              TRowKey& key) override;
   void ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
                           const CompanySink& sink) override;
   bool Lost() const override { return !connection_->Alive(); }

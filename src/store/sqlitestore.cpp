@@ -260,6 +260,14 @@ std::unique_ptr<TCompanyCursor> TSQLiteStore::OpenCompaniesAfter(const std::stri
                                                 order, after, offset);
 }
 
+bool TSQLiteStore::RowKey(const std::string& keyword, TSortOrder order, std::int64_t listId,
+                          TRowKey& key) {
+  std::string id = KeyId(keyword);
+  if (id == "0") return false;
+  return TSQLiteCompanyCursor::RowKey(manager_->Database().Handle(), ParseStoredInt64(id), order,
+                                      listId, key);
+}
+
 void TSQLiteStore::BeginBatch() {
   manager_->ExecStatement("begin");
 }
