@@ -26,7 +26,8 @@ bool IsDecimal(const std::string& text) {
 
 }  // namespace
 
-TPgStore::TPgStore(const TStoreUrl& url) : connection_(std::make_unique<TPgConnection>(url)) {
+TPgStore::TPgStore(const TStoreUrl& url, const TPgGiveUp& giveUp)
+    : connection_(std::make_unique<TPgConnection>(url, giveUp)) {
   CheckPgSchema(*connection_);
 }
 

@@ -13,8 +13,9 @@ namespace zoqa {
 
 class TPgStore : public TStoreBackend {
  public:
-  // Connects and checks the schema; raises EPgError or EStoreSchema.
-  explicit TPgStore(const TStoreUrl& url);
+  // Connects and checks the schema; raises EPgError or EStoreSchema. With `giveUp` the connect
+  // ends once it says so (see TPgConnection).
+  explicit TPgStore(const TStoreUrl& url, const TPgGiveUp& giveUp = nullptr);
   ~TPgStore() override;
 
   TPgConnection& Connection() { return *connection_; }
