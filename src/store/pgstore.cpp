@@ -34,8 +34,9 @@ TPgStore::TPgStore(const TStoreUrl& url, const TPgGiveUp& giveUp)
 TPgStore::~TPgStore() = default;
 
 TSourceOpener TPgStore::ReaderOpener() const {
-  return [url = connection_->Url()]() -> std::unique_ptr<TCompanySource> {
-    return std::make_unique<TPgStore>(url);
+  return [url = connection_->Url()](
+             const std::function<bool()>& giveUp) -> std::unique_ptr<TCompanySource> {
+    return std::make_unique<TPgStore>(url, giveUp);
   };
 }
 

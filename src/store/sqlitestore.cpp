@@ -42,7 +42,9 @@ TSQLiteStore::TSQLiteStore(const std::string& fileName, TReaderOnly)
     : manager_(TDataManager::OpenFile(fileName, 0)), reader_(true) {}
 
 TSourceOpener TSQLiteStore::ReaderOpener() const {
-  return [fileName = manager_->FileName()]() -> std::unique_ptr<TCompanySource> {
+  // Opening a local file never waits, so there is nothing to give up.
+  return [fileName = manager_->FileName()](
+             const std::function<bool()>&) -> std::unique_ptr<TCompanySource> {
     return std::make_unique<TSQLiteStore>(fileName, TReaderOnly{});
   };
 }

@@ -202,7 +202,7 @@ TEST_P(StoreContractTest, CursorsHandOutTheCompaniesInEveryOrder) {
 
   // A reader on a connection of its own (a worker's) sees the same rows; the store stays
   // writable while it reads.
-  std::unique_ptr<TCompanySource> reader = backend.ReaderOpener()();
+  std::unique_ptr<TCompanySource> reader = backend.ReaderOpener()(nullptr);
   EXPECT_EQ(reader->CountCompanies("k"), 520);
   auto readerCursor = reader->OpenCompanies("k", {TSortColumn::kName, false}, 0);
   TCompany first;
