@@ -1,7 +1,8 @@
 // The result grid over one keyword of 100,000 and of 1,000,000 companies, drawn off screen:
 // the time from choosing the keyword to its first rows painted, and the paint times of a
 // scroll from the top to the bottom, page by page and by dragging the scroll bar's thumb down
-// in 1,000 steps (each step lands on rows not read yet).
+// in 1,000 steps (each step lands on rows not read yet); and a deep block read right after a
+// new company arrives during a search.
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -104,6 +105,51 @@ BENCHMARK(BM_GridScroll)
     ->Args({1000000, 1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+// A search stores a company while the grid, sorted by name, shows rows in the middle of the
+// keyword: the time from the company handed to the grid to the rows two pages further down
+// painted (a block not read yet). The company goes again after each iteration. arg 1: 1 the
+// grid places the company among the rows it read, 0 it cannot (a company another machine
+// stored) and reads from the nearer end of the order.
+void BM_GridDeepBlockAfterNewCompany(benchmark::State& state) {
+  GridBench bench(state.range(0));
+  TResultModel& model = bench.grid.Model();
+  TCompany stored;
+  bench.store->OnCompanyAdded = [&](TKeyListInfo&, const std::string&, const TCompany& company) {
+    stored = company;
+  };
+  for (auto _ : state) {
+    model.Show(*bench.store, "k");
+    model.sort(TResultModel::colName, Qt::AscendingOrder);
+    QApplication::processEvents();
+    QScrollBar* bar = bench.grid.verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    bench.grid.viewport()->repaint();
+    TCompany company;
+    company.SetName("广州市天河区某某电子科技有限公司0");  // before every other name
+    company.AddMobile("13800000000");
+    bench.store->AddCompany("k", company);
+    QElapsedTimer clock;
+    clock.start();
+    model.Append(stored, state.range(1) == 1);
+    bar->setValue(bar->value() + 2 * bar->pageStep());
+    bench.grid.viewport()->repaint();
+    state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    bool shown = model.rowCount() == state.range(0) + 1;
+    bench.store->DeleteCompany("k", stored.ListId);
+    if (!shown || stored.ListId.empty()) state.SkipWithError("the company did not arrive");
+  }
+  model.Clear();
+}
+BENCHMARK(BM_GridDeepBlockAfterNewCompany)
+    ->ArgNames({"companies", "placed"})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Args({1000000, 0})
+    ->Args({1000000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
 
 }  // namespace
 

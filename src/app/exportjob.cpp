@@ -45,7 +45,9 @@ TExportJob::~TExportJob() {
 // On the job's thread. The store connection is closed before the outcome is handed over.
 bool TExportJob::Write(const TSourceOpener& openStore) const {
   try {
-    std::unique_ptr<TCompanySource> store = openStore();
+    // A quit while the team store is still being reached gives the connect up.
+    std::unique_ptr<TCompanySource> store =
+        openStore([this] { return stop_.load(std::memory_order_relaxed); });
     if (store == nullptr || store->CountCompanies(request_.keyword) == 0) return false;
     auto open = [&]() -> std::unique_ptr<TCompanyCursor> {
       return std::make_unique<TStoppableCursor>(

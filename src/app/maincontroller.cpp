@@ -38,7 +38,13 @@ TMainController::TMainController(TView& view) : view_(view) {
     CompaniesLoaded(keyword);
   };
   keyList_->OnCompanyAdded = [this](TKeyListInfo&, const std::string& keyword,
-                                    const TCompany& company) { CompanyAdded(keyword, company); };
+                                    const TCompany& company) {
+    CompanyAdded(keyword, company, true);
+  };
+  keyList_->OnCompanyTakenIn = [this](TKeyListInfo&, const std::string& keyword,
+                                      const TCompany& company) {
+    CompanyAdded(keyword, company, false);
+  };
   // The team store's connection lost: what is read meanwhile waits in memory until it is back.
   keyList_->OnStoreLost = [this](TKeyListInfo&, bool lost) {
     view_.SetStatusBar(lost ? Cp936("数据库连接中断，正在重试…") : std::string());
@@ -170,11 +176,15 @@ void TMainController::CompaniesLoaded(const std::string& keyword) {
   if (action == paExport) BeginExport(keyword);
 }
 
-void TMainController::CompanyAdded(const std::string& keyword, const TCompany& company) {
+void TMainController::CompanyAdded(const std::string& keyword, const TCompany& company, bool here) {
   view_.CompanyStored(keyword, company);
   RefreshKeyCount(keyword);
   if (keyword != currentKey_) return;
-  view_.AppendGridRow(company);
+  if (here) {
+    view_.AppendGridRow(company);
+  } else {
+    view_.AppendOthersGridRow(company);
+  }
   ShowTotal();
   view_.SetRecordCountLabel(Cp936("共 ") + std::to_string(view_.GridRowCount()) + Cp936(" 条记录"));
 }
@@ -468,10 +478,20 @@ void TMainController::DeleteCompany(const TCompany& company) {
                              Cp936("提示"), mkQuestion);
   if (answer == kMsgCancel || company.ListId.empty()) return;
   std::string listId = company.ListId;
-  // The grid lets go of its rows; it reads them anew once the row is gone.
-  view_.ClearGrid();
-  keyList_->DeleteCompany(currentKey_, listId);
+  const int shown = view_.GridRowCount();
+  bool counted = keyList_->DeleteCompany(currentKey_, listId);
   RefreshKeyCount(currentKey_);
+  // Exactly this row went: the grid takes it out and keeps the rest. Otherwise (the delete
+  // failed, other machines changed the keyword, the grid does not hold the row) it reads its
+  // rows anew.
+  TKeyData* key = keyList_->FindKey(currentKey_);
+  if (counted && key != nullptr && key->ListCount == shown - 1 && view_.RemoveGridRow(listId)) {
+    ShowTotal();
+    view_.SetRecordCountLabel(Cp936("共 ") + std::to_string(view_.GridRowCount()) +
+                              Cp936(" 条记录"));
+    return;
+  }
+  view_.ClearGrid();
   keyList_->LoadCompanies(currentKey_);
 }
 

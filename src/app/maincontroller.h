@@ -78,7 +78,8 @@ class TMainController : public THarvestSink {
  private:
   void KeyAdded(TKeyData& key);
   void CompaniesLoaded(const std::string& keyword);
-  void CompanyAdded(const std::string& keyword, const TCompany& company);
+  // `here`: stored by this program, so the grid can place it among the rows it has read.
+  void CompanyAdded(const std::string& keyword, const TCompany& company, bool here);
   void EngineDone(TTaskCtl& ctl, int engine, std::int32_t page, const std::string& keyword);
 
   void HarvestCompany(const TCompany& company);

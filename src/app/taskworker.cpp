@@ -19,11 +19,21 @@ constexpr std::int64_t kStoreRetryLastMs = 5000;
 
 }  // namespace
 
+std::function<bool()> ConnectGiveUp(const std::function<bool()>& quitAsked) {
+  if (!quitAsked) return nullptr;
+  bool quitting = quitAsked();
+  std::int64_t started = TickMs();
+  return [quitAsked, quitting, started] {
+    return quitAsked() && (!quitting || TickMs() - started >= kQuitConnectMs);
+  };
+}
+
 TTaskWorker::TTaskWorker(const TStoreUrl& url, TWorkerOptions options)
     : url_(url),
       options_(std::move(options)),
-      queue_(std::make_unique<TPgTaskQueue>(url, options_.Name, options_.LeaseSeconds)),
-      store_(std::make_unique<TPgStore>(url)) {}
+      queue_(std::make_unique<TPgTaskQueue>(url, options_.Name, options_.LeaseSeconds,
+                                            ConnectGiveUp(options_.QuitAsked))),
+      store_(std::make_unique<TPgStore>(url, ConnectGiveUp(options_.QuitAsked))) {}
 
 TTaskWorker::~TTaskWorker() {
   // No report reaches this object from here on; leases not handed back run out.
@@ -33,8 +43,10 @@ TTaskWorker::~TTaskWorker() {
 
 bool TTaskWorker::OnQueue(const std::function<void(TPgTaskQueue&)>& step) {
   try {
-    if (!queue_)
-      queue_ = std::make_unique<TPgTaskQueue>(url_, options_.Name, options_.LeaseSeconds);
+    if (!queue_) {
+      queue_ = std::make_unique<TPgTaskQueue>(url_, options_.Name, options_.LeaseSeconds,
+                                              ConnectGiveUp(options_.QuitAsked));
+    }
     step(*queue_);
     return true;
   } catch (const EPgError& e) {
@@ -217,7 +229,7 @@ bool TTaskWorker::WriteCompany(std::uint64_t serial, const TCompany& company) {
   auto key = keyOf_.find(serial);
   if (key == keyOf_.end()) return true;
   try {
-    if (!store_) store_ = std::make_unique<TPgStore>(url_);
+    if (!store_) store_ = std::make_unique<TPgStore>(url_, ConnectGiveUp(options_.QuitAsked));
     if (store_->NameStored(company.GetName())) return true;
     TCompany copy;
     copy.Assign(company);

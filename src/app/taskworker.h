@@ -32,7 +32,19 @@ struct TWorkerOptions {
   int LeaseSeconds = 60;
   int TasksPerEngine = 1;  // how many tasks of one engine its egresses serve
   bool UntilIdle = false;  // end once no task is ready or leased
+  // True once the worker is to end (safe from any thread); connects follow ConnectGiveUp.
+  std::function<bool()> QuitAsked;
 };
+
+// How long a connect begun after a quit was asked may take: a store that is back answers
+// within it, so the companies kept for it are still written; an unreachable one holds up
+// the quit no longer.
+constexpr std::int64_t kQuitConnectMs = 1000;
+
+// When a connect made now gives up: a connect under way once `quitAsked` says so, one begun
+// after it when kQuitConnectMs have passed; never without `quitAsked`. A given-up connect
+// fails as an unreachable store does, so nothing is saved that waits for it.
+std::function<bool()> ConnectGiveUp(const std::function<bool()>& quitAsked);
 
 class TTaskWorker : public THarvestSink {
  public:

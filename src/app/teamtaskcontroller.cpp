@@ -1,5 +1,6 @@
 #include "app/teamtaskcontroller.h"
 
+#include <atomic>
 #include <future>
 
 #include "app/teamworkersetup.h"
@@ -56,6 +57,10 @@ TTeamTaskController::TTeamTaskController(const TStoreUrl& url, bool workHere,
   options.LeaseSeconds = TeamLeaseSeconds();
   options.TasksPerEngine = TeamTasksPerEngine();
   if (workHere) options.Engines = {egBaidu, egSogou, eg360};
+  // Set from this thread on quit: a connect of the loop's thread under way gives up at once,
+  // so that the drain asked for next is not held up by an unreachable store.
+  std::shared_ptr<std::atomic<bool>> quit = quit_;
+  options.QuitAsked = [quit] { return quit->load(); };
 
   // Every report is handed to this thread; once the port closed, none runs any more.
   std::shared_ptr<TMainThreadPort> port = mainPort_;
@@ -145,6 +150,7 @@ void TTeamTaskController::TasksRead(const std::vector<TTaskRow>& rows, std::uint
 void TTeamTaskController::EndWork(const std::function<void()>& pump) {
   if (!thread_) return;
   TTeamTaskLoop* loop = loop_;
+  quit_->store(true);
   loopPort_->Post([loop] { loop->Drain(); });
   while (!thread_->wait(50)) pump();
   thread_.reset();

@@ -7,6 +7,7 @@
 
 #include <QThread>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -61,6 +62,7 @@ class TTeamTaskController {
   std::shared_ptr<TMainThreadPort> loopPort_;  // commands reach the loop here
   TTeamTaskLoop* loop_ = nullptr;              // used only in calls posted to loopPort_
   std::unique_ptr<QThread> thread_;
+  std::shared_ptr<std::atomic<bool>> quit_ = std::make_shared<std::atomic<bool>>(false);
   std::uint64_t commandsSent_ = 0;
   std::map<std::string, TKeyTasks> shown_;  // by keyword
 };

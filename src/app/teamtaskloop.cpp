@@ -62,6 +62,8 @@ void TTeamTaskLoop::Tick() {
     if (!worker_ || worker_->Ended() || TickMs() >= drainDeadline_) Finish();
     return;
   }
+  // The window quits: the drain it asked for comes next, and nothing new is begun before.
+  if (options_.QuitAsked && options_.QuitAsked()) return;
   StartWorker();
   if (worker_) worker_->Tick();
   RunCommands();
@@ -112,8 +114,10 @@ void TTeamTaskLoop::Poll() {
 bool TTeamTaskLoop::OnQueue(const std::function<void(TPgTaskQueue&)>& step) {
   if (!queue_ && TickMs() < nextQueueTry_) return false;
   try {
-    if (!queue_)
-      queue_ = std::make_unique<TPgTaskQueue>(url_, options_.Name, options_.LeaseSeconds);
+    if (!queue_) {
+      queue_ = std::make_unique<TPgTaskQueue>(url_, options_.Name, options_.LeaseSeconds,
+                                              ConnectGiveUp(options_.QuitAsked));
+    }
     step(*queue_);
     storeLost_ = false;
     StoreReached(true);

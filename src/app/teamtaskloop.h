@@ -3,7 +3,9 @@
 // states the window asks for, reads every task's state and holder every few seconds, and,
 // when the program works here, runs a worker of the task queue. It lives on its thread, which
 // runs a Qt event loop; the window reaches it only through its port, and it reports through
-// the callbacks, which hand over to the window's thread themselves.
+// the callbacks, which hand over to the window's thread themselves. A connection try under
+// way when the window quits (the worker options' QuitAsked) gives up at once, so the drain
+// that follows is not held up by an unreachable store.
 #pragma once
 
 #include <QEventLoop>

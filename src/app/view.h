@@ -51,7 +51,14 @@ class TView {
   virtual void ClearGrid() = 0;
   // Shows the keyword's companies, read from `source` as the grid needs them.
   virtual void FillGrid(TCompanySource& source, const std::string& keyword) = 0;
+  // A company stored by this program for the keyword on show.
   virtual void AppendGridRow(const TCompany& company) = 0;
+  // A company another machine stored, for the keyword on show: the grid may have read it
+  // already, so it cannot place it among the rows it knows.
+  virtual void AppendOthersGridRow(const TCompany& company) { AppendGridRow(company); }
+  // The store has just deleted the row of `listId`, and nothing else changed: true when the
+  // grid took that row out; false when it cannot tell which row it was (it is left as it was).
+  virtual bool RemoveGridRow(const std::string& /*listId*/) { return false; }
   virtual int GridRowCount() const = 0;
   virtual void ShowLoading(bool on) = 0;
   virtual void HideBackground() = 0;

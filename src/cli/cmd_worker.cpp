@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 #include "app/taskworker.h"
@@ -77,15 +78,21 @@ WorkerArgs Parse(const Args& args) {
   return parsed;
 }
 
-void RunUntilEnded(TTaskWorker& worker, int maxSeconds) {
+// True once a stop signal came or `maxSeconds` (unless 0) passed from now.
+std::function<bool()> EndAsked(int maxSeconds) {
   using Clock = std::chrono::steady_clock;
   auto deadline = Clock::now() + std::chrono::seconds(maxSeconds);
+  return [maxSeconds, deadline] {
+    return StopAsked() || (maxSeconds > 0 && Clock::now() >= deadline);
+  };
+}
+
+void RunUntilEnded(TTaskWorker& worker, const std::function<bool()>& endAsked) {
   bool draining = false;
   QEventLoop loop;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
-    bool timeUp = maxSeconds > 0 && Clock::now() >= deadline;
-    if (!draining && (timeUp || StopAsked())) {
+    if (!draining && endAsked()) {
       draining = true;
       worker.Drain();
     }
@@ -105,7 +112,15 @@ int Work(const TStoreUrl& url, WorkerArgs parsed) {
   parsed.options.LeaseSeconds = TeamLeaseSeconds();
   parsed.options.TasksPerEngine = TeamTasksPerEngine();
   ShareTeamGates(url, EngineSettings()->Egress);
-  auto worker = std::make_unique<TTaskWorker>(url, parsed.options);
+  parsed.options.QuitAsked = EndAsked(parsed.maxSeconds);
+  std::unique_ptr<TTaskWorker> worker;
+  try {
+    worker = std::make_unique<TTaskWorker>(url, parsed.options);
+  } catch (const EPgError&) {
+    // Told to end while connecting: nothing was claimed, so nothing is to be handed back.
+    if (parsed.options.QuitAsked()) return 0;
+    throw;
+  }
   worker->OnStatus = [](const std::string& keyword, const std::string& text) {
     TTerminalView::Report(keyword, text);
   };
@@ -121,8 +136,7 @@ int Work(const TStoreUrl& url, WorkerArgs parsed) {
   worker->OnStoreLost = [](bool lost) {
     std::fputs(lost ? "数据库连接中断，正在重试…\n" : "数据库连接已恢复\n", stderr);
   };
-  CatchStopSignals();
-  RunUntilEnded(*worker, parsed.maxSeconds);
+  RunUntilEnded(*worker, parsed.options.QuitAsked);
   // Crawlers still fetching were told to stop by their harvesters; their companies still
   // arrive until they end.
   TWorkerThread::WaitAllEnded(kCrawlerWaitMs, [] { QCoreApplication::processEvents(); });
@@ -149,7 +163,14 @@ int CmdWorker(const Args& args) {
     return 0;
   }
   TStoreUrl url = TeamStoreUrl("worker");
-  TPgStore{url};  // the schema must be this program's before anything starts
+  // A stop signal while the store is not reached yet ends the worker at once.
+  CatchStopSignals();
+  try {
+    TPgStore{url, StopAsked};  // the schema must be this program's before anything starts
+  } catch (const EPgError&) {
+    if (StopAsked()) return 0;
+    throw;
+  }
   return Work(url, std::move(parsed));
 }
 
@@ -166,6 +187,7 @@ int RunTeamTasks(const std::vector<std::string>& keywords, const std::vector<int
     }
     TPgTaskQueue(url, "", 0).Start(ids, engines);
   }
+  CatchStopSignals();
   WorkerArgs parsed;
   parsed.options.Engines = engines;
   parsed.options.KeyIds = ids;

@@ -145,6 +145,8 @@ class TMainWindow : public QMainWindow, public TView, public TServiceView {
   void ClearGrid() override;
   void FillGrid(TCompanySource& source, const std::string& keyword) override;
   void AppendGridRow(const TCompany& company) override;
+  void AppendOthersGridRow(const TCompany& company) override;
+  bool RemoveGridRow(const std::string& listId) override;
   int GridRowCount() const override;
   void ShowLoading(bool on) override;
   void HideBackground() override;

@@ -205,6 +205,14 @@ void TMainWindow::AppendGridRow(const TCompany& company) {
   grid_->Model().Append(company);
 }
 
+void TMainWindow::AppendOthersGridRow(const TCompany& company) {
+  grid_->Model().Append(company, false);
+}
+
+bool TMainWindow::RemoveGridRow(const std::string& listId) {
+  return grid_->Model().Remove(listId);
+}
+
 int TMainWindow::GridRowCount() const {
   return grid_->Model().rowCount();
 }

@@ -3,6 +3,7 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <charconv>
 #include <iterator>
 #include <utility>
 
@@ -80,9 +81,7 @@ void TResultModel::sort(int column, Qt::SortOrder order) {
 }
 
 void TResultModel::Forget() {
-  blocks_[0] = TBlock();
-  blocks_[1] = TBlock();
-  keys_.clear();
+  cache_.Forget();
 }
 
 void TResultModel::Clear() {
@@ -108,59 +107,88 @@ void TResultModel::Show(TCompanySource& source, const std::string& keyword) {
   endResetModel();
 }
 
-void TResultModel::Append(const TCompany& /*company*/) {
+// A row that cannot be placed goes at the end, and every row is read again: in a sorted grid
+// it may sit anywhere. Rows between the nearest ones known around a placed row are read again
+// too, as it may sit anywhere among them.
+void TResultModel::Append(const TCompany& company, bool placeable) {
   if (source_ == nullptr) return;
-  beginInsertRows({}, count_, count_);
+  std::optional<TRowPlace> place;
+  if (placeable) place = Place(company);
+  if (!place) Forget();
+  TRowPlace at = place.value_or(TRowPlace{0, count_});
+  beginInsertRows({}, at.at, at.at);
   ++count_;
-  Forget();
+  if (place) cache_.Insert(at.at);
   endInsertRows();
-  // In a sorted grid the new row may sit anywhere: the rows on show are read again.
-  emit dataChanged(index(0, 0), index(count_ - 1, colCount - 1));
+  if (at.low < at.at) emit dataChanged(index(at.low, 0), index(at.at, colCount - 1));
+}
+
+// The new row's place by its key, which the store reads back; a failing store places nothing.
+std::optional<TRowPlace> TResultModel::Place(const TCompany& company) {
+  const std::string& text = company.ListId;
+  std::int64_t listId = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), listId);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return {};
+  TRowKey key;
+  try {
+    if (!source_->RowKey(keyword_, order_, listId, key)) return std::nullopt;
+  } catch (...) {
+    return std::nullopt;
+  }
+  return cache_.Place(order_, key, count_);
+}
+
+bool TResultModel::Remove(const std::string& listId) {
+  const int row = source_ == nullptr ? -1 : cache_.RowOf(listId);
+  if (row < 0) return false;
+  beginRemoveRows({}, row, row);
+  --count_;
+  cache_.Remove(row);
+  endRemoveRows();
+  return true;
 }
 
 const TCompany* TResultModel::Record(int row) const {
   if (source_ == nullptr || row < 0 || row >= count_) return nullptr;
-  const int first = row - row % kBlockRows;
-  const TBlock* block = nullptr;
-  for (const TBlock& kept : blocks_) {
-    if (kept.first == first) block = &kept;
+  const TCachedBlock* block = cache_.BlockOf(row);
+  if (block == nullptr) block = Fetch(row - row % kBlockRows);
+  if (block == nullptr || row - block->first >= static_cast<int>(block->rows.size())) {
+    return nullptr;
   }
-  if (block == nullptr) block = Fetch(first);
-  if (block == nullptr || row - first >= static_cast<int>(block->rows.size())) return nullptr;
-  return &block->rows[static_cast<std::size_t>(row - first)];
+  return &block->rows[static_cast<std::size_t>(row - block->first)];
 }
 
 // Reads the block of rows from `first` on through a cursor of its own, which goes at once:
 // a cursor left open would hold back the store's writes on the same connection. The older
 // kept block is dropped.
-const TResultModel::TBlock* TResultModel::Fetch(int first) const {
-  blocks_[1] = std::move(blocks_[0]);
-  blocks_[0] = TBlock();
+const TCachedBlock* TResultModel::Fetch(int first) const {
+  TCachedBlock block;
+  block.first = first;
+  block.span = std::min(kBlockRows, count_ - first);
   try {
-    ReadBlock(first, std::min(kBlockRows, count_ - first), blocks_[0].rows);
+    ReadBlock(first, block.span, block);
   } catch (...) {
-    blocks_[0] = TBlock();
     return nullptr;
   }
-  blocks_[0].first = first;
-  return &blocks_[0];
+  return &cache_.Keep(std::move(block));
 }
 
 // Reads rows first .. first + count - 1 the cheapest way: on from the nearest kept key before
 // them, back from the nearest one after them (the reverse order read after it), or from either
 // end of the order; each way costs about the rows it skips.
-void TResultModel::ReadBlock(int first, int count, std::vector<TCompany>& rows) const {
+void TResultModel::ReadBlock(int first, int count, TCachedBlock& block) const {
+  const std::map<int, TRowKey>& keys = cache_.Keys();
   const TRowKey* key = nullptr;
   bool backward = false;
   std::int64_t skip = first;
-  if (auto next = keys_.lower_bound(first); next != keys_.begin()) {
+  if (auto next = keys.lower_bound(first); next != keys.begin()) {
     auto before = std::prev(next);
     if (first - before->first - 1 < skip) {
       key = &before->second;
       skip = first - before->first - 1;
     }
   }
-  if (auto after = keys_.lower_bound(first + count); after != keys_.end()) {
+  if (auto after = keys.lower_bound(first + count); after != keys.end()) {
     if (after->first - (first + count) < skip) {
       key = &after->second;
       backward = true;
@@ -184,17 +212,19 @@ void TResultModel::ReadBlock(int first, int count, std::vector<TCompany>& rows) 
     backward = false;
     cursor = source_->OpenCompanies(keyword_, order_, first);
   }
+  std::vector<TCompany>& rows = block.rows;
   rows.reserve(static_cast<std::size_t>(count));
-  TRowKey read;
   for (TCompany company; static_cast<int>(rows.size()) < count && cursor->Next(company);) {
     rows.push_back(std::move(company));
     company = TCompany();
-    const int i = static_cast<int>(rows.size()) - 1;
-    if ((i == 0 || i == count - 1) && cursor->Key(read)) {
-      keys_[backward ? first + count - 1 - i : first + i] = read;
-    }
+    TRowKey read;
+    block.keys.push_back(cursor->Key(read) ? std::optional<TRowKey>(std::move(read))
+                                           : std::nullopt);
   }
-  if (backward) std::reverse(rows.begin(), rows.end());
+  if (backward) {
+    std::reverse(rows.begin(), rows.end());
+    std::reverse(block.keys.begin(), block.keys.end());
+  }
 }
 
 int TResultModel::rowCount(const QModelIndex& parent) const {

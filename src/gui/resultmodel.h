@@ -2,21 +2,20 @@
 // only how many there are; the records it shows are read through the store's cursors a block
 // at a time around the rows the view asks for, and the two blocks read last are kept. Rows
 // come in the store's order until a column is sorted; the store then hands them out in that
-// order through an index. A company stored meanwhile adds a row at once and the rows on show
-// are read again. A cell's tooltip holds its whole value, one list entry per line. The keys of
-// the rows at the ends of every block read are kept: a block is read on from the nearest key
-// before or after it, or from the nearer end of the order, so that scrolling anywhere in a
-// million rows walks few of them.
+// order through an index. A company stored meanwhile adds a row at once, at its place in the
+// order. A cell's tooltip holds its whole value, one list entry per line. The keys of the rows
+// at the ends of every block read are kept (TRowCache), and follow the rows as companies come
+// and go: a block is read on from the nearest key before or after it, or from the nearer end
+// of the order, so that scrolling anywhere in a million rows walks few of them.
 #pragma once
 
 #include <QAbstractTableModel>
 
-#include <cstdint>
-#include <map>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
+#include "gui/rowcache.h"
 #include "harvest/report/company.h"
 #include "store/companycursor.h"
 
@@ -50,8 +49,13 @@ class TResultModel : public QAbstractTableModel {
   // Shows the companies of `keyword` from `source`, which must outlive the model's use of it
   // (until Clear or the next Show).
   void Show(TCompanySource& source, const std::string& keyword);
-  // A company was stored for the keyword on show: one row more, and the rows read again.
-  void Append(const TCompany& company);
+  // A company was stored for the keyword on show: one row more, at its place among the rows
+  // read when the store tells its key and `placeable` (nothing else changed the keyword since
+  // they were read); otherwise at the end, with every row read again.
+  void Append(const TCompany& company, bool placeable = true);
+  // The store has just deleted the company of `listId` and nothing else: true when it was a
+  // row the model holds, which it takes out; false, changing nothing, otherwise.
+  bool Remove(const std::string& listId);
   // The record of a row, read from the store when needed; nullptr for a row outside the grid
   // or one the store cannot read. Valid until the model reads other rows.
   const TCompany* Record(int row) const;
@@ -67,24 +71,18 @@ class TResultModel : public QAbstractTableModel {
   void sort(int column, Qt::SortOrder order) override;
 
  private:
-  struct TBlock {
-    int first = -1;  // row of rows[0]; -1 when empty
-    std::vector<TCompany> rows;
-  };
-
   void Forget();
-  const TBlock* Fetch(int first) const;
-  void ReadBlock(int first, int count, std::vector<TCompany>& rows) const;
+  std::optional<TRowPlace> Place(const TCompany& company);
+  const TCachedBlock* Fetch(int first) const;
+  void ReadBlock(int first, int count, TCachedBlock& block) const;
   QVariant ToolTip(const TCompany& company, int column) const;
 
   TCompanySource* source_ = nullptr;
   std::string keyword_;
   int count_ = 0;
   TSortOrder order_;
-  // The two blocks read last, [0] the newer.
-  mutable TBlock blocks_[2];
-  // Keys of rows read in the current order, by row.
-  mutable std::map<int, TRowKey> keys_;
+  // The rows read in the current order and their keys.
+  mutable TRowCache cache_;
 };
 
 }  // namespace zoqa

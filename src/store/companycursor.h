@@ -58,6 +58,12 @@ struct TRowKey {
   std::int64_t listId = 0;
 };
 
+// How two rows' keys follow each other in `order`, as every store orders them: below 0 when
+// `a` comes first, 0 for the same row, above 0 when `b` comes first. The stored and badge
+// orders compare numbers (the stored order its list ids alone), the others texts byte by byte,
+// a shorter text before a longer one it begins; ties go by list id.
+int CompareRowKeys(TSortOrder order, const TRowKey& a, const TRowKey& b);
+
 // A forward-only reader over the companies of one keyword. It reads from the store's view
 // at the time it was opened or later (rows stored or deleted while it is open may or may not
 // be seen). Use it on the thread that opened it, drop it before its store, and do not keep
@@ -120,6 +126,14 @@ class TCompanySource {
                                                              const TRowKey& /*after*/,
                                                              std::int64_t /*offset*/) {
     return nullptr;
+  }
+
+  // The key the keyword's row `listId` has in `order`, read back from the store, so that a
+  // reader can place a row it was told of among the keys it holds. False when the store cannot
+  // tell: no such row of the keyword, a sort value it gives no key for, or no keys at all.
+  virtual bool RowKey(const std::string& /*keyword*/, TSortOrder /*order*/, std::int64_t /*listId*/,
+                      TRowKey& /*key*/) {
+    return false;
   }
 };
 

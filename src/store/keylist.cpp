@@ -134,6 +134,12 @@ std::unique_ptr<TCompanyCursor> TKeyListInfo::OpenCompaniesAfter(const std::stri
   return backend_->OpenCompaniesAfter(key == nullptr ? keyword : key->KeyStr, order, after, offset);
 }
 
+bool TKeyListInfo::RowKey(const std::string& keyword, TSortOrder order, std::int64_t listId,
+                          TRowKey& key) {
+  TKeyData* found = FindKey(keyword);
+  return found != nullptr && backend_->RowKey(found->KeyStr, order, listId, key);
+}
+
 void TKeyListInfo::AddCompany(const std::string& keyword, const TCompany& company) {
   if (company.Mobiles.empty()) return;
   TKeyData* key = FindKey(keyword);
@@ -193,12 +199,13 @@ void TKeyListInfo::CountNewCompany(TKeyData& key, const std::string& keyword,
   if (OnCompanyAdded) OnCompanyAdded(*this, keyword, company);
 }
 
-void TKeyListInfo::DeleteCompany(const std::string& keyword, const std::string& listId) {
+bool TKeyListInfo::DeleteCompany(const std::string& keyword, const std::string& listId) {
   TKeyData* key = FindKey(keyword);
   // A list id is a row number; anything else would change the meaning of the condition.
-  if (key == nullptr || !IsDecimal(listId)) return;
+  if (key == nullptr || !IsDecimal(listId)) return false;
   backend_->DeleteCompany(listId);
   key->ListCount = StoredCount(*key);
+  return key->counted_;
 }
 
 // The number of the keyword's rows in tbl_list; a failed count keeps the number known so far.

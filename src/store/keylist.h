@@ -49,6 +49,9 @@ class TKeyListInfo : public TCompanySource {
   KeyAddedEvent OnKeyAdded;
   CompaniesLoadedEvent OnCompaniesLoaded;
   CompanyAddedEvent OnCompanyAdded;
+  // On a watched team store: a company another machine stored, taken in. A reader of this
+  // store may have seen it already. OnCompanyAdded is called instead while this is unassigned.
+  CompanyAddedEvent OnCompanyTakenIn;
   // The team store's connection was lost (true: companies are kept in memory and pages are
   // not saved) or is back with everything kept written (false).
   std::function<void(TKeyListInfo&, bool)> OnStoreLost;
@@ -75,7 +78,9 @@ class TKeyListInfo : public TCompanySource {
   std::string LookupKeyId(const std::string& keyword);
   TKeyData* FindKey(const std::string& keyword) const;
   void AddCompany(const std::string& keyword, const TCompany& company);
-  void DeleteCompany(const std::string& keyword, const std::string& listId);
+  // Deletes the company of `listId` and counts the keyword's companies anew: true when that
+  // count came from the store, false when it failed (ListCount is then the one known before).
+  bool DeleteCompany(const std::string& keyword, const std::string& listId);
   void DeleteKey(const std::string& keyword);
   void ClearAll();
   bool SetLastPage(const std::string& keyword, std::int32_t page, int engine);
@@ -96,6 +101,8 @@ class TKeyListInfo : public TCompanySource {
   std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string& keyword, TSortOrder order,
                                                      const TRowKey& after,
                                                      std::int64_t offset) override;
+  bool RowKey(const std::string& keyword, TSortOrder order, std::int64_t listId,
+              TRowKey& key) override;
 
   // Writes the keyword's companies in `order` to `fileName` (UTF-8 path) as comma-separated
   // text or as a spreadsheet; false when the keyword has no companies or the writing fails.

@@ -120,7 +120,11 @@ void TKeyListInfo::PollCompanies(TKeyData& key) {
     current->watchedIds_.insert(id);
     current->watchedTo_ = std::max(current->watchedTo_, id);
     ++current->ListCount;
-    if (OnCompanyAdded) OnCompanyAdded(*this, keyword, *company);
+    if (OnCompanyTakenIn) {
+      OnCompanyTakenIn(*this, keyword, *company);
+    } else if (OnCompanyAdded) {
+      OnCompanyAdded(*this, keyword, *company);
+    }
   }
   if (TKeyData* current = FindKey(keyword)) {
     auto& ids = current->watchedIds_;

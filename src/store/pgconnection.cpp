@@ -38,27 +38,81 @@ int ConnectTimeout(pg_conn* conn) {
   return seconds <= 0 ? 0 : std::max(seconds, 2);
 }
 
+// The connect parameters: the URL, our application name and encoding, and the defaults the
+// URL does not set (later keys override earlier ones).
+struct TConnectParams {
+  explicit TConnectParams(const TStoreUrl& url) {
+    keys = {"dbname", "application_name", "client_encoding"};
+    values = {url.Url().c_str(), "zoqa", "UTF8"};
+    for (const auto& [key, value] : kDefaults) {
+      if (url.Sets(key)) continue;
+      keys.push_back(key);
+      values.push_back(value);
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+  }
+  std::vector<const char*> keys;
+  std::vector<const char*> values;
+};
+
+// How long one wait for the socket lasts before the caller is asked whether to give up.
+constexpr int kConnectStepMs = 50;
+
 }  // namespace
 
-TPgConnection::TPgConnection(const TStoreUrl& url) : url_(url) {
-  // Later keys override what the URL sets: the defaults go in only when the URL has none.
-  std::vector<const char*> keys{"dbname", "application_name", "client_encoding"};
-  std::vector<const char*> values{url.Url().c_str(), "zoqa", "UTF8"};
-  for (const auto& [key, value] : kDefaults) {
-    if (url.Sets(key)) continue;
-    keys.push_back(key);
-    values.push_back(value);
+TPgConnection::TPgConnection(const TStoreUrl& url) : TPgConnection(url, nullptr) {}
+
+TPgConnection::TPgConnection(const TStoreUrl& url, const TPgGiveUp& giveUp) : url_(url) {
+  TConnectParams params(url);
+  if (!giveUp) {
+    conn_ = PQconnectdbParams(params.keys.data(), params.values.data(), 1);
+  } else {
+    conn_ = PQconnectStartParams(params.keys.data(), params.values.data(), 1);
   }
-  keys.push_back(nullptr);
-  values.push_back(nullptr);
-  conn_ = PQconnectdbParams(keys.data(), values.data(), 1);
   if (conn_ == nullptr) throw EPgError("out of memory connecting to " + url.Label(), "", true);
-  if (PQstatus(conn_) != CONNECTION_OK) {
-    std::string reason = url.Scrub(Trimmed(PQerrorMessage(conn_)));
-    PQfinish(conn_);
-    conn_ = nullptr;
-    throw EPgError("cannot connect to the store " + url.Label() + ": " + reason, "", true);
+  if (giveUp) ConnectPolled(giveUp);
+  if (PQstatus(conn_) != CONNECTION_OK) ThrowConnectError(Trimmed(PQerrorMessage(conn_)));
+  Opened();
+}
+
+// libpq is stepped only once the socket is ready (before the first step, for writing: the
+// connect itself); a step before the connect completed would take it for done. The socket
+// may change between steps (another address). connect_timeout bounds the whole connect.
+void TPgConnection::ConnectPolled(const TPgGiveUp& giveUp) {
+  int timeoutS = ConnectTimeout(conn_);
+  Clock::time_point deadline = Clock::now() + std::chrono::seconds(timeoutS);
+  PostgresPollingStatusType step =
+      PQstatus(conn_) == CONNECTION_BAD ? PGRES_POLLING_FAILED : PGRES_POLLING_WRITING;
+  while (step == PGRES_POLLING_READING || step == PGRES_POLLING_WRITING) {
+    if (giveUp()) {
+      PQfinish(conn_);
+      conn_ = nullptr;
+      throw EPgError("connecting to the store " + url_.Label() + " was given up", "", true);
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (timeoutS > 0 && left.count() <= 0) {
+      std::string reason = Trimmed(PQerrorMessage(conn_));
+      ThrowConnectError(reason + (reason.empty() ? "" : " ") + "timeout expired");
+    }
+    int waitMs = timeoutS > 0
+                     ? static_cast<int>(std::min<std::int64_t>(left.count(), kConnectStepMs))
+                     : kConnectStepMs;
+    short events = step == PGRES_POLLING_READING ? POLLIN : POLLOUT;
+    pollfd socket{PQsocket(conn_), events, 0};
+    if (socket.fd >= 0 && ::poll(&socket, 1, waitMs) == 0) continue;
+    step = PQconnectPoll(conn_);
   }
+}
+
+void TPgConnection::ThrowConnectError(const std::string& reason) {
+  std::string scrubbed = url_.Scrub(reason);
+  PQfinish(conn_);
+  conn_ = nullptr;
+  throw EPgError("cannot connect to the store " + url_.Label() + ": " + scrubbed, "", true);
+}
+
+void TPgConnection::Opened() {
   // Server notices ("already exists, skipping") are not for the user.
   PQsetNoticeProcessor(
       conn_, [](void*, const char*) {}, nullptr);

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -37,6 +38,9 @@ class EPgError : public std::runtime_error {
 // A statement parameter in text form.
 using TPgParams = std::vector<std::string>;
 
+// Asked every few tens of milliseconds while a connection is being made: true gives it up.
+using TPgGiveUp = std::function<bool()>;
+
 class TPgConnection {
  public:
   enum class TResetState { Pending, Up, Failed };
@@ -45,6 +49,11 @@ class TPgConnection {
   // (gone without closing the connection) fails a statement within about 20 s: TCP
   // keepalives and a TCP user timeout are set unless the URL sets them. Raises EPgError.
   explicit TPgConnection(const TStoreUrl& url);
+  // The same, connecting without blocking so that the caller can give up: the connect ends
+  // once `giveUp` says so, with EPgError (ConnectionLost) "connecting to the store … was given
+  // up", as well as after connect_timeout. Looking up the host name may still wait. Without a
+  // `giveUp` this is the constructor above.
+  TPgConnection(const TStoreUrl& url, const TPgGiveUp& giveUp);
   ~TPgConnection();
   TPgConnection(const TPgConnection&) = delete;
   TPgConnection& operator=(const TPgConnection&) = delete;
@@ -76,6 +85,10 @@ class TPgConnection {
 
  private:
   [[noreturn]] void ThrowStatementError(pg_result* result, const std::string& sql);
+  // Steps the connect begun by PQconnectStartParams until it is up; raises EPgError.
+  void ConnectPolled(const TPgGiveUp& giveUp);
+  [[noreturn]] void ThrowConnectError(const std::string& reason);
+  void Opened();
   void Connected();
 
   using Clock = std::chrono::steady_clock;

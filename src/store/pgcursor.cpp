@@ -4,12 +4,8 @@
 #include "store/storedtext.h"
 
 namespace zoqa {
-namespace {
 
-constexpr int kSliceRows = 500;
-
-// The sort value of an order as an SQL expression over tbl_list; texts compare byte by byte.
-std::string SortExpression(TSortColumn column) {
+std::string PgSortExpression(TSortColumn column) {
   switch (column) {
     case TSortColumn::kBadge:
       return "(case when ispay <> 0 then 0 when renzheng <> 0 then 1 else 2 end)";
@@ -28,6 +24,10 @@ std::string SortExpression(TSortColumn column) {
   }
   return "listid";
 }
+
+namespace {
+
+constexpr int kSliceRows = 500;
 
 // The parameter type of a sort value, for comparing the next slice's rows with the last one.
 std::string ValueParameter(TSortColumn column) {
@@ -71,7 +71,7 @@ TPgCompanyCursor::TPgCompanyCursor(TPgConnection& connection, std::string keyId,
 }
 
 void TPgCompanyCursor::FetchSlice() {
-  std::string value = SortExpression(order_.column);
+  std::string value = PgSortExpression(order_.column);
   std::string direction = order_.descending ? " desc" : "";
   std::string sql =
       std::string("select ") + kPgCompanyColumns + ", " + value + " from tbl_list where keyid = $1";

@@ -14,6 +14,9 @@ namespace zoqa {
 
 class TPgConnection;
 
+// The sort value of an order as an SQL expression over tbl_list; texts compare byte by byte.
+std::string PgSortExpression(TSortColumn column);
+
 // The columns ReadPgCompany expects, in its order, for a select list.
 extern const char kPgCompanyColumns[];
 // Overwrites `company` with the row `row` of a result selected with kPgCompanyColumns; only

@@ -26,15 +26,17 @@ bool IsDecimal(const std::string& text) {
 
 }  // namespace
 
-TPgStore::TPgStore(const TStoreUrl& url) : connection_(std::make_unique<TPgConnection>(url)) {
+TPgStore::TPgStore(const TStoreUrl& url, const TPgGiveUp& giveUp)
+    : connection_(std::make_unique<TPgConnection>(url, giveUp)) {
   CheckPgSchema(*connection_);
 }
 
 TPgStore::~TPgStore() = default;
 
 TSourceOpener TPgStore::ReaderOpener() const {
-  return [url = connection_->Url()]() -> std::unique_ptr<TCompanySource> {
-    return std::make_unique<TPgStore>(url);
+  return [url = connection_->Url()](
+             const std::function<bool()>& giveUp) -> std::unique_ptr<TCompanySource> {
+    return std::make_unique<TPgStore>(url, giveUp);
   };
 }
 
@@ -189,6 +191,19 @@ std::unique_ptr<TCompanyCursor> TPgStore::OpenCompaniesAfter(const std::string& 
   std::string keyId = KeyId(keyword);
   return std::make_unique<TPgCompanyCursor>(*connection_, keyId == "0" ? "" : keyId, order, offset,
                                             &after);
+}
+
+bool TPgStore::RowKey(const std::string& keyword, TSortOrder order, std::int64_t listId,
+                      TRowKey& key) {
+  std::string keyId = KeyId(keyword);
+  if (keyId == "0") return false;
+  TPgResult rows = connection_->Exec("select " + PgSortExpression(order.column) +
+                                         " from tbl_list where listid = $1 and keyid = $2",
+                                     {std::to_string(listId), keyId});
+  if (rows.Rows() == 0 || rows.IsNull(0, 0)) return false;
+  key.value = rows.Text(0, 0);
+  key.listId = listId;
+  return true;
 }
 
 void TPgStore::ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,

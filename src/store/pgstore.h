@@ -13,8 +13,9 @@ namespace zoqa {
 
 class TPgStore : public TStoreBackend {
  public:
-  // Connects and checks the schema; raises EPgError or EStoreSchema.
-  explicit TPgStore(const TStoreUrl& url);
+  // Connects and checks the schema; raises EPgError or EStoreSchema. With `giveUp` the connect
+  // ends once it says so (see TPgConnection).
+  explicit TPgStore(const TStoreUrl& url, const TPgGiveUp& giveUp = nullptr);
   ~TPgStore() override;
 
   TPgConnection& Connection() { return *connection_; }
@@ -39,6 +40,8 @@ class TPgStore : public TStoreBackend {
   std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string& keyword, TSortOrder order,
                                                      const TRowKey& after,
                                                      std::int64_t offset) override;
+  bool RowKey(const std::string& keyword, TSortOrder order, std::int64_t listId,
+              TRowKey& key) override;
   void ReadCompaniesAfter(const std::string& keyId, std::int64_t listId,
                           const CompanySink& sink) override;
   bool Lost() const override { return !connection_->Alive(); }

@@ -39,8 +39,9 @@ const char kKeyFilter[] = "(cardinality($1::bigint[]) = 0 or keyid = any($1::big
 
 }  // namespace
 
-TPgTaskQueue::TPgTaskQueue(const TStoreUrl& url, std::string owner, int leaseSeconds)
-    : connection_(std::make_unique<TPgConnection>(url)),
+TPgTaskQueue::TPgTaskQueue(const TStoreUrl& url, std::string owner, int leaseSeconds,
+                           const std::function<bool()>& giveUp)
+    : connection_(std::make_unique<TPgConnection>(url, giveUp)),
       owner_(std::move(owner)),
       leaseSeconds_(leaseSeconds) {}
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -53,9 +54,10 @@ constexpr int kTaskFailureLimit = 5;
 
 class TPgTaskQueue {
  public:
-  // Connects (raises EPgError). `owner` names the worker in leases; `leaseSeconds` is the
-  // lease time of its claims and renewals.
-  TPgTaskQueue(const TStoreUrl& url, std::string owner, int leaseSeconds);
+  // Connects (raises EPgError), giving up once `giveUp` says so. `owner` names the worker in
+  // leases; `leaseSeconds` is the lease time of its claims and renewals.
+  TPgTaskQueue(const TStoreUrl& url, std::string owner, int leaseSeconds,
+               const std::function<bool()>& giveUp = nullptr);
   ~TPgTaskQueue();
 
   const std::string& Owner() const { return owner_; }

@@ -105,6 +105,19 @@ unsigned ColumnsFor(unsigned parts) {
   return columns;
 }
 
+// The key of the statement's current row, whose list id is its column 0 and whose sort value
+// is `column`; false for a NULL value or one of another type than the order's.
+bool ReadKey(sqlite3_stmt* statement, int column, TSortColumn order, TRowKey& key) {
+  int type = sqlite3_column_type(statement, column);
+  if (type != (TextValued(order) ? SQLITE_TEXT : SQLITE_INTEGER)) return false;
+  // Whole, zero bytes included: the key is compared with the stored values again.
+  const unsigned char* text = sqlite3_column_text(statement, column);
+  key.value.assign(reinterpret_cast<const char*>(text),
+                   static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+  key.listId = sqlite3_column_int64(statement, 0);
+  return true;
+}
+
 }  // namespace
 
 TSQLiteCompanyCursor::TSQLiteCompanyCursor(sqlite3* handle, std::int64_t keyId, TSortOrder order,
@@ -215,14 +228,21 @@ bool TSQLiteCompanyCursor::Next(TCompany& company) {
 
 bool TSQLiteCompanyCursor::Key(TRowKey& key) const {
   if (done_ || !anyRow_) return false;
-  int type = sqlite3_column_type(statement_, kKeyColumn);
-  if (type != (TextValued(order_.column) ? SQLITE_TEXT : SQLITE_INTEGER)) return false;
-  // Whole, zero bytes included: the key is compared with the stored values again.
-  const unsigned char* text = sqlite3_column_text(statement_, kKeyColumn);
-  key.value.assign(reinterpret_cast<const char*>(text),
-                   static_cast<std::size_t>(sqlite3_column_bytes(statement_, kKeyColumn)));
-  key.listId = sqlite3_column_int64(statement_, 0);
-  return true;
+  return ReadKey(statement_, kKeyColumn, order_.column, key);
+}
+
+bool TSQLiteCompanyCursor::RowKey(sqlite3* handle, std::int64_t keyId, TSortOrder order,
+                                  std::int64_t listId, TRowKey& key) {
+  TStatement statement(
+      Prepare(handle, "select ListID, " + std::string(OrderColumn(order.column).expression) +
+                          " from tbl_list where ListID=?1 and keyid=?2"),
+      sqlite3_finalize);
+  sqlite3_bind_int64(statement.get(), 1, listId);
+  sqlite3_bind_int64(statement.get(), 2, keyId);
+  int rc = sqlite3_step(statement.get());
+  if (rc == SQLITE_DONE) return false;
+  if (rc != SQLITE_ROW) Fail(handle, "Could not retrieve data");
+  return ReadKey(statement.get(), 1, order.column, key);
 }
 
 std::vector<std::string> TSQLiteCompanyCursor::IndexStatements() {

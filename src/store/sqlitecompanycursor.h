@@ -33,6 +33,10 @@ class TSQLiteCompanyCursor : public TCompanyCursor {
   static std::vector<std::string> IndexStatements();
   // How many rows of tbl_list belong to `keyId`; raises ESQLiteException on failure.
   static std::int64_t Count(sqlite3* handle, std::int64_t keyId);
+  // The key row `listId` of `keyId` has in `order`; false for no such row or a NULL sort
+  // value (as Key). Raises ESQLiteException on failure.
+  static bool RowKey(sqlite3* handle, std::int64_t keyId, TSortOrder order, std::int64_t listId,
+                     TRowKey& key);
 
  private:
   // One stretch of the order: a condition beyond keyid and the order that reads it.

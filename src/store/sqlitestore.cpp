@@ -42,7 +42,9 @@ TSQLiteStore::TSQLiteStore(const std::string& fileName, TReaderOnly)
     : manager_(TDataManager::OpenFile(fileName, 0)), reader_(true) {}
 
 TSourceOpener TSQLiteStore::ReaderOpener() const {
-  return [fileName = manager_->FileName()]() -> std::unique_ptr<TCompanySource> {
+  // Opening a local file never waits, so there is nothing to give up.
+  return [fileName = manager_->FileName()](
+             const std::function<bool()>&) -> std::unique_ptr<TCompanySource> {
     return std::make_unique<TSQLiteStore>(fileName, TReaderOnly{});
   };
 }
@@ -258,6 +260,14 @@ std::unique_ptr<TCompanyCursor> TSQLiteStore::OpenCompaniesAfter(const std::stri
   if (id == "0") return std::make_unique<TNoCompanies>();
   return std::make_unique<TSQLiteCompanyCursor>(manager_->Database().Handle(), ParseStoredInt64(id),
                                                 order, after, offset);
+}
+
+bool TSQLiteStore::RowKey(const std::string& keyword, TSortOrder order, std::int64_t listId,
+                          TRowKey& key) {
+  std::string id = KeyId(keyword);
+  if (id == "0") return false;
+  return TSQLiteCompanyCursor::RowKey(manager_->Database().Handle(), ParseStoredInt64(id), order,
+                                      listId, key);
 }
 
 void TSQLiteStore::BeginBatch() {

@@ -44,6 +44,8 @@ class TSQLiteStore : public TStoreBackend {
   std::unique_ptr<TCompanyCursor> OpenCompaniesAfter(const std::string& keyword, TSortOrder order,
                                                      const TRowKey& after,
                                                      std::int64_t offset) override;
+  bool RowKey(const std::string& keyword, TSortOrder order, std::int64_t listId,
+              TRowKey& key) override;
   void BeginBatch() override;
   void CommitBatch() override;
 

@@ -34,7 +34,9 @@ enum class TStoreAdd { Stored, Duplicate, Failed, Unreachable };
 enum class TReconnect { Pending, Up, Failed };
 
 // Opens a connection of its own to a store, for reading its companies on the calling thread.
-using TSourceOpener = std::function<std::unique_ptr<TCompanySource>()>;
+// A connect still under way ends once `giveUp` (may be empty) says so, with an error.
+using TSourceOpener =
+    std::function<std::unique_ptr<TCompanySource>(const std::function<bool()>& giveUp)>;
 
 // A backend also hands out a keyword's companies as cursors (TCompanySource).
 class TStoreBackend : public TCompanySource {

@@ -8,6 +8,8 @@
 
 #include "appfixture.h"
 #include "export/exportwriter.h"
+#include "store/pgstore.h"
+#include "support/silentlistener.h"
 
 namespace zoqa::test {
 namespace {
@@ -50,15 +52,35 @@ TEST_F(ExportJob, WritesTheSameFileWhileTheStoreIsWrittenAndStopsCleanly) {
   // Destroyed before its first row (the quitting window): the old file stays, nothing reports.
   WriteFileBytes(target, "keep");
   ended = false;
-  TSourceOpener slow = [open = Store().Backend().ReaderOpener()] {
+  TSourceOpener slow = [open = Store().Backend().ReaderOpener()](const auto& giveUp) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    return open();
+    return open(giveUp);
   };
   job = std::make_unique<TExportJob>(slow, request, done);
   job.reset();
   QCoreApplication::processEvents();
   EXPECT_FALSE(ended);
   EXPECT_EQ(ReadFileBytes(target), "keep");
+}
+
+// Quitting while the team store is still being reached does not wait out connect_timeout.
+TEST(ExportJobTeam, QuitWhileTheStoreDoesNotAnswerEndsAtOnce) {
+  TSilentListener silent;
+  TSourceOpener open = [url = TStoreUrl(silent.StoreUrl() + "?connect_timeout=20")](
+                           const std::function<bool()>& giveUp) {
+    return std::make_unique<TPgStore>(url, giveUp);
+  };
+  bool ended = false;
+  auto job = std::make_unique<TExportJob>(
+      open, TExportRequest{"k", "/nonexistent/x.txt", {}, TExportFormat::Text, {}},
+      [&](bool) { ended = true; });
+  for (int i = 0; i < 100 && !silent.Pending(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  auto start = std::chrono::steady_clock::now();
+  job.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_FALSE(ended);
 }
 
 }  // namespace

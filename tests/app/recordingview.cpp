@@ -162,6 +162,15 @@ void TRecordingView::AppendGridRow(const TCompany& company) {
   Record("AppendGridRow " + U(company.GetName()));
 }
 
+bool TRecordingView::RemoveGridRow(const std::string& listId) {
+  auto row = std::find_if(rows_.begin(), rows_.end(),
+                          [&](const TCompany& company) { return company.ListId == listId; });
+  if (row == rows_.end()) return false;
+  Record("RemoveGridRow " + U(row->GetName()));
+  rows_.erase(row);
+  return true;
+}
+
 void TRecordingView::ShowLoading(bool on) {
   Record("ShowLoading " + Flag(on));
   loading_ = on;

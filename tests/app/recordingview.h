@@ -69,6 +69,7 @@ class TRecordingView : public TView {
   void ClearGrid() override;
   void FillGrid(TCompanySource& source, const std::string& keyword) override;
   void AppendGridRow(const TCompany& company) override;
+  bool RemoveGridRow(const std::string& listId) override;
   int GridRowCount() const override { return static_cast<int>(rows_.size()); }
   void ShowLoading(bool on) override;
   void HideBackground() override;

@@ -6,8 +6,12 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
+#include <cstdlib>
+
 #include "app/teamtaskcontroller.h"
 #include "store/pgtaskqueue.h"
+#include "support/silentlistener.h"
 #include "teamappfixture.h"
 
 namespace zoqa::test {
@@ -118,6 +122,24 @@ TEST_F(TeamTasksTest, TheProgramsWorkerHarvestsAndHandsTheTaskBackOnQuit) {
   EXPECT_EQ(pg.Query("select state || ' ' || coalesce(owner, '-') || ' ' || page from tbl_task"),
             "ready - 1");
   EXPECT_EQ(pg.Query("select count(*) from tbl_list"), "1");
+}
+
+// Quitting while the program's worker connects to a store that never answers ends at once,
+// not after connect_timeout (10 s) for each connection the loop tries.
+TEST(TeamTaskQuit, AQuitWhileTheStoreDoesNotAnswerEndsWithinSeconds) {
+  EnsureHarvestApp();
+  TempDir dir;
+  SetAppDirOverride(dir.Path());
+  TSilentListener silent;
+  {
+    TTeamTaskController team(TStoreUrl(silent.StoreUrl()), true, "here:1");
+    ASSERT_TRUE(PumpUntil([&] { return silent.Pending(); }, 10000));
+    PumpUntil([] { return false; }, 1000);
+    auto begun = std::chrono::steady_clock::now();
+    team.EndWork([] { QCoreApplication::processEvents(); });
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(5));
+  }
+  SetAppDirOverride("");
 }
 
 TEST(TeamTaskText, DescribesEachEnginesStateAndHolder) {

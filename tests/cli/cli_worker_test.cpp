@@ -12,6 +12,7 @@
 
 #include "clirunfixture.h"
 #include "support/pgtestdb.h"
+#include "support/silentlistener.h"
 
 namespace zoqa::test {
 namespace {
@@ -191,6 +192,29 @@ TEST_F(CliWorkerTest, APauseReachesTheWorkerWithinAHeartbeatAndSigtermHandsTasks
   EXPECT_EQ(pg.Query("select lastpage from tbl_key k join tbl_task t on t.keyid = k.id "
                      "where t.engine = 'baidu'"),
             std::to_string(page));
+}
+
+// SIGTERM while the worker connects to a store that never answers ends it within seconds,
+// not after connect_timeout (10 s), as a drain with nothing held ends.
+TEST(CliWorkerQuit, SigtermWhileTheStoreDoesNotAnswerEndsTheWorkerWithinSeconds) {
+  TSilentListener silent;
+  TempDir home;
+  WriteFileBytes(home.File("zqclient.cfg"), "[store]\nUrl=" + silent.StoreUrl() + "\n");
+  QProcess worker;
+  worker.start(QString::fromUtf8(ZOQA_CLI_PATH),
+               {"--home", QString::fromStdString(home.Path()), "worker"});
+  ASSERT_TRUE(worker.waitForStarted(30000));
+  for (int waited = 0; !silent.Pending() && waited < 10000; waited += 50) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_TRUE(silent.Pending());
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  auto begun = std::chrono::steady_clock::now();
+  worker.terminate();
+  ASSERT_TRUE(worker.waitForFinished(20000));
+  EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(5));
+  EXPECT_EQ(worker.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(worker.exitCode(), 0) << worker.readAllStandardError().toStdString();
 }
 
 }  // namespace

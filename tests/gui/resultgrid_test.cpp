@@ -69,14 +69,26 @@ TEST(ResultCells, BadgeShowsPaidBeforeCertified) {
   EXPECT_EQ(TResultModel::BadgeKind(c), 0);
 }
 
-// Companies in memory handed out as a store would (a row's key is its place in the list),
-// counting the cursors opened, the rows read through them and the rows walked to get there.
+// Companies in memory handed out as a store would, in the order of `rows` (by name, ties by
+// list id, whatever the order asked for), counting the cursors opened, the rows read through
+// them and the rows walked to get there. A row's key is its name and list id.
 class TCountingSource : public TCompanySource {
  public:
   std::vector<TCompany> rows;
   int opened = 0;
   int read = 0;
   std::int64_t walked = 0;
+
+  static TRowKey KeyOf(const TCompany& company) {
+    return TRowKey{company.ComName, std::stoll(company.ListId)};
+  }
+  // The place a row of `key` has or would have.
+  std::size_t Place(const TRowKey& key) const {
+    auto at = std::partition_point(rows.begin(), rows.end(), [&](const TCompany& row) {
+      return CompareRowKeys({TSortColumn::kName, false}, KeyOf(row), key) < 0;
+    });
+    return static_cast<std::size_t>(at - rows.begin());
+  }
 
   std::int64_t CountCompanies(const std::string&) override {
     return static_cast<std::int64_t>(rows.size());
@@ -89,8 +101,14 @@ class TCountingSource : public TCompanySource {
                                                      const TRowKey& after,
                                                      std::int64_t offset) override {
     auto size = static_cast<std::int64_t>(rows.size());
-    return Open(order.descending,
-                offset + (order.descending ? size - after.listId : after.listId + 1), offset);
+    auto at = static_cast<std::int64_t>(Place(after));
+    return Open(order.descending, offset + (order.descending ? size - at : at + 1), offset);
+  }
+  bool RowKey(const std::string&, TSortOrder, std::int64_t listId, TRowKey& key) override {
+    for (const TCompany& row : rows) {
+      if (row.ListId == std::to_string(listId)) key = KeyOf(row);
+    }
+    return key.listId == listId;
   }
 
  private:
@@ -116,7 +134,9 @@ class TCountingSource : public TCompanySource {
       return true;
     }
     bool Key(TRowKey& key) const override {
-      key.listId = at_;
+      const TCompany& row = source_.rows[static_cast<std::size_t>(at_)];
+      if (row.ListId.empty()) return false;
+      key = KeyOf(row);
       return true;
     }
 
@@ -186,13 +206,77 @@ TEST(ResultCells, ModelReadsOnlyTheRowsItIsAskedFor) {
   for (int row = 70000 - 5 * kBlock; row < 70000 + 3 * kBlock; row += 97)
     ASSERT_EQ(model.Record(row)->ListId, std::to_string(row));
 
-  source.rows.emplace_back().ListId = "new";
+  source.rows.emplace_back().ListId = "100000";
   model.Append(source.rows.back());
   EXPECT_EQ(model.rowCount(), 100001);
-  EXPECT_EQ(model.Record(100000)->ListId, "new");
+  EXPECT_EQ(model.Record(100000)->ListId, "100000");
   walked = source.walked;
   ASSERT_EQ(model.Record(99999)->ListId, "99999");
   EXPECT_EQ(source.walked, walked);  // the same block
+}
+
+// Companies stored and deleted here while a deep block is kept: the keys move with the rows,
+// so reading near the block walks few rows, and every row shows what the store holds there.
+TEST(ResultCells, ModelKeepsItsKeysInPlaceAsCompaniesComeAndGo) {
+  constexpr int kBlock = TResultModel::kBlockRows;
+  constexpr int kDeep = 30000;
+  for (Qt::SortOrder direction : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+    TCountingSource source;
+    auto name = [](int i) { return "n" + std::to_string(100000 + i); };
+    for (int i = 0; i < 50000; ++i) {
+      TCompany& row = source.rows.emplace_back();
+      row.ComName = name(2 * i);
+      row.ListId = std::to_string(i + 1);
+    }
+    TResultModel model;
+    model.Show(source, "k");
+    model.sort(TResultModel::colName, direction);
+    auto shown = [&](int row) {  // the store's row at `row` of the grid's order
+      auto size = static_cast<int>(source.rows.size());
+      return source
+          .rows[static_cast<std::size_t>(direction == Qt::AscendingOrder ? row : size - 1 - row)];
+    };
+    auto same = [&](int from, int to) {
+      for (int row = from; row < to; ++row) {
+        const TCompany* record = model.Record(row);
+        if (record == nullptr || record->ListId != shown(row).ListId) return row;
+      }
+      return -1;
+    };
+    ASSERT_EQ(same(kDeep, kDeep + 2 * kBlock), -1);
+    int next = 60000;
+    auto store = [&](int i) {
+      TCompany company;
+      company.ComName = name(i);
+      company.ListId = std::to_string(next++);
+      source.rows.insert(source.rows.begin() + static_cast<std::ptrdiff_t>(
+                                                   source.Place(TCountingSource::KeyOf(company))),
+                         company);
+      model.Append(company);
+    };
+    // Before, inside and after the kept rows; one with a name held already goes after it.
+    const int at = 2 * (direction == Qt::AscendingOrder ? kDeep : 49999 - kDeep);
+    for (int i : {1, at + 21, at + 22, at + 6 * kBlock + 1, at - 6 * kBlock - 1, 99999}) store(i);
+    EXPECT_EQ(model.rowCount(), static_cast<int>(source.rows.size()));
+    std::int64_t walked = source.walked;
+    EXPECT_EQ(same(kDeep - kBlock, kDeep + 3 * kBlock), -1) << direction;
+    EXPECT_LT(source.walked - walked, 8 * kBlock);
+
+    // A row deleted here: it goes, and the rows after it move up.
+    const int gone = kDeep + 40;
+    const std::string id = model.Record(gone)->ListId;
+    source.rows.erase(
+        source.rows.begin() +
+        (direction == Qt::AscendingOrder ? gone : static_cast<int>(source.rows.size()) - 1 - gone));
+    ASSERT_TRUE(model.Remove(id));
+    EXPECT_FALSE(model.Remove(id));  // not held any more: nothing changes
+    walked = source.walked;
+    EXPECT_EQ(same(kDeep - 2 * kBlock, kDeep + 4 * kBlock), -1) << direction;
+    EXPECT_LT(source.walked - walked, 10 * kBlock);
+    EXPECT_EQ(model.rowCount(), static_cast<int>(source.rows.size()));
+    EXPECT_EQ(same(0, 10), -1);
+    EXPECT_EQ(same(model.rowCount() - 10, model.rowCount()), -1);
+  }
 }
 
 TEST_F(Grid, DoubleClickOpensOneDetailWindowThatLaterDoubleClicksRefill) {

@@ -17,6 +17,7 @@
 #include "store/storecopy.h"
 #include "storefixture.h"
 #include "support/pgtestdb.h"
+#include "support/silentlistener.h"
 
 namespace zoqa {
 namespace {
@@ -240,6 +241,40 @@ TEST_F(PgStoreTest, ReconnectingToASilentServerNeverBlocksTheMainThread) {
   silent.Answer();
   ASSERT_TRUE(test::SpinUntil([&] { return !store.Holding(); }, 30000));
   EXPECT_EQ(store.CountCompanies("k"), 1);
+}
+
+// A connect to a server that never answers ends as soon as the caller gives it up, else
+// after connect_timeout; either error names the store and never its password.
+TEST(PgConnectionTest, AConnectToASilentServerEndsWhenGivenUpOrTimedOut) {
+  test::TSilentListener silent;
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point begun = Clock::now();
+  auto connect = [&](const std::string& url, const TPgGiveUp& giveUp) -> std::string {
+    begun = Clock::now();
+    try {
+      TPgConnection connection(TStoreUrl(url), giveUp);
+    } catch (const EPgError& e) {
+      EXPECT_TRUE(e.ConnectionLost());
+      return e.what();
+    }
+    return "connected";
+  };
+  // connect_timeout is 10 s by default.
+  std::string given = connect(
+      silent.StoreUrl(), [&] { return Clock::now() - begun > std::chrono::milliseconds(300); });
+  EXPECT_LT(Clock::now() - begun, std::chrono::seconds(4));
+  EXPECT_TRUE(silent.Pending());
+  EXPECT_THAT(given, HasSubstr("127.0.0.1:" + std::to_string(silent.Port()) + "/silent"));
+  EXPECT_THAT(given, HasSubstr("was given up"));
+
+  std::string timedOut = connect(silent.StoreUrl() + "?connect_timeout=2", [] { return false; });
+  EXPECT_GE(Clock::now() - begun, std::chrono::milliseconds(1900));
+  EXPECT_LT(Clock::now() - begun, std::chrono::seconds(8));
+  EXPECT_THAT(timedOut, HasSubstr("timeout expired"));
+  for (const std::string& message : {given, timedOut}) {
+    EXPECT_THAT(message, HasSubstr("/silent"));
+    EXPECT_THAT(message, Not(HasSubstr("Se3cret")));
+  }
 }
 
 // Deletes made on another machine reach a store that watches: a keyword's new count, with

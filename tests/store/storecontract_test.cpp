@@ -202,7 +202,7 @@ TEST_P(StoreContractTest, CursorsHandOutTheCompaniesInEveryOrder) {
 
   // A reader on a connection of its own (a worker's) sees the same rows; the store stays
   // writable while it reads.
-  std::unique_ptr<TCompanySource> reader = backend.ReaderOpener()();
+  std::unique_ptr<TCompanySource> reader = backend.ReaderOpener()(nullptr);
   EXPECT_EQ(reader->CountCompanies("k"), 520);
   auto readerCursor = reader->OpenCompanies("k", {TSortColumn::kName, false}, 0);
   TCompany first;
@@ -243,6 +243,21 @@ TEST_P(StoreContractTest, CursorsReadOnFromARowsKeyEitherWay) {
       const TSortOrder order{column, descending}, reverse{column, !descending};
       const auto all = names(backend.OpenCompanies("k", order, 0));
       ASSERT_EQ(all.size(), 120u);
+      // Every row's key read back by its list id, and keys that compare as the rows follow.
+      TRowKey previous;
+      auto cursor = backend.OpenCompanies("k", order, 0);
+      for (TCompany c; cursor->Next(c);) {
+        TRowKey key, back;
+        bool keyed = cursor->Key(key);
+        ASSERT_EQ(backend.RowKey("k", order, std::stoll(c.ListId), back), keyed) << c.ListId;
+        if (!keyed) continue;
+        EXPECT_EQ(back.value, key.value);
+        if (previous.listId != 0) {
+          EXPECT_LT(CompareRowKeys(order, previous, key), 0);
+        }
+        previous = key;
+      }
+      EXPECT_FALSE(backend.RowKey("none", order, previous.listId, previous));
       for (int at : {0, 1, 58, 119}) {
         auto cursor = backend.OpenCompanies("k", order, at);
         TCompany c;
