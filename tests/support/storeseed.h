@@ -40,22 +40,28 @@ inline void SeedStore(
   }
 }
 
-// Keyword "k" with `count` companies shaped like harvested ones (a Chinese name and address,
-// two mobiles, a landline, a QQ number, an e-mail address and a site; every 7th one paid,
-// every 5th verified), written by one statement so that a million rows take seconds.
+// The statement that stores `count` companies shaped like harvested ones under the first
+// keyword (id 1): a Chinese name and address, two mobiles, a landline, a QQ number, an e-mail
+// address and a site; every 7th one paid, every 5th verified. One statement, so that a million
+// rows take seconds.
+inline std::string GeneratedCompaniesSql(long count) {
+  return "insert into tbl_list(ComName, Addr, weburl, EMail, Tel, mob, qq, source, ispay, "
+         "renzheng, stat, keyid) with recursive n(i) as (select 1 union all select i + 1 from n "
+         "where i < " +
+         std::to_string(count) +
+         ") select '广州市天河区某某电子科技有限公司' || i, '广州市天河区天河路' || i || '号', "
+         "'http://www.company' || i || '.cn/contact.html', 'sales' || i || '@example.cn' || "
+         "char(13,10), '020-8' || (1000000 + i) || char(13,10), '138' || (10000000 + i) || "
+         "char(13,10) || '139' || (10000000 + i) || char(13,10), (100000 + i) || char(13,10), "
+         "'百度', i % 7 = 0, i % 5 = 0, 0, 1 from n";
+}
+
+// Adds keyword "k" with `count` generated companies to the program directory's store, which
+// holds no keyword yet.
 inline void SeedGeneratedKeyword(long count) {
   TKeyListInfo store;
   store.AddKey("k");
-  store.Manager().Database().Execute(
-      "insert into tbl_list(ComName, Addr, weburl, EMail, Tel, mob, qq, source, ispay, "
-      "renzheng, stat, keyid) with recursive n(i) as (select 1 union all select i + 1 from n "
-      "where i < " +
-      std::to_string(count) +
-      ") select '广州市天河区某某电子科技有限公司' || i, '广州市天河区天河路' || i || '号', "
-      "'http://www.company' || i || '.cn/contact.html', 'sales' || i || '@example.cn' || "
-      "char(13,10), '020-8' || (1000000 + i) || char(13,10), '138' || (10000000 + i) || "
-      "char(13,10) || '139' || (10000000 + i) || char(13,10), (100000 + i) || char(13,10), "
-      "'百度', i % 7 = 0, i % 5 = 0, 0, 1 from n");
+  store.Manager().Database().Execute(GeneratedCompaniesSql(count));
 }
 
 }  // namespace zoqa::test
