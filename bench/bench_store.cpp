@@ -14,13 +14,14 @@
 #include "platform/appdir.h"
 #include "store/keylist.h"
 #include "store/storefile.h"
+#include "support/storeseed.h"
 #include "util/codepage.h"
 
 namespace {
 
 using namespace zoqa;
 
-// A program directory of its own holding a database with `count` companies under "k".
+// A program directory of its own holding `count` generated companies under "k".
 class BenchHome {
  public:
   explicit BenchHome(long count) {
@@ -29,21 +30,7 @@ class BenchHome {
     std::filesystem::create_directories(path_);
     SetAppDirOverride(path_.string());
     ProvisionStoreFile();
-    TKeyListInfo store;
-    store.AddKey("k");
-    TSQLiteDatabase& db = store.Manager().Database();
-    // Rows shaped like harvested ones: a Chinese name and address, two mobiles, a landline,
-    // a QQ number, an e-mail address and a site.
-    db.Execute(
-        "insert into tbl_list(ComName, Addr, weburl, EMail, Tel, mob, qq, source, ispay, "
-        "renzheng, stat, keyid) with recursive n(i) as (select 1 union all select i + 1 from n "
-        "where i < " +
-        std::to_string(count) +
-        ") select '广州市天河区某某电子科技有限公司' || i, '广州市天河区天河路' || i || '号', "
-        "'http://www.company' || i || '.cn/contact.html', 'sales' || i || '@example.cn' || "
-        "char(13,10), '020-8' || (1000000 + i) || char(13,10), '138' || (10000000 + i) || "
-        "char(13,10) || '139' || (10000000 + i) || char(13,10), (100000 + i) || char(13,10), "
-        "'百度', 0, 0, 0, 1 from n");
+    test::SeedGeneratedKeyword(count);
   }
   ~BenchHome() {
     SetAppDirOverride("");

@@ -15,6 +15,7 @@
 #include "store/sqlitestore.h"
 #include "store/storecopy.h"
 #include "store/storefile.h"
+#include "support/storeseed.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ class BenchDb {
   std::string url_;
 };
 
-// The rows bench_store uses: a Chinese name and address, two mobiles, a landline, QQ, e-mail.
+// The generated companies of support/storeseed.h in PostgreSQL's dialect, without the paid
+// and verified marks.
 const char kPgRows[] =
     "insert into tbl_list(comname, addr, weburl, email, tel, mob, qq, source, keyid) "
     "select '广州市天河区某某电子科技有限公司' || i, '广州市天河区天河路' || i || '号', "
@@ -62,22 +64,13 @@ const char kPgRows[] =
     "'139' || (10000000 + i) || E'\\r\\n', (100000 + i) || E'\\r\\n', '百度', $1 "
     "from generate_series(1, $2) i";
 
-const char kLocalRows[] =
-    "insert into tbl_list(ComName, Addr, weburl, EMail, Tel, mob, qq, source, ispay, "
-    "renzheng, stat, keyid) with recursive n(i) as (select 1 union all select i + 1 from n "
-    "where i < 100000) select '广州市天河区某某电子科技有限公司' || i, '广州市天河区天河路' || "
-    "i || '号', 'http://www.company' || i || '.cn/contact.html', 'sales' || i || "
-    "'@example.cn' || char(13,10), '020-8' || (1000000 + i) || char(13,10), '138' || "
-    "(10000000 + i) || char(13,10) || '139' || (10000000 + i) || char(13,10), (100000 + i) || "
-    "char(13,10), '百度', 0, 0, 0, 1 from n";
-
 struct LocalStore {
   LocalStore() : dir(std::filesystem::temp_directory_path() / "zoqa-bench-team-local") {
     std::filesystem::remove_all(dir);
     ProvisionStoreFile((dir / "Data/users").string());
     store = std::make_unique<TSQLiteStore>((dir / "Data/users").string());
     store->AddKey("k", 0);
-    store->Manager().Database().Execute(kLocalRows);
+    store->Manager().Database().Execute(test::GeneratedCompaniesSql(kRows));
   }
   ~LocalStore() {
     store.reset();

@@ -14,46 +14,34 @@
 #include <thread>
 #include <vector>
 
+#include "clichild.h"
 #include "procsample.h"
+#include "siteweb.h"
 #include "support/loopbackproxy.h"
 #include "support/loopbackworld.h"
 #include "support/testsupport.h"
 #include "support/webpages.h"
 
 using namespace zoqa::test;
-using zoqa::bench::Sample;
+using namespace zoqa::bench;
 
 namespace {
 
 constexpr double kBaiduPageSeconds = 2.0;
 std::atomic<int> g_sites{0};
 
-std::string SiteUrl(int n) {
-  return "http://www.site" + std::to_string(n) + ".com/";
-}
-
-std::string CompanyName(const std::string& n) {
-  return "广州第" + n + "号电子有限公司";
-}
-
 void BuildWeb(TLoopbackWorld& world) {
   world.RouteFn("www.baidu.com", "/s?", [](const TWorldRequest&) {
     int n = g_sites++;
     return TWorldResponse::Page(
-        BaiduResultPage({}, {{CompanyName(std::to_string(n)), SiteUrl(n)}}));
+        BaiduResultPage({}, {{SiteCompanyName(std::to_string(n)), SiteUrl(n)}}));
   });
   auto linkPage = [](const TWorldRequest&) {
     return TWorldResponse::Page(LinkResultPage({Anchor(SiteUrl(g_sites++), "公司")}));
   };
   world.RouteFn("www.so.com", "/s?", linkPage);
   world.RouteFn("www.sogou.com", "/web?", linkPage);
-  world.RouteFn("*", "/", [](const TWorldRequest& r) {
-    if (r.Host == RegistryHost()) return TWorldResponse::Page("none", 404);
-    std::string n = r.Host.substr(8, r.Host.find('.', 8) - 8);
-    return TWorldResponse::Page(CompanyHomePage(
-        CompanyName(n), "",
-        "<p>电话：020-12345678 手机：138" + std::to_string(10000000 + std::stoi(n)) + "</p>"));
-  });
+  RouteCompanySites(world);
 }
 
 struct TRun {
@@ -71,20 +59,10 @@ TRun RunHarvest(const std::vector<std::unique_ptr<TLoopbackProxy>>& proxies, int
     list += proxies[i]->Url();
   }
   std::ofstream(home.Path() + "/zqclient.cfg") << "[net]\nProxies=" << list << "\n";
-  pid_t pid = fork();
-  if (pid == 0) {
-    std::freopen("/dev/null", "w", stderr);
-    std::freopen((home.Path() + "/companies.json").c_str(), "w", stdout);
-    std::vector<std::string> args = {"zoqa-cli", "--home",        home.Path(),
-                                     "run",      "--json",        "--engines",
-                                     engines,    "--max-seconds", std::to_string(seconds)};
-    for (int k = 0; k < keywords; ++k) args.push_back("关键词" + std::to_string(k));
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(ZOQA_CLI_PATH, argv.data());
-    _exit(127);
-  }
+  std::vector<std::string> args = {"run",   "--json",        "--engines",
+                                   engines, "--max-seconds", std::to_string(seconds)};
+  for (int k = 0; k < keywords; ++k) args.push_back("关键词" + std::to_string(k));
+  pid_t pid = SpawnCli(home.Path(), args, home.Path() + "/companies.json");
   TRun run;
   for (;;) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -106,8 +84,7 @@ int main(int argc, char** argv) {
   int footprint = argc > 2 ? std::atoi(argv[2]) : 120;
   TLoopbackWorld world(256);
   BuildWeb(world);
-  std::vector<std::unique_ptr<TLoopbackProxy>> proxies;
-  for (int i = 0; i < 4; ++i) proxies.push_back(std::make_unique<TLoopbackProxy>(world.Port()));
+  auto proxies = StartProxies(world, 4);
 
   double onePerMinute = 0;
   for (int count : {1, 2, 4}) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "clichild.h"
 #include "procsample.h"
 #include "support/loopbackworld.h"
 #include "support/testsupport.h"
@@ -21,6 +22,7 @@
 
 using namespace zoqa::test;
 using zoqa::bench::Sample;
+using zoqa::bench::SpawnCli;
 
 namespace {
 
@@ -96,14 +98,9 @@ int main(int argc, char** argv) {
       << "[net]\nProxy=" << world.ProxyAddress() << "\n"
       << (maxCrawlers.empty() ? "" : "MaxCrawlers=" + maxCrawlers + "\n");
 
-  pid_t pid = fork();
-  if (pid == 0) {
-    std::freopen("/dev/null", "w", stderr);
-    std::freopen((home.Path() + "/companies.json").c_str(), "w", stdout);
-    execl(ZOQA_CLI_PATH, "zoqa-cli", "--home", home.Path().c_str(), "run", "--json",
-          "--max-seconds", std::to_string(seconds).c_str(), "广州 电子", nullptr);
-    _exit(127);
-  }
+  pid_t pid = SpawnCli(home.Path(),
+                       {"run", "--json", "--max-seconds", std::to_string(seconds), "广州 电子"},
+                       home.Path() + "/companies.json");
   long maxThreads = 0;
   long maxRss = 0;
   for (int tick = 0;; ++tick) {

@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "clichild.h"
+#include "siteweb.h"
 #include "support/loopbackproxy.h"
 #include "support/loopbackworld.h"
 #include "support/pgtestdb.h"
@@ -27,15 +29,12 @@
 #include "support/webpages.h"
 
 using namespace zoqa::test;
+using namespace zoqa::bench;
 
 namespace {
 
 const char kBaidu[] = "http://www.baidu.com/s?";
 std::atomic<int> g_sites{0};
-
-std::string SiteUrl(int n) {
-  return "http://www.site" + std::to_string(n) + ".com/";
-}
 
 // Every Baidu result page leads to one new company, so no task ends by the stop rule.
 void BuildWeb(TLoopbackWorld& world) {
@@ -44,13 +43,7 @@ void BuildWeb(TLoopbackWorld& world) {
     return TWorldResponse::Page(
         BaiduResultPage({}, {{"第" + std::to_string(n) + "号公司", SiteUrl(n)}}));
   });
-  world.RouteFn("*", "/", [](const TWorldRequest& r) {
-    if (r.Host == RegistryHost()) return TWorldResponse::Page("none", 404);
-    std::string n = r.Host.substr(8, r.Host.find('.', 8) - 8);
-    return TWorldResponse::Page(CompanyHomePage(
-        "广州第" + n + "号电子有限公司", "",
-        "<p>电话：020-12345678 手机：138" + std::to_string(10000000 + std::stoi(n)) + "</p>"));
-  });
+  RouteCompanySites(world);
 }
 
 // A program directory whose zoqa-cli goes out through `proxy` as egress `egress`.
@@ -63,24 +56,9 @@ std::unique_ptr<TempDir> Home(const std::string& store, const TLoopbackProxy& pr
   return home;
 }
 
-pid_t Spawn(const TempDir& home, std::vector<std::string> args) {
-  args.insert(args.begin(), {"zoqa-cli", "--home", home.Path()});
-  pid_t pid = fork();
-  if (pid == 0) {
-    std::freopen("/dev/null", "w", stderr);
-    std::freopen("/dev/null", "w", stdout);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(ZOQA_CLI_PATH, argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
 int RunCli(const TempDir& home, const std::vector<std::string>& args) {
   int status = 0;
-  waitpid(Spawn(home, args), &status, 0);
+  waitpid(SpawnCli(home.Path(), args), &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -105,8 +83,8 @@ double PagesPerMinute(const std::string& store,
   int before = BaiduPages(proxies);
   std::vector<pid_t> workers;
   for (int i = 0; i < count; ++i) {
-    workers.push_back(Spawn(*homes[i], {"worker", "--name", std::string(1, char('a' + i)),
-                                        "--max-seconds", std::to_string(seconds)}));
+    workers.push_back(SpawnCli(homes[i]->Path(), {"worker", "--name", std::string(1, char('a' + i)),
+                                                  "--max-seconds", std::to_string(seconds)}));
   }
   for (pid_t pid : workers) waitpid(pid, nullptr, 0);
   RunCli(*homes[0], {"stop", start[3], start[4], start[5], start[6]});
@@ -122,11 +100,11 @@ long Takeover(const std::string& store, const std::vector<std::unique_ptr<TLoopb
   std::string keyword = "接管" + std::to_string(round);
   if (RunCli(*first, {"start", "--engines", "baidu", keyword}) != 0) return -1;
   int seen = proxies[0]->Count(kBaidu);
-  pid_t holder = Spawn(*first, {"worker", "--name", "holder"});
+  pid_t holder = SpawnCli(first->Path(), {"worker", "--name", "holder"});
   while (proxies[0]->Count(kBaidu) < seen + 2) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  pid_t other = Spawn(*second, {"worker", "--name", "other"});
+  pid_t other = SpawnCli(second->Path(), {"worker", "--name", "other"});
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the other one is idle
   int before = proxies[1]->Count(kBaidu);
   kill(holder, SIGKILL);
@@ -164,8 +142,7 @@ int main(int argc, char** argv) {
 
   TLoopbackWorld world(256);
   BuildWeb(world);
-  std::vector<std::unique_ptr<TLoopbackProxy>> proxies;
-  for (int i = 0; i < 4; ++i) proxies.push_back(std::make_unique<TLoopbackProxy>(world.Port()));
+  auto proxies = StartProxies(world, 4);
   if (RunCli(*Home(store, *proxies[0], "line0", 60), {"store", "init"}) != 0) return 1;
 
   double one = 0;

@@ -3,12 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "appfixture.h"
-#include "store/pgschema.h"
-#include "store/pgstore.h"
-#include "support/pgtestdb.h"
+#include "teamappfixture.h"
 
 namespace zoqa::test {
 namespace {
@@ -17,21 +12,7 @@ using ::testing::Contains;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-class TeamStoreControllerTest : public AppTest {
- protected:
-  void SetUp() override {
-    ZOQA_REQUIRE_PG(pg);
-    TPgConnection connection{TStoreUrl(pg.Url())};
-    InitPgSchema(connection);
-    setenv("ZOQA_STORE", pg.Url().c_str(), 1);
-  }
-  void TearDown() override {
-    AppTest::TearDown();
-    unsetenv("ZOQA_STORE");
-  }
-
-  PgTestDb pg;
-};
+using TeamStoreControllerTest = TeamAppTest;
 
 TEST_F(TeamStoreControllerTest, ListsWhatOtherMachinesStoredAndNamesTheStore) {
   {

@@ -10,12 +10,9 @@
 #include <cstdlib>
 
 #include "app/teamtaskcontroller.h"
-#include "appfixture.h"
-#include "store/pgschema.h"
-#include "store/pgstore.h"
 #include "store/pgtaskqueue.h"
-#include "support/pgtestdb.h"
 #include "support/silentlistener.h"
+#include "teamappfixture.h"
 
 namespace zoqa::test {
 namespace {
@@ -25,19 +22,16 @@ using ::testing::HasSubstr;
 
 const char kKeyword[] = "团队 任务";
 
-class TeamTasksTest : public AppTest {
+class TeamTasksTest : public TeamAppTest {
  protected:
   void SetUp() override {
-    ZOQA_REQUIRE_PG(pg);
-    TPgConnection connection{TStoreUrl(pg.Url())};
-    InitPgSchema(connection);
-    setenv("ZOQA_STORE", pg.Url().c_str(), 1);
+    TeamAppTest::SetUp();
+    if (IsSkipped()) return;
     TPgStore(TStoreUrl(pg.Url())).AddKey(Cp936(kKeyword), LocalNowSeconds());
   }
   void TearDown() override {
     if (controller) controller->EndTeamWork([] { QCoreApplication::processEvents(); });
-    AppTest::TearDown();
-    unsetenv("ZOQA_STORE");
+    TeamAppTest::TearDown();
   }
 
   void OpenWith(bool workHere) {
@@ -58,8 +52,6 @@ class TeamTasksTest : public AppTest {
   bool WaitItem(const std::function<bool(const TRecordingView::TItem&)>& want) {
     return PumpUntil([&] { return view.Item(kKeyword) && want(*view.Item(kKeyword)); }, 20000);
   }
-
-  PgTestDb pg;
 };
 
 TEST_F(TeamTasksTest, StartPauseAndStopSetTheTaskStatesAndTheItemFollowsThem) {

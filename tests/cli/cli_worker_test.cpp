@@ -3,12 +3,6 @@
 // Baidu's page interval together, a pause from another process reaches the worker within a
 // heartbeat, and SIGTERM hands the tasks back. The engines keep their real pace (Baidu pages
 // 2 s apart, Sogou 3 s), so every world is small.
-#include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,36 +10,17 @@
 #include <memory>
 #include <thread>
 
-#include "harvest/base/engine.h"
-#include "harvest/sites/filinglookup.h"
-#include "support/loopbackworld.h"
+#include "clirunfixture.h"
 #include "support/pgtestdb.h"
 #include "support/silentlistener.h"
-#include "support/testsupport.h"
-#include "support/webpages.h"
-#include "util/codepage.h"
-#include "util/textutil.h"
 
 namespace zoqa::test {
 namespace {
 
 using ::testing::HasSubstr;
 
-struct TRun {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-};
-
-class CliWorkerTest : public ::testing::Test {
+class CliWorkerTest : public CliRunTest {
  protected:
-  CliWorkerTest() {
-    static int argc = 1;
-    static char name[] = "test_cli";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
-  }
-
   void SetUp() override {
     if (!pg.Available()) GTEST_SKIP() << PgTestDb::SkipReason();
   }
@@ -60,60 +35,24 @@ class CliWorkerTest : public ::testing::Test {
            "\n[store]\nUrl=" + pg.Url() + "\nLeaseSeconds=" + std::to_string(leaseSeconds) + "\n";
   }
 
-  void AddSite(const std::string& host, const std::string& name, const std::string& mobile) {
-    world.Route(host, "/", TWorldResponse::Page(CompanyHomePage(name + "首页", "/contact.html")));
-    world.Route(host, "/contact.html",
-                TWorldResponse::Page(ContactPage(name, "020-87654321", mobile)));
-    world.Route(RegistryHost(), RegistryPath(RegistrableDomain(host)),
-                TWorldResponse::Page(RegistryPage(name, "")));
-  }
-
-  static std::string BaiduPrefix(const std::string& keyword) {
-    return "/s?wd=" + UrlEncode(Cp936(keyword), false);
-  }
-
-  static int BaiduPage(const std::string& target) {
-    std::size_t at = target.find("&pn=");
-    return at == std::string::npos ? 0 : std::atoi(target.c_str() + at + 4) / 10;
-  }
-
   // Baidu result page i links the company site hosts[i]; later pages have no result.
   void Baidu(const std::string& keyword, const std::vector<std::string>& hosts) {
-    world.RouteFn("www.baidu.com", BaiduPrefix(keyword), [hosts](const TWorldRequest& r) {
-      std::size_t page = static_cast<std::size_t>(BaiduPage(r.Target));
+    world.RouteFn("www.baidu.com", SearchPrefix(egBaidu, keyword), [hosts](const TWorldRequest& r) {
+      std::size_t page = static_cast<std::size_t>(PageIndex(egBaidu, r.Target));
       if (page >= hosts.size()) return TWorldResponse::Page(BaiduResultPage({}, {}));
       return TWorldResponse::Page(BaiduResultPage({}, {{"公司", "http://" + hosts[page] + "/"}}));
     });
   }
 
   void Sogou(const std::string& keyword) {
-    world.RouteFn("www.sogou.com", "/web?query=" + UrlEncode(Cp936(keyword), false),
+    world.RouteFn("www.sogou.com", SearchPrefix(egSogou, keyword),
                   [](const TWorldRequest&) { return TWorldResponse::Page(LinkResultPage({})); });
   }
 
+  // zoqa-cli in the test's own program directory.
   std::unique_ptr<QProcess> Start(const std::vector<std::string>& args) {
-    QStringList list{"--home", QString::fromStdString(home.Path())};
-    for (const auto& a : args) list << QString::fromStdString(a);
-    auto process = std::make_unique<QProcess>();
-    process->start(QString::fromUtf8(ZOQA_CLI_PATH), list);
-    process->waitForStarted(30000);
-    process->closeWriteChannel();
-    return process;
+    return CliRunTest::Start(home, args);
   }
-
-  static TRun Finish(QProcess& process, int timeoutMs = 120000) {
-    TRun run;
-    if (!process.waitForFinished(timeoutMs)) {
-      process.kill();
-      process.waitForFinished();
-    } else if (process.exitStatus() == QProcess::NormalExit) {
-      run.ExitCode = process.exitCode();
-    }
-    run.Out = process.readAllStandardOutput().toStdString();
-    run.Err = process.readAllStandardError().toStdString();
-    return run;
-  }
-
   TRun Run(const std::vector<std::string>& args) { return Finish(*Start(args)); }
 
   // Polls `sql` until it gives `want`; false after `timeoutMs`.
@@ -126,7 +65,6 @@ class CliWorkerTest : public ::testing::Test {
   }
 
   PgTestDb pg;
-  TLoopbackWorld world;
   TempDir home;
 };
 
@@ -179,11 +117,11 @@ TEST_F(CliWorkerTest, AKilledWorkersTaskIsTakenOverFromItsSavedPage) {
   TRun second = Run({"worker", "--name", "second", "--until-idle"});
   ASSERT_EQ(second.ExitCode, 0) << second.Err;
   std::vector<TWorldRequest> after;
-  for (const auto& r : world.Requests({"www.baidu.com", BaiduPrefix("接管 测试")})) {
+  for (const auto& r : world.Requests({"www.baidu.com", SearchPrefix(egBaidu, "接管 测试")})) {
     if (r.AtMs > killedAt) after.push_back(r);
   }
   ASSERT_FALSE(after.empty());
-  EXPECT_EQ(BaiduPage(after[0].Target), saved);
+  EXPECT_EQ(PageIndex(egBaidu, after[0].Target), saved);
   // Within the lease and a claim poll, with room for a slow machine.
   EXPECT_LT(after[0].AtMs - killedAt, 2000 + 1000 + 6000);
   EXPECT_EQ(pg.Query("select count(*) from tbl_list"), "4");
@@ -248,7 +186,7 @@ TEST_F(CliWorkerTest, APauseReachesTheWorkerWithinAHeartbeatAndSigtermHandsTasks
   EXPECT_EQ(drained.ExitCode, 0) << drained.Err;
   EXPECT_EQ(pg.Query("select state || coalesce(owner, '-') from tbl_task where engine = 'baidu'"),
             "ready-");
-  int asked = world.Count({"www.baidu.com", BaiduPrefix("排空 测试")});
+  int asked = world.Count({"www.baidu.com", SearchPrefix(egBaidu, "排空 测试")});
   int page = std::stoi(pg.Query("select page from tbl_task where engine = 'baidu'"));
   EXPECT_TRUE(page == asked || page == asked - 1) << page << " of " << asked;
   EXPECT_EQ(pg.Query("select lastpage from tbl_key k join tbl_task t on t.keyid = k.id "

@@ -15,6 +15,7 @@
 #include "gui/resultmodel.h"
 #include "guifixture.h"
 #include "harvest/report/harvestsink.h"
+#include "support/storeseed.h"
 
 namespace zoqa::test {
 namespace {
@@ -439,20 +440,7 @@ TEST_F(Grid, CellsColumnsAndSortingKeepTheDataReadable) {
 // Selecting a keyword of 100,000 companies: the rows show within a second of the load's end.
 TEST_F(Grid, HundredThousandCompaniesShowWithinASecondOfTheLoad) {
   constexpr int kCount = 100000;
-  {
-    TKeyListInfo store;
-    store.AddKey("k");
-    store.Manager().Database().Execute(
-        "insert into tbl_list(ComName, Addr, weburl, EMail, Tel, mob, qq, source, ispay, "
-        "renzheng, stat, keyid) with recursive n(i) as (select 1 union all select i + 1 from n "
-        "where i < " +
-        std::to_string(kCount) +
-        ") select '广州市天河区某某电子科技有限公司' || i, '天河路' || i || '号', "
-        "'http://www.company' || i || '.cn/', 'sales' || i || '@example.cn' || char(13,10), "
-        "'020-8' || (1000000 + i) || char(13,10), '138' || (10000000 + i) || char(13,10) || "
-        "'139' || (10000000 + i) || char(13,10), (100000 + i) || char(13,10), '百度', i % 7 = 0, "
-        "i % 5 = 0, 0, 1 from n");
-  }
+  SeedGeneratedKeyword(kCount);
   Open();
   QElapsedTimer clock;
   qint64 loadEnded = -1;

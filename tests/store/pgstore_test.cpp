@@ -68,6 +68,18 @@ class PgStoreTest : public ::testing::Test {
     return "(opened)";
   }
 
+  // A new local store file in `dir` whose keyword "a" holds `count` companies 甲0, 甲1, ...
+  static std::unique_ptr<TKeyListInfo> LocalStore(const test::TempDir& dir, int count) {
+    ProvisionStoreFile(dir.File("Data/users"));
+    auto local =
+        std::make_unique<TKeyListInfo>(std::make_unique<TSQLiteStore>(dir.File("Data/users")));
+    local->AddKey("a");
+    for (int i = 0; i < count; ++i) {
+      local->AddCompany("a", test::Company("甲" + std::to_string(i), "1"));
+    }
+    return local;
+  }
+
   test::PgTestDb pg;
 };
 
@@ -307,14 +319,11 @@ TEST_F(PgStoreTest, AWatchingStoreTakesInWhatOtherMachinesDelete) {
 TEST_F(PgStoreTest, CopyBothWaysKeepsEachCompanyOnceAndASecondRunCopiesNothing) {
   Init();
   test::TempDir dir;
-  ProvisionStoreFile(dir.File("Data/users"));
   {
-    TKeyListInfo local(std::make_unique<TSQLiteStore>(dir.File("Data/users")));
-    local.AddKey("a");
-    local.AddKey("b");
-    local.SetLastPage("a", 5, egBaidu);
-    for (int i = 0; i < 5; ++i) local.AddCompany("a", test::Company("甲" + std::to_string(i), "1"));
-    local.AddCompany("b", test::Company("乙", "1"));
+    auto local = LocalStore(dir, 5);
+    local->AddKey("b");
+    local->SetLastPage("a", 5, egBaidu);
+    local->AddCompany("b", test::Company("乙", "1"));
   }
   {
     TKeyListInfo team(Store());
@@ -344,12 +353,7 @@ TEST_F(PgStoreTest, CopyBothWaysKeepsEachCompanyOnceAndASecondRunCopiesNothing) 
 TEST_F(PgStoreTest, CopyKeepsTheRestOfABatchWhenOneCompanyFails) {
   Init();
   test::TempDir dir;
-  ProvisionStoreFile(dir.File("Data/users"));
-  {
-    TKeyListInfo local(std::make_unique<TSQLiteStore>(dir.File("Data/users")));
-    local.AddKey("a");
-    for (int i = 0; i < 6; ++i) local.AddCompany("a", test::Company("甲" + std::to_string(i), "1"));
-  }
+  LocalStore(dir, 6);
   // A row the database refuses for a reason other than its name.
   pg.Query("alter table tbl_list add constraint no_three check (comname <> '甲3')");
   TSQLiteStore from(dir.File("Data/users"));
