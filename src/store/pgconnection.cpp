@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 
 namespace zoqa {
@@ -100,7 +101,11 @@ void TPgConnection::ConnectPolled(const TPgGiveUp& giveUp) {
                      : kConnectStepMs;
     short events = step == PGRES_POLLING_READING ? POLLIN : POLLOUT;
     pollfd socket{PQsocket(conn_), events, 0};
-    if (socket.fd >= 0 && ::poll(&socket, 1, waitMs) == 0) continue;
+    // A signal (the stop asked for) only ends the wait: libpq is not stepped before it is due.
+    if (socket.fd >= 0) {
+      int ready = ::poll(&socket, 1, waitMs);
+      if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+    }
     step = PQconnectPoll(conn_);
   }
 }
