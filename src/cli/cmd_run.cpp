@@ -213,10 +213,7 @@ int CmdRun(const Args& args) {
   StopAllWorkers();
   TWorkerThread::WaitAllEnded(kCrawlerWaitMs, [] { QCoreApplication::processEvents(); });
   controller.reset();
-  if (unwritten > 0) {
-    std::fprintf(stderr, "数据库连接中断：%zu 家公司未能写入，其结果页未保存，下次搜索会重新采集\n",
-                 unwritten);
-  }
+  TTerminalView::ReportUnwritten(unwritten);
   ExitIfWorkersRun(unwritten > 0 ? 1 : 0);
   return unwritten > 0 ? 1 : 0;
 }

@@ -145,10 +145,7 @@ int Work(const TStoreUrl& url, WorkerArgs parsed) {
   for (int waited = 0; !worker->WriteHeld() && waited < kCrawlerWaitMs; waited += kPollMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
   }
-  if (worker->Unwritten() > 0) {
-    std::fprintf(stderr, "数据库连接中断：%zu 家公司未能写入，其结果页未保存，下次搜索会重新采集\n",
-                 worker->Unwritten());
-  }
+  TTerminalView::ReportUnwritten(worker->Unwritten());
   worker.reset();
   ExitIfWorkersRun(0);
   return 0;

@@ -15,6 +15,12 @@ void TTerminalView::Report(const std::string& keyword, const std::string& text) 
   std::fprintf(stderr, "%s: %s\n", Cp936ToUtf8(keyword).c_str(), Cp936ToUtf8(text).c_str());
 }
 
+void TTerminalView::ReportUnwritten(std::size_t unwritten) {
+  if (unwritten == 0) return;
+  std::fprintf(stderr, "数据库连接中断：%zu 家公司未能写入，其结果页未保存，下次搜索会重新采集\n",
+               unwritten);
+}
+
 int TTerminalView::ShowMsg(const std::string& text, const std::string&, int kind) {
   // The questions the window asks while adding and starting a task are answered "OK".
   if (kind == mkQuestion) return kMsgOk;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 #include "app/view.h"
@@ -16,6 +17,8 @@ class TTerminalView : public TView {
 
   // A line on stderr: "keyword: text" (code page 936 in, UTF-8 out).
   static void Report(const std::string& keyword, const std::string& text);
+  // The line on stderr for companies the store could not take before the end (none: no line).
+  static void ReportUnwritten(std::size_t unwritten);
 
   void AddKeyItem(const std::string&, const std::string&, const std::string&) override {}
   void SetItemButton(const std::string&, int, bool, const std::string&) override {}
